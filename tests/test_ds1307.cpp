@@ -1,0 +1,129 @@
+// The virtual clock chip: what it keeps, how it counts, and that no byte
+// written into it can make it misbehave.
+#include <gtest/gtest.h>
+
+#include "virtual/ds1307.h"
+
+namespace {
+
+using iowvirt::Ds1307;
+
+class Chip : public ::testing::Test {
+protected:
+    std::int64_t now = 5'000'000;
+    Ds1307 chip{[this] { return now; }};
+
+    void set(std::array<std::uint8_t, 7> bytes) {
+        for (std::uint8_t r = 0; r < 7; ++r) chip.poke(r, bytes[r]);
+    }
+    std::array<std::uint8_t, 7> get() {
+        std::array<std::uint8_t, 7> bytes{};
+        for (std::uint8_t r = 0; r < 7; ++r) bytes[r] = chip.peek(r);
+        return bytes;
+    }
+    void seconds(std::int64_t s) { now += s * 1000; }
+};
+
+using Regs = std::array<std::uint8_t, 7>;
+
+TEST_F(Chip, PowersUpHaltedOnTheFirstOfJanuary2000) {
+    EXPECT_EQ(get(), (Regs{0x80, 0x00, 0x00, 0x01, 0x01, 0x01, 0x00}));
+    seconds(10);
+    EXPECT_EQ(chip.peek(0), 0x80);
+}
+
+TEST_F(Chip, CarriesFromSecondsToYears) {
+    set({0x59, 0x59, 0x23, 0x07, 0x31, 0x12, 0x99});
+    seconds(1);
+    EXPECT_EQ(get(), (Regs{0x00, 0x00, 0x00, 0x01, 0x01, 0x01, 0x00}));
+}
+
+TEST_F(Chip, KnowsMonthLengthsAndLeapYears) {
+    struct Case {
+        std::uint8_t date, month, year, next_date, next_month;
+    };
+    for (const Case c : {Case{0x28, 0x02, 0x23, 0x01, 0x03}, Case{0x28, 0x02, 0x24, 0x29, 0x02},
+                         Case{0x29, 0x02, 0x24, 0x01, 0x03}, Case{0x30, 0x04, 0x24, 0x01, 0x05},
+                         Case{0x30, 0x05, 0x24, 0x31, 0x05}, Case{0x28, 0x02, 0x00, 0x29, 0x02}}) {
+        set({0x59, 0x59, 0x23, 0x01, c.date, c.month, c.year});
+        seconds(1);
+        EXPECT_EQ(chip.peek(4), c.next_date) << std::hex << int(c.date) << "/" << int(c.month);
+        EXPECT_EQ(chip.peek(5), c.next_month);
+    }
+}
+
+TEST_F(Chip, CountsOnlyWholeSecondsFromTheLastWriteOfTheSeconds) {
+    set({0x00, 0x00, 0x00, 0x01, 0x01, 0x01, 0x00});
+    now += 999;
+    EXPECT_EQ(chip.peek(0), 0x00);
+    now += 1;
+    EXPECT_EQ(chip.peek(0), 0x01);
+    now += 1500;
+    EXPECT_EQ(chip.peek(0), 0x02);
+    now += 500;
+    EXPECT_EQ(chip.peek(0), 0x03);
+}
+
+TEST_F(Chip, TheHaltBitStopsTheClockAndClearingItRestartsIt) {
+    set({0x80 | 0x30, 0x00, 0x00, 0x01, 0x01, 0x01, 0x00});
+    seconds(100);
+    EXPECT_EQ(chip.peek(0), 0xB0);
+    chip.poke(0, 0x30);
+    seconds(5);
+    EXPECT_EQ(chip.peek(0), 0x35);
+}
+
+TEST_F(Chip, LongAbsencesAreCountedExactly) {
+    // 2011-03-08 13:30:45, then 400 days, 3 hours and 20 seconds later.
+    set({0x45, 0x30, 0x13, 0x02, 0x08, 0x03, 0x11});
+    seconds(400LL * 86400 + 3 * 3600 + 20);
+    EXPECT_EQ(get(), (Regs{0x05, 0x31, 0x16, 0x03, 0x11, 0x04, 0x12}));
+    // A century and a half later: 100 years of 36525 days, then 50 years
+    // with 13 leap years.
+    set({0x00, 0x00, 0x00, 0x01, 0x01, 0x01, 0x00});
+    seconds((36525LL + 50 * 365 + 13) * 86400);
+    EXPECT_EQ(chip.peek(5), 0x01);
+    EXPECT_EQ(chip.peek(6), 0x50);
+}
+
+TEST_F(Chip, KeepsExactlyTheBytesWrittenValidOrNot) {
+    set({0x7F, 0xFF, 0x3F, 0x00, 0x00, 0x00, 0xFF});
+    EXPECT_EQ(get(), (Regs{0x7F, 0xFF, 0x3F, 0x00, 0x00, 0x00, 0xFF}));
+}
+
+TEST_F(Chip, CountingFromAnyBytesNeverFailsAndEndsInValidTime) {
+    for (int byte = 0; byte < 256; byte += 5) {
+        const auto b = static_cast<std::uint8_t>(byte & 0x7F);  // running
+        set({b, static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte),
+             static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte)});
+        seconds(3LL * 86400 + 61);
+        const Regs r = get();
+        EXPECT_LT(r[0] & 0x7F, 0x60) << byte;
+        EXPECT_LT(r[1] & 0x7F, 0x60) << byte;
+    }
+}
+
+TEST_F(Chip, APointerWriteThenBytesFillConsecutiveRegistersAndWrapAt0x3F) {
+    ASSERT_TRUE(chip.address(0xD0));
+    chip.write(0x3E);
+    chip.write(0xAA);
+    chip.write(0xBB);
+    chip.write(0xCC);
+    EXPECT_EQ(chip.peek(0x3E), 0xAA);
+    EXPECT_EQ(chip.peek(0x3F), 0xBB);
+    EXPECT_EQ(chip.peek(0x00), 0xCC);
+    ASSERT_TRUE(chip.address(0xD0));
+    chip.write(0x3F);
+    ASSERT_TRUE(chip.address(0xD1));
+    EXPECT_EQ(chip.read(), 0xBB);
+    EXPECT_EQ(chip.read(), 0xCC);
+}
+
+TEST_F(Chip, AnswersOnlyItsOwnAddress) {
+    EXPECT_TRUE(chip.address(0xD0));
+    EXPECT_TRUE(chip.address(0xD1));
+    EXPECT_FALSE(chip.address(0xA0));
+    EXPECT_FALSE(chip.address(0xD2));
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+// A DS1307-style real-time clock chip at bus address 0x68: 64 registers
+// (time and date in packed BCD at 0x00-0x06, control at 0x07, battery-backed
+// RAM above), a register pointer that advances after every byte and wraps at
+// 0x3F, and a clock that counts seconds up to years from a time source.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace iowvirt {
+
+// Milliseconds on any monotonic or wall-clock scale.
+using TimeSource = std::function<std::int64_t()>;
+
+class Ds1307 {
+public:
+    static constexpr std::uint8_t kBusAddress = 0x68;
+    static constexpr std::size_t kRegisterCount = 64;
+
+    explicit Ds1307(TimeSource source);
+
+    // A fresh chip on first power-up: oscillator halted, 2000-01-01 00:00:00.
+    void power_on();
+    void set_time_source(TimeSource source);
+
+    // Bus side. `address` is called with the address byte after a start
+    // condition and answers whether the chip acknowledges it.
+    bool address(std::uint8_t address_byte);
+    void write(std::uint8_t byte);
+    std::uint8_t read();
+
+    // Direct access for tests and tools, with the clock brought up to date.
+    std::uint8_t peek(std::uint8_t reg);
+    void poke(std::uint8_t reg, std::uint8_t value);
+
+private:
+    void catch_up();
+    void advance(std::int64_t seconds);
+    void tick_second();
+    void next_day();
+    bool time_valid() const;
+    bool date_valid() const;
+
+    TimeSource source_;
+    std::array<std::uint8_t, kRegisterCount> regs_{};
+    std::uint8_t pointer_ = 0;
+    bool expect_pointer_ = false;
+    std::int64_t second_start_ms_ = 0;  // when the current second began
+};
+
+}  // namespace iowvirt

@@ -1,0 +1,71 @@
+// Control of the virtual IOW24, for tests and tools: the device itself is
+// reached, like the real one, only through the four device-library functions.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "virtual/ds1307.h"
+#include "virtual/i2c.h"
+
+#if defined(_WIN32) && defined(IOWVIRT_BUILD)
+#define IOWVIRT_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define IOWVIRT_API __declspec(dllimport)
+#else
+#define IOWVIRT_API __attribute__((visibility("default")))
+#endif
+
+namespace iowvirt {
+
+enum class Direction { written, read };
+
+// One call of IowKitWrite or IowKitRead: the report as written, or the
+// buffer as the read left it, and the byte count returned.
+struct LogEntry {
+    Direction direction;
+    std::uint32_t pipe;
+    Report bytes;
+    std::uint32_t result;
+};
+
+// The device as when first plugged in: clock chip at power-up (halted,
+// 2000-01-01), system clock as time source, one-second read wait, no fault
+// armed, no handle open, empty log.
+IOWVIRT_API void reset();
+
+// Faults. Counted faults hit the next calls of their kind, then clear.
+IOWVIRT_API void set_open_fails(bool fails);
+// After `skip` good ones, the next `count` I2C transfers fail on the bus:
+// nothing reaches the chip and the reply has its status bit set.
+IOWVIRT_API void fail_next_transfers(int count, int skip = 0);
+// After `skip` good ones, the next `count` writes return `bytes` (< 8) and
+// the report is lost.
+IOWVIRT_API void short_next_writes(int count, std::uint32_t bytes = 7, int skip = 0);
+// After `skip` good ones, the next `count` reads return 0, leave the buffer
+// untouched and lose the reply they would have brought.
+IOWVIRT_API void fail_next_reads(int count, int skip = 0);
+// Unplugging kills every open handle and drops pending replies; the chip
+// keeps its time on its battery. After a replug the device must be opened
+// anew, and its I2C mode is off.
+IOWVIRT_API void unplug();
+IOWVIRT_API void replug();
+
+// The clock chip's registers, brought up to date with its time source.
+IOWVIRT_API std::uint8_t get_register(std::uint8_t reg);
+IOWVIRT_API void set_register(std::uint8_t reg, std::uint8_t value);
+IOWVIRT_API void set_time_source(TimeSource source);
+// How long a read waits for a reply before it returns 0.
+IOWVIRT_API void set_read_timeout(std::chrono::milliseconds timeout);
+
+// Every report written and read, oldest first (the most recent 65536).
+IOWVIRT_API std::vector<LogEntry> log();
+IOWVIRT_API void clear_log();
+// Calls made with a handle that had been closed.
+IOWVIRT_API int stale_handle_uses();
+IOWVIRT_API std::size_t pending_replies();
+IOWVIRT_API std::size_t open_handle_count();
+
+}  // namespace iowvirt
