@@ -8,11 +8,11 @@ inline constexpr std::uint8_t nbentrees = 8;
 inline constexpr std::uint8_t nbsorties = 6;
 
 // Inputs: the host's array of 8 doubles.
-inline constexpr std::uint8_t E_RD = 0;    // read the clock at every step while high
+inline constexpr std::uint8_t E_RD = 0;  // read the clock at every step while high
 inline constexpr std::uint8_t E_sec = 1;
 inline constexpr std::uint8_t E_min = 2;
 inline constexpr std::uint8_t E_heu = 3;
-inline constexpr std::uint8_t E_dat = 4;   // day of the month
+inline constexpr std::uint8_t E_dat = 4;  // day of the month
 inline constexpr std::uint8_t E_moi = 5;
 inline constexpr std::uint8_t E_ann = 6;   // full year, 2011 not 11
 inline constexpr std::uint8_t E_init = 7;  // set the clock at every step while high

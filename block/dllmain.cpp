@@ -18,7 +18,9 @@ constexpr std::uint32_t MASQUE_INDICE = 0xFF;
 
 constexpr const char TITRE_RECHERCHE[] = "Recherche IOW24";
 constexpr const char TEXTE_ABSENT[] = "Echec lors de l'ouverture de IOW24";
-constexpr const char TEXTE_DETECTE[] = "IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2" "C";
+constexpr const char TEXTE_DETECTE[] =
+    "IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2"
+    "C";
 constexpr const char TITRE_ECRITURE[] = "Ecriture";
 constexpr const char TEXTE_ECHEC_I2C[] = "Echec pour initialiser l'I2C";
 constexpr const char TITRE_LECTURE[] = "LECTURE";

@@ -17,7 +17,8 @@ bool matches(HMODULE module, const IMAGE_THUNK_DATA& name, const char* function,
         return function == nullptr && IMAGE_ORDINAL(name.u1.Ordinal) == ordinal;
     }
     if (function == nullptr) return false;
-    const auto* by_name = at<IMAGE_IMPORT_BY_NAME>(module, static_cast<DWORD>(name.u1.AddressOfData));
+    const auto* by_name =
+        at<IMAGE_IMPORT_BY_NAME>(module, static_cast<DWORD>(name.u1.AddressOfData));
     return std::strcmp(reinterpret_cast<const char*>(by_name->Name), function) == 0;
 }
 
@@ -26,9 +27,11 @@ bool matches(HMODULE module, const IMAGE_THUNK_DATA& name, const char* function,
 void** find_slot(HMODULE module, const char* dll, const char* function, std::uint16_t ordinal) {
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
     const auto* nt = at<IMAGE_NT_HEADERS>(module, dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    const IMAGE_DATA_DIRECTORY& table =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (table.VirtualAddress == 0) return nullptr;
-    for (auto* entry = at<IMAGE_IMPORT_DESCRIPTOR>(module, table.VirtualAddress); entry->Name != 0; ++entry) {
+    for (auto* entry = at<IMAGE_IMPORT_DESCRIPTOR>(module, table.VirtualAddress); entry->Name != 0;
+         ++entry) {
         if (_stricmp(at<char>(module, entry->Name), dll) != 0) continue;
         auto* names = at<IMAGE_THUNK_DATA>(module, entry->OriginalFirstThunk);
         auto* slots = at<IMAGE_THUNK_DATA>(module, entry->FirstThunk);

@@ -16,9 +16,9 @@ inline constexpr std::uint32_t PIPE_MODE_SPECIAL = 1;
 inline constexpr std::uint32_t TAILLE_RAPPORT = 8;
 
 // Report IDs.
-inline constexpr std::uint8_t ID_MODE_I2C = 0x01;     // switch the I2C function on or off
-inline constexpr std::uint8_t ID_ECRITURE_I2C = 0x02; // write up to 6 bytes on the bus
-inline constexpr std::uint8_t ID_LECTURE_I2C = 0x03;  // read up to 6 bytes from the bus
+inline constexpr std::uint8_t ID_MODE_I2C = 0x01;      // switch the I2C function on or off
+inline constexpr std::uint8_t ID_ECRITURE_I2C = 0x02;  // write up to 6 bytes on the bus
+inline constexpr std::uint8_t ID_LECTURE_I2C = 0x03;   // read up to 6 bytes from the bus
 
 // Byte 1 of a mode-switch request.
 inline constexpr std::uint8_t I2C_ACTIF = 0x01;

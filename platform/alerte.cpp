@@ -58,7 +58,8 @@ std::size_t cp1252_vers_utf8(const char* texte, char* sortie, std::size_t taille
         char octets[3];
         const std::size_t n = encoder_utf8(point, octets);
         if (longueur + n >= taille) break;
-        for (std::size_t i = 0; i < n; ++i) sortie[longueur++] = octets[i];
+        for (std::size_t i = 0; i < n; ++i)
+            sortie[longueur++] = octets[i];
     }
     sortie[longueur] = '\0';
     return longueur;

@@ -13,7 +13,7 @@ constexpr std::uint8_t RTC_LECTURE = 0xD1;
 // Registers. The chip advances its register pointer after each byte written
 // or read, so one transaction covers consecutive registers.
 constexpr std::uint8_t REG_SECONDES = 0x00;  // then minutes, hours
-constexpr std::uint8_t REG_DATE = 0x04;  // then month, year within the century
+constexpr std::uint8_t REG_DATE = 0x04;      // then month, year within the century
 
 // The chip counts years within the century.
 constexpr double SIECLE = 2000.0;
@@ -46,9 +46,9 @@ IowReport lire_trois_registres(IOWKIT_HANDLE handle, std::uint8_t registre) {
 void InitRTC(IOWKIT_HANDLE handle, const double* in) {
     // One write transaction over two reports: the first leaves the bus open
     // after register 0x03, the second goes on from register 0x04 and stops.
-    IowReport rapport = ecriture_i2c(DRAPEAU_START, {RTC_ECRITURE, REG_SECONDES, bcd_de_broche(in[E_sec]),
-                                                     bcd_de_broche(in[E_min]), bcd_de_broche(in[E_heu]),
-                                                     JOUR_SEMAINE_ECRIT});
+    IowReport rapport = ecriture_i2c(
+        DRAPEAU_START, {RTC_ECRITURE, REG_SECONDES, bcd_de_broche(in[E_sec]),
+                        bcd_de_broche(in[E_min]), bcd_de_broche(in[E_heu]), JOUR_SEMAINE_ECRIT});
     echange(handle, rapport);
     verifier(rapport, TITRE_INITIALISATION);
 
@@ -58,6 +58,8 @@ void InitRTC(IOWKIT_HANDLE handle, const double* in) {
     verifier(rapport, TITRE_INITIALISATION);
 }
 
-IowReport Lecture_heureRTC(IOWKIT_HANDLE handle) { return lire_trois_registres(handle, REG_SECONDES); }
+IowReport Lecture_heureRTC(IOWKIT_HANDLE handle) {
+    return lire_trois_registres(handle, REG_SECONDES);
+}
 
 IowReport Lecture_dateRTC(IOWKIT_HANDLE handle) { return lire_trois_registres(handle, REG_DATE); }

@@ -26,7 +26,10 @@ void PrintTo(const Alert& alert, std::ostream* os) {
 
 namespace msg {
 const Alert not_found{"Echec lors de l'ouverture de IOW24", "Recherche IOW24"};
-const Alert found{"IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2" "C", "Recherche IOW24"};
+const Alert found{
+    "IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2"
+    "C",
+    "Recherche IOW24"};
 const Alert i2c_failed{"Echec pour initialiser l'I2C", "Ecriture"};
 const Alert read_failed{"Erreur de lecture", "LECTURE"};
 const Alert set_failed{"Erreur de transmission", "InitialisationRTC"};
@@ -79,11 +82,13 @@ std::vector<Report> Bench::written() const { return reports(iowvirt::Direction::
 std::vector<Report> Bench::read() const { return reports(iowvirt::Direction::read); }
 
 void Bench::set_registers(std::array<std::uint8_t, 7> bytes) {
-    for (std::uint8_t reg = 0; reg < bytes.size(); ++reg) iowvirt::set_register(reg, bytes[reg]);
+    for (std::uint8_t reg = 0; reg < bytes.size(); ++reg)
+        iowvirt::set_register(reg, bytes[reg]);
 }
 
 std::array<std::uint8_t, 7> Bench::registers() const {
     std::array<std::uint8_t, 7> bytes{};
-    for (std::uint8_t reg = 0; reg < bytes.size(); ++reg) bytes[reg] = iowvirt::get_register(reg);
+    for (std::uint8_t reg = 0; reg < bytes.size(); ++reg)
+        bytes[reg] = iowvirt::get_register(reg);
     return bytes;
 }

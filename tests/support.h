@@ -40,7 +40,7 @@ inline constexpr double kMarker = -7.25;
 inline constexpr std::int64_t kStartOfTime = 1'000'000'000'000;
 
 class Bench : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -14,7 +14,9 @@ std::string utf8(const char* text, std::size_t size = 64) {
 }
 
 TEST(AlertText, LatinLettersAndSymbolsBecomeTheirUtf8Forms) {
-    EXPECT_EQ(utf8("IOW24 d\xE9tect\xE9 : liaison I\xB2" "C"), "IOW24 d\u00e9tect\u00e9 : liaison I\u00b2C");
+    EXPECT_EQ(utf8("IOW24 d\xE9tect\xE9 : liaison I\xB2"
+                   "C"),
+              "IOW24 d\u00e9tect\u00e9 : liaison I\u00b2C");
     EXPECT_EQ(utf8("\x80 \x9C \xFF"), "\u20ac \u0153 \u00ff");
     EXPECT_EQ(utf8("plain ASCII"), "plain ASCII");
 }

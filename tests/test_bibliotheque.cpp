@@ -19,14 +19,15 @@ std::string run_command(const std::string& command) {
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return output;
     char chunk[256];
-    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) output += chunk;
+    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr)
+        output += chunk;
     pclose(pipe);
     return output;
 }
 
 // Everything written to stderr while it lives.
 class StderrCapture {
-public:
+  public:
     StderrCapture() : file_(std::tmpfile()), saved_(dup(2)) {
         std::fflush(stderr);
         dup2(fileno(file_), 2);
@@ -38,18 +39,19 @@ public:
         std::string text;
         std::rewind(file_);
         char chunk[256];
-        while (std::fgets(chunk, sizeof chunk, file_) != nullptr) text += chunk;
+        while (std::fgets(chunk, sizeof chunk, file_) != nullptr)
+            text += chunk;
         std::fclose(file_);
         return text;
     }
 
-private:
+  private:
     FILE* file_;
     int saved_;
 };
 
 class Library : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         iowvirt::reset();
         iowvirt::set_read_timeout(std::chrono::milliseconds(0));
@@ -68,10 +70,11 @@ TEST_F(Library, ExportsTheEightEntryPointsAndNothingElse) {
     std::istringstream listing(run_command("nm -D --defined-only " BLOCK_LIBRARY));
     std::set<std::string> exported;
     std::string address, kind, name;
-    while (listing >> address >> kind >> name) exported.insert(name);
-    EXPECT_EQ(exported, (std::set<std::string>{"CCalculate", "CConfigure", "CSimStart", "CSimStop",
-                                               "GetInputName", "GetOutputName", "NumInputs",
-                                               "NumOutputs"}));
+    while (listing >> address >> kind >> name)
+        exported.insert(name);
+    EXPECT_EQ(exported,
+              (std::set<std::string>{"CCalculate", "CConfigure", "CSimStart", "CSimStop",
+                                     "GetInputName", "GetOutputName", "NumInputs", "NumOutputs"}));
 }
 
 TEST_F(Library, AHostLaysOutThePinsAndDrivesARun) {
@@ -101,7 +104,9 @@ TEST_F(Library, AHostLaysOutThePinsAndDrivesARun) {
     stop(nullptr, nullptr, nullptr);
     const std::string alerts = capture.finish();
 
-    EXPECT_EQ(alerts, "[Recherche IOW24] IOW24 d\u00e9tect\u00e9 : initialisation de la liaison I\u00b2C\n");
+    EXPECT_EQ(
+        alerts,
+        "[Recherche IOW24] IOW24 d\u00e9tect\u00e9 : initialisation de la liaison I\u00b2C\n");
     EXPECT_EQ(out[0], 45);
     EXPECT_EQ(out[1], 30);
     EXPECT_EQ(out[5], 11);

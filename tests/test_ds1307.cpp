@@ -9,16 +9,18 @@ namespace {
 using iowvirt::Ds1307;
 
 class Chip : public ::testing::Test {
-protected:
+  protected:
     std::int64_t now = 5'000'000;
     Ds1307 chip{[this] { return now; }};
 
     void set(std::array<std::uint8_t, 7> bytes) {
-        for (std::uint8_t r = 0; r < 7; ++r) chip.poke(r, bytes[r]);
+        for (std::uint8_t r = 0; r < 7; ++r)
+            chip.poke(r, bytes[r]);
     }
     std::array<std::uint8_t, 7> get() {
         std::array<std::uint8_t, 7> bytes{};
-        for (std::uint8_t r = 0; r < 7; ++r) bytes[r] = chip.peek(r);
+        for (std::uint8_t r = 0; r < 7; ++r)
+            bytes[r] = chip.peek(r);
         return bytes;
     }
     void seconds(std::int64_t s) { now += s * 1000; }
@@ -94,8 +96,9 @@ TEST_F(Chip, KeepsExactlyTheBytesWrittenValidOrNot) {
 TEST_F(Chip, CountingFromAnyBytesNeverFailsAndEndsInValidTime) {
     for (int byte = 0; byte < 256; byte += 5) {
         const auto b = static_cast<std::uint8_t>(byte & 0x7F);  // running
-        set({b, static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte),
-             static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte)});
+        set({b, static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte),
+             static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte),
+             static_cast<std::uint8_t>(byte), static_cast<std::uint8_t>(byte)});
         seconds(3LL * 86400 + 61);
         const Regs r = get();
         EXPECT_LT(r[0] & 0x7F, 0x60) << byte;

@@ -10,7 +10,7 @@ namespace {
 using iowvirt::Report;
 
 class VirtualIow24 : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         iowvirt::reset();
         iowvirt::set_read_timeout(std::chrono::milliseconds(0));
@@ -54,7 +54,8 @@ TEST_F(VirtualIow24, WritesSplitOverReportsFormOneTransaction) {
     EXPECT_EQ(exchange({0x02, 0x86, 0xD0, 0x00, 0x45, 0x30, 0x13, 0x02}), (Report{0x02, 0x06}));
     EXPECT_EQ(exchange({0x02, 0x43, 0x08, 0x03, 0x11}), (Report{0x02, 0x03}));
     for (std::uint8_t r = 0; r < 7; ++r) {
-        EXPECT_EQ(iowvirt::get_register(r), (std::array<std::uint8_t, 7>{0x45, 0x30, 0x13, 0x02, 0x08, 0x03, 0x11}[r]));
+        EXPECT_EQ(iowvirt::get_register(r),
+                  (std::array<std::uint8_t, 7>{0x45, 0x30, 0x13, 0x02, 0x08, 0x03, 0x11}[r]));
     }
     // The stop closed it: a further write without start has nothing to continue.
     EXPECT_EQ(exchange({0x02, 0x41, 0x99})[1], 0x80);
@@ -62,7 +63,8 @@ TEST_F(VirtualIow24, WritesSplitOverReportsFormOneTransaction) {
 
 TEST_F(VirtualIow24, ReadsBringBytesFromTheRegisterPointerOn) {
     enable();
-    for (std::uint8_t r = 0; r < 7; ++r) iowvirt::set_register(r, static_cast<std::uint8_t>(0x10 + r));
+    for (std::uint8_t r = 0; r < 7; ++r)
+        iowvirt::set_register(r, static_cast<std::uint8_t>(0x10 + r));
     exchange({0x02, 0xC2, 0xD0, 0x02});
     EXPECT_EQ(exchange({0x03, 0x03, 0xD1}), (Report{0x03, 0x03, 0x12, 0x13, 0x14, 0, 0, 0}));
     // On from 0x05: month, year, then the control register (0x03 at power-up).

@@ -65,8 +65,9 @@ TEST_F(RunStartStop, AfterAStopNothingReachesTheClosedHandle) {
     stop();
     EXPECT_EQ(iowvirt::stale_handle_uses(), 0);
     EXPECT_EQ(out, marked_outputs());
-    EXPECT_EQ(alerts(), (std::vector<Alert>{msg::pointer_failed, msg::read_failed, msg::pointer_failed,
-                                            msg::read_failed, msg::i2c_failed}));
+    EXPECT_EQ(alerts(),
+              (std::vector<Alert>{msg::pointer_failed, msg::read_failed, msg::pointer_failed,
+                                  msg::read_failed, msg::i2c_failed}));
 }
 
 TEST_F(RunStartStop, ASecondStartWithoutAStopClosesTheFirstDevice) {
@@ -85,7 +86,8 @@ TEST_F(RunStartStop, EveryRunOpensTheDeviceAnew) {
         stop();
     }
     EXPECT_EQ(alerts(), (std::vector<Alert>(3, msg::found)));
-    EXPECT_EQ(written(), (std::vector<Report>{kEnable, kDisable, kEnable, kDisable, kEnable, kDisable}));
+    EXPECT_EQ(written(),
+              (std::vector<Report>{kEnable, kDisable, kEnable, kDisable, kEnable, kDisable}));
 }
 
 TEST_F(RunStartStop, ConfigureChangesNothing) {

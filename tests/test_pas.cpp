@@ -7,7 +7,7 @@
 namespace {
 
 class Step : public Bench {
-protected:
+  protected:
     void SetUp() override {
         Bench::SetUp();
         start_quietly();

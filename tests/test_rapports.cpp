@@ -6,7 +6,7 @@
 namespace {
 
 class Reports : public Bench {
-protected:
+  protected:
     void SetUp() override {
         Bench::SetUp();
         handle = IowKitOpenDevice();

@@ -13,7 +13,9 @@ TEST_F(Session, SetTheClockThenReadItRunAcrossTheYearEnd) {
     EXPECT_EQ(out, marked_outputs());
 
     Inputs rd = read_inputs();
-    const Outputs expected[] = {{58, 59, 23, 31, 12, 11}, {59, 59, 23, 31, 12, 11}, {0, 0, 0, 1, 1, 12},
+    const Outputs expected[] = {{58, 59, 23, 31, 12, 11},
+                                {59, 59, 23, 31, 12, 11},
+                                {0, 0, 0, 1, 1, 12},
                                 {1, 0, 0, 1, 1, 12}};
     for (const Outputs& now : expected) {
         step(rd, out);

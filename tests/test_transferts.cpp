@@ -7,7 +7,7 @@
 namespace {
 
 class Transfers : public Bench {
-protected:
+  protected:
     void SetUp() override {
         Bench::SetUp();
         handle = IowKitOpenDevice();

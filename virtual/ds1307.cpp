@@ -164,4 +164,3 @@ bool Ds1307::date_valid() const {
 }
 
 }  // namespace iowvirt
-

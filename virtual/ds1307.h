@@ -14,7 +14,7 @@ namespace iowvirt {
 using TimeSource = std::function<std::int64_t()>;
 
 class Ds1307 {
-public:
+  public:
     static constexpr std::uint8_t kBusAddress = 0x68;
     static constexpr std::size_t kRegisterCount = 64;
 
@@ -34,7 +34,7 @@ public:
     std::uint8_t peek(std::uint8_t reg);
     void poke(std::uint8_t reg, std::uint8_t value);
 
-private:
+  private:
     void catch_up();
     void advance(std::int64_t seconds);
     void tick_second();

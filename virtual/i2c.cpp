@@ -32,9 +32,7 @@ void I2cFunction::reset() {
     in_transaction_ = false;
 }
 
-Report I2cFunction::failed(std::uint8_t report_id) {
-    return Report{report_id, kStatusFailed};
-}
+Report I2cFunction::failed(std::uint8_t report_id) { return Report{report_id, kStatusFailed}; }
 
 Report I2cFunction::write(const Report& request, bool bus_fault) {
     const std::uint8_t flags = request[kCommandByte];
@@ -52,7 +50,8 @@ Report I2cFunction::write(const Report& request, bool bus_fault) {
         const std::uint8_t address = request[next++];
         if ((address & kReadBit) != 0 || !chip_.address(address)) return failed(kReportWrite);
     }
-    for (; next < kFirstDataByte + count; ++next) chip_.write(request[next]);
+    for (; next < kFirstDataByte + count; ++next)
+        chip_.write(request[next]);
     in_transaction_ = (flags & kFlagStop) == 0;
     return Report{kReportWrite, count};
 }
@@ -68,7 +67,8 @@ Report I2cFunction::read(const Report& request, bool bus_fault) {
         return failed(kReportRead);
     }
     Report reply{kReportRead, count};
-    for (std::uint8_t i = 0; i < count; ++i) reply[kFirstDataByte + i] = chip_.read();
+    for (std::uint8_t i = 0; i < count; ++i)
+        reply[kFirstDataByte + i] = chip_.read();
     return reply;
 }
 

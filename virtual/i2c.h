@@ -26,7 +26,7 @@ inline constexpr std::uint8_t kStatusFailed = 0x80;
 inline constexpr std::uint8_t kMaxData = 6;
 
 class I2cFunction {
-public:
+  public:
     explicit I2cFunction(Ds1307& chip) : chip_(chip) {}
 
     // The reply to `request`, or nothing for reports that get none (the mode
@@ -39,7 +39,7 @@ public:
 
     static bool is_transfer(const Report& request);
 
-private:
+  private:
     Report write(const Report& request, bool bus_fault);
     Report read(const Report& request, bool bus_fault);
     static Report failed(std::uint8_t report_id);

@@ -71,11 +71,11 @@ struct Device {
 
     void record(Direction direction, std::uint32_t pipe, const char* buffer, std::uint32_t result) {
         LogEntry entry{direction, pipe, {}, result};
-        for (std::size_t i = 0; i < kReportSize; ++i) entry.bytes[i] = static_cast<std::uint8_t>(buffer[i]);
+        for (std::size_t i = 0; i < kReportSize; ++i)
+            entry.bytes[i] = static_cast<std::uint8_t>(buffer[i]);
         if (log.size() == kLogCapacity) log.pop_front();
         log.push_back(entry);
     }
-
 };
 
 Device& device() {
@@ -87,7 +87,8 @@ std::uint32_t write_report(Device& d, IOWKIT_HANDLE handle, const char* buffer) 
     if (d.state_of(handle) != HandleState::open) return 0;
     if (d.short_write.strikes()) return d.short_write_bytes;
     Report request{};
-    for (std::size_t i = 0; i < kReportSize; ++i) request[i] = static_cast<std::uint8_t>(buffer[i]);
+    for (std::size_t i = 0; i < kReportSize; ++i)
+        request[i] = static_cast<std::uint8_t>(buffer[i]);
     const bool fault = I2cFunction::is_transfer(request) && d.bus_fault.strikes();
     if (auto reply = d.i2c.handle(request, fault)) {
         d.replies.push_back(*reply);
@@ -104,16 +105,16 @@ std::uint32_t read_report(Device& d, std::unique_lock<std::mutex>& lock, IOWKIT_
         return 0;
     }
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
-    d.reply_ready.wait_for(lock, d.read_timeout, [&] {
-        return !d.replies.empty() || d.open_handles.count(value) == 0;
-    });
+    d.reply_ready.wait_for(lock, d.read_timeout,
+                           [&] { return !d.replies.empty() || d.open_handles.count(value) == 0; });
     if (d.replies.empty() || d.open_handles.count(value) == 0) {
         buffer[1] = static_cast<char>(buffer[1] | kStatusFailed);
         return 0;
     }
     const Report reply = d.replies.front();
     d.replies.pop_front();
-    for (std::size_t i = 0; i < kReportSize; ++i) buffer[i] = static_cast<char>(reply[i]);
+    for (std::size_t i = 0; i < kReportSize; ++i)
+        buffer[i] = static_cast<char>(reply[i]);
     return kReportSize;
 }
 
@@ -260,7 +261,8 @@ std::uint32_t APPEL_STD IowKitWrite(IOWKIT_HANDLE iowHandle, std::uint32_t numPi
                                     std::uint32_t length) {
     Device& d = device();
     std::lock_guard lock(d.mutex);
-    if (buffer == nullptr || numPipe != iowvirt::kSpecialModePipe || length != iowvirt::kReportSize) {
+    if (buffer == nullptr || numPipe != iowvirt::kSpecialModePipe ||
+        length != iowvirt::kReportSize) {
         return 0;
     }
     const std::uint32_t written = iowvirt::write_report(d, iowHandle, buffer);
@@ -272,7 +274,8 @@ std::uint32_t APPEL_STD IowKitRead(IOWKIT_HANDLE iowHandle, std::uint32_t numPip
                                    std::uint32_t length) {
     Device& d = device();
     std::unique_lock lock(d.mutex);
-    if (buffer == nullptr || numPipe != iowvirt::kSpecialModePipe || length != iowvirt::kReportSize) {
+    if (buffer == nullptr || numPipe != iowvirt::kSpecialModePipe ||
+        length != iowvirt::kReportSize) {
         return 0;
     }
     const std::uint32_t read = iowvirt::read_report(d, lock, iowHandle, buffer);

@@ -1,8 +1,8 @@
 // The DLL as a Windows host uses it: loaded by path, its entry points looked
 // up by name, called through standard-call pointers, bound by ordinal to the
 // device library, and its message boxes caught through its import table.
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -28,7 +28,10 @@ int WINAPI record_box(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return IDOK;
 }
 
-const Box kFound{nullptr, "IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2" "C", "Recherche IOW24", MB_OK};
+const Box kFound{nullptr,
+                 "IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2"
+                 "C",
+                 "Recherche IOW24", MB_OK};
 const Box kNotFound{nullptr, "Echec lors de l'ouverture de IOW24", "Recherche IOW24", MB_OK};
 const Box kI2cFailed{nullptr, "Echec pour initialiser l'I2C", "Ecriture", MB_OK};
 const Box kPointerFailed{nullptr, "Erreur de transmission", "Leture", MB_OK};
@@ -40,10 +43,10 @@ struct EntryPoint {
     int argument_bytes;
 };
 const EntryPoint kEntryPoints[] = {
-    {"NumInputs", "NumInputs@0", 0},         {"NumOutputs", "NumOutputs@0", 0},
-    {"GetInputName", "GetInputName@8", 8},   {"GetOutputName", "GetOutputName@8", 8},
-    {"CSimStart", "CSimStart@12", 12},       {"CSimStop", "CSimStop@12", 12},
-    {"CConfigure", "CConfigure@4", 4},       {"CCalculate", "CCalculate@12", 12},
+    {"NumInputs", "NumInputs@0", 0},       {"NumOutputs", "NumOutputs@0", 0},
+    {"GetInputName", "GetInputName@8", 8}, {"GetOutputName", "GetOutputName@8", 8},
+    {"CSimStart", "CSimStart@12", 12},     {"CSimStop", "CSimStop@12", 12},
+    {"CConfigure", "CConfigure@4", 4},     {"CCalculate", "CCalculate@12", 12},
 };
 
 std::string bin_path(const char* file) {
@@ -54,13 +57,14 @@ std::string bin_path(const char* file) {
 }
 
 class Host : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         iowvirt::reset();
         iowvirt::set_read_timeout(std::chrono::milliseconds(0));
         block = LoadLibraryA(bin_path("rtc_iow24.dll").c_str());
         ASSERT_NE(block, nullptr);
-        ASSERT_NE(imports::rebind(block, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(record_box)),
+        ASSERT_NE(imports::rebind(block, "user32.dll", "MessageBoxA",
+                                  reinterpret_cast<void*>(record_box)),
                   nullptr);
         boxes.clear();
     }
@@ -87,7 +91,8 @@ TEST_F(Host, EveryEntryPointRemovesItsOwnArguments) {
     double out[6] = {};
     char name[8] = {};
     const std::uint32_t args[3] = {0, reinterpret_cast<std::uint32_t>(name), 0};
-    const std::uint32_t step[3] = {reinterpret_cast<std::uint32_t>(in), reinterpret_cast<std::uint32_t>(out), 0};
+    const std::uint32_t step[3] = {reinterpret_cast<std::uint32_t>(in),
+                                   reinterpret_cast<std::uint32_t>(out), 0};
     for (const EntryPoint& e : kEntryPoints) {
         const std::uint32_t* arguments = std::string(e.plain) == "CCalculate" ? step : args;
         EXPECT_EQ(stack_drift(reinterpret_cast<const void*>(GetProcAddress(block, e.plain)),
@@ -105,7 +110,8 @@ TEST_F(Host, TheDeviceLibraryIsBoundByOrdinal) {
     for (std::uint16_t ordinal = 1; ordinal <= 4; ++ordinal) {
         void** slot = imports::find_slot(block, "iowkit.dll", nullptr, ordinal);
         ASSERT_NE(slot, nullptr) << ordinal;
-        EXPECT_EQ(*slot, reinterpret_cast<void*>(GetProcAddress(device, MAKEINTRESOURCEA(ordinal))));
+        EXPECT_EQ(*slot,
+                  reinterpret_cast<void*>(GetProcAddress(device, MAKEINTRESOURCEA(ordinal))));
     }
     EXPECT_EQ(imports::find_slot(block, "iowkit.dll", "IowKitWrite"), nullptr);
 }
@@ -155,8 +161,8 @@ TEST_F(Host, FailuresAreToldInModalBoxesAndTheRunGoesOn) {
     start(nullptr, nullptr, nullptr);
     calculate(rd, out, nullptr);
     stop(nullptr, nullptr, nullptr);
-    EXPECT_EQ(boxes, (std::vector<Box>{kNotFound, kI2cFailed, kPointerFailed, kReadFailed, kPointerFailed,
-                                       kReadFailed, kI2cFailed}));
+    EXPECT_EQ(boxes, (std::vector<Box>{kNotFound, kI2cFailed, kPointerFailed, kReadFailed,
+                                       kPointerFailed, kReadFailed, kI2cFailed}));
     EXPECT_EQ((std::vector<double>(out, out + 6)), (std::vector<double>{1, 2, 3, 4, 5, 6}));
 }
 
