@@ -2,14 +2,14 @@
 // Windows-1252 bytes.
 #include <cstring>
 
-#include "platform/alerte.h"
+#include "platform/texte.h"
 #include "tests/support.h"
 
 namespace {
 
 std::string utf8(const char* text, std::size_t size = 64) {
     char buffer[64];
-    alerte::cp1252_vers_utf8(text, buffer, size);
+    texte::cp1252_vers_utf8(text, buffer, size);
     return buffer;
 }
 
@@ -29,7 +29,7 @@ TEST(AlertText, ALongTextIsCutBeforeACharacterThatWouldNotFit) {
     EXPECT_EQ(utf8("abc\xE9", 5), "abc");  // 'é' needs two bytes, one is left
     EXPECT_EQ(utf8("abc\xE9", 6), "abc\u00e9");
     char one[1] = {'x'};
-    alerte::cp1252_vers_utf8("abc", one, 1);
+    texte::cp1252_vers_utf8("abc", one, 1);
     EXPECT_EQ(one[0], '\0');
 }
 

@@ -1,0 +1,14 @@
+// Windows-1252, the code page of the block's texts, for terminals that speak
+// UTF-8.
+#pragma once
+
+#include <cstddef>
+
+namespace texte {
+
+// Converts into a caller's buffer (no heap: alerts run inside the host's
+// step). Stops before a character that would not fit; always ends the result
+// with a NUL. Returns its length.
+std::size_t cp1252_vers_utf8(const char* texte, char* sortie, std::size_t taille);
+
+}  // namespace texte
