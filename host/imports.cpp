@@ -45,7 +45,10 @@ void** find_slot(HMODULE module, const char* dll, const char* function, std::uin
 }
 
 void* rebind(HMODULE module, const char* dll, const char* function, void* replacement) {
-    void** slot = find_slot(module, dll, function);
+    return rebind(find_slot(module, dll, function), replacement);
+}
+
+void* rebind(void** slot, void* replacement) {
     if (slot == nullptr) return nullptr;
     DWORD protection = 0;
     if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection)) return nullptr;

@@ -13,7 +13,8 @@ namespace imports {
 // name), by name or, with a name of null, by `ordinal`; null if there is none.
 void** find_slot(HMODULE module, const char* dll, const char* function, std::uint16_t ordinal = 0);
 
-// Points that slot at `replacement`; returns what it held, or null.
+// Points a slot at `replacement`; returns what it held, or null.
+void* rebind(void** slot, void* replacement);
 void* rebind(HMODULE module, const char* dll, const char* function, void* replacement);
 
 }  // namespace imports

@@ -1,0 +1,43 @@
+// The stand-in host's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct Moment {
+    int year, month, day, hour, minute, second;
+};
+
+enum class Format { table, csv };
+
+struct Options {
+    std::string block;   // the block library; empty: the one beside the program
+    std::string device;  // the device library; empty: the virtual IOW24
+    bool set_now = false;
+    std::optional<Moment> set_at;
+    int read_steps = 0;
+    int period_ms = 1000;
+    std::string script;
+    std::optional<Format> format;
+    bool trace = false;
+    bool console_alerts = false;
+    bool help = false;
+};
+
+struct Parsed {
+    Options options;
+    std::string error;  // empty when the command line is good
+};
+
+Parsed parse_arguments(const std::vector<std::string>& arguments);
+
+// "YYYY-MM-DD HH:MM:SS", a real date within the clock chip's century.
+std::optional<Moment> parse_moment(const std::string& text, std::string& why);
+Moment local_now();
+
+std::string usage(const std::string& program);
+
+}  // namespace host

@@ -1,0 +1,45 @@
+// On ELF systems the program itself defines the device library's four
+// functions and exports them: the dynamic linker binds the block's calls to
+// the program before any library, and the program forwards them.
+#include <dlfcn.h>
+
+#include "host/relais.h"
+
+extern "C" {
+IOWKIT_HANDLE IowKitOpenDevice(void) { return host::relay_open(); }
+void IowKitCloseDevice(IOWKIT_HANDLE iowHandle) { host::relay_close(iowHandle); }
+std::uint32_t IowKitRead(IOWKIT_HANDLE iowHandle, std::uint32_t numPipe, char* buffer, std::uint32_t length) {
+    return host::relay_read(iowHandle, numPipe, buffer, length);
+}
+std::uint32_t IowKitWrite(IOWKIT_HANDLE iowHandle, std::uint32_t numPipe, char* buffer, std::uint32_t length) {
+    return host::relay_write(iowHandle, numPipe, buffer, length);
+}
+}
+
+namespace host {
+
+bool find_device_functions(void* device, DeviceFunctions& f, std::string& error) {
+    f.open = reinterpret_cast<decltype(f.open)>(dlsym(device, "IowKitOpenDevice"));
+    f.close = reinterpret_cast<decltype(f.close)>(dlsym(device, "IowKitCloseDevice"));
+    f.read = reinterpret_cast<decltype(f.read)>(dlsym(device, "IowKitRead"));
+    f.write = reinterpret_cast<decltype(f.write)>(dlsym(device, "IowKitWrite"));
+    if (f.open && f.close && f.read && f.write) return true;
+    error = "it lacks IowKitOpenDevice, IowKitCloseDevice, IowKitRead or IowKitWrite";
+    return false;
+}
+
+bool route_device_calls(void* block, const DeviceFunctions& functions, bool trace, std::string& error) {
+    // The block must have bound to the program's functions, not to a library's.
+    using Write = decltype(functions.write);
+    if (reinterpret_cast<Write>(dlsym(RTLD_DEFAULT, "IowKitWrite")) != &IowKitWrite) {
+        error = "the block's device calls cannot be routed through this program";
+        return false;
+    }
+    (void)block;
+    set_relay(functions, trace);
+    return true;
+}
+
+bool route_alerts_to_console(void*, std::string&) { return true; }
+
+}  // namespace host

@@ -1,0 +1,77 @@
+// On Windows the block's import table is rebound: its four slots for
+// iowkit.dll (imported by ordinal) point at the host's relays, which call
+// the device library the user chose.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "host/imports.h"
+#include "host/relais.h"
+#include "platform/texte.h"
+
+namespace host {
+
+namespace {
+
+constexpr const char* kDeviceDll = "iowkit.dll";
+// Ordinals of the device library's functions.
+constexpr WORD kOpen = 1, kClose = 2, kRead = 3, kWrite = 4;
+
+template <typename Fn>
+bool by_ordinal(HMODULE device, WORD ordinal, Fn& function) {
+    function = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(device, MAKEINTRESOURCEA(ordinal))));
+    return function != nullptr;
+}
+
+int WINAPI console_box(HWND, LPCSTR text, LPCSTR caption, UINT) {
+    char caption_utf8[256];
+    char text_utf8[768];
+    texte::cp1252_vers_utf8(caption, caption_utf8, sizeof caption_utf8);
+    texte::cp1252_vers_utf8(text, text_utf8, sizeof text_utf8);
+    std::fprintf(stderr, "[%s] %s\n", caption_utf8, text_utf8);
+    std::fflush(stderr);
+    return IDOK;
+}
+
+}  // namespace
+
+bool find_device_functions(void* library, DeviceFunctions& f, std::string& error) {
+    const auto device = static_cast<HMODULE>(library);
+    if (by_ordinal(device, kOpen, f.open) && by_ordinal(device, kClose, f.close) &&
+        by_ordinal(device, kRead, f.read) && by_ordinal(device, kWrite, f.write)) {
+        return true;
+    }
+    error = "it lacks the device functions at ordinals 1 to 4";
+    return false;
+}
+
+bool route_device_calls(void* library, const DeviceFunctions& functions, bool trace, std::string& error) {
+    const auto block = static_cast<HMODULE>(library);
+    set_relay(functions, trace);
+    const struct {
+        WORD ordinal;
+        void* relay;
+    } routes[] = {{kOpen, reinterpret_cast<void*>(relay_open)},
+                  {kClose, reinterpret_cast<void*>(relay_close)},
+                  {kRead, reinterpret_cast<void*>(relay_read)},
+                  {kWrite, reinterpret_cast<void*>(relay_write)}};
+    for (const auto& route : routes) {
+        void** slot = imports::find_slot(block, kDeviceDll, nullptr, route.ordinal);
+        if (imports::rebind(slot, route.relay) == nullptr) {
+            error = "the block does not import iowkit.dll ordinal " + std::to_string(route.ordinal);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool route_alerts_to_console(void* library, std::string& error) {
+    if (imports::rebind(static_cast<HMODULE>(library), "user32.dll", "MessageBoxA",
+                        reinterpret_cast<void*>(console_box)) != nullptr) {
+        return true;
+    }
+    error = "the block does not import MessageBoxA from user32.dll";
+    return false;
+}
+
+}  // namespace host

@@ -1,0 +1,24 @@
+// What the stand-in host needs of the operating system: loading libraries
+// and finding functions in them, as a simulation host does.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+// File names of the block and of the device library on this platform.
+extern const char* const kBlockFile;
+extern const char* const kDeviceFile;
+
+// Loads a library by path; null and a reason on failure. The device
+// library is loaded so that the block loaded after it binds to it.
+void* load_library(const std::string& path, std::string& error);
+void* find_function(void* library, const char* name);
+void unload_library(void* library);
+
+// The folder the program was started from, with a trailing separator.
+std::string program_folder();
+bool file_exists(const std::string& path);
+void sleep_ms(int milliseconds);
+
+}  // namespace host

@@ -1,0 +1,40 @@
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <thread>
+
+#include "host/systeme.h"
+
+namespace host {
+
+const char* const kBlockFile = "librtc_iow24.so";
+const char* const kDeviceFile = "libiowkit.so";
+
+void* load_library(const std::string& path, std::string& error) {
+    // Global, so that a library loaded later binds to this one's symbols.
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+    if (library == nullptr) error = dlerror();
+    return library;
+}
+
+void* find_function(void* library, const char* name) { return dlsym(library, name); }
+
+void unload_library(void* library) { dlclose(library); }
+
+std::string program_folder() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return "./";
+    const std::string full(path, static_cast<std::size_t>(length));
+    return full.substr(0, full.find_last_of('/') + 1);
+}
+
+bool file_exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+void sleep_ms(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+}  // namespace host
