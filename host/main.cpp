@@ -60,8 +60,8 @@ std::vector<std::string> pin_names(PinNameFn name_of, int count) {
 }
 
 // The steps of --set and --read, by the block's own pin names.
-bool plain_steps(const host::Options& o, const Block& block, std::vector<std::vector<double>>& steps,
-                 std::string& problem) {
+bool plain_steps(const host::Options& o, const Block& block,
+                 std::vector<std::vector<double>>& steps, std::string& problem) {
     auto index = [&](const char* name) {
         for (std::size_t i = 0; i < block.inputs.size(); ++i) {
             if (block.inputs[i] == name) return static_cast<int>(i);
@@ -99,7 +99,8 @@ std::string action_of(const Block& block, const std::vector<double>& in) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const host::Parsed parsed = host::parse_arguments(std::vector<std::string>(argv + 1, argv + argc));
+    const host::Parsed parsed =
+        host::parse_arguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) return error(kExitUsage, parsed.error);
     const host::Options& o = parsed.options;
     if (o.help) {
@@ -110,14 +111,17 @@ int main(int argc, char** argv) {
     std::string why;
     const std::string device_path = o.device.empty() ? default_device() : o.device;
     void* device = host::load_library(device_path, why);
-    if (device == nullptr) return error(kExitLibrary, "cannot load the device library " + device_path + ": " + why);
+    if (device == nullptr)
+        return error(kExitLibrary, "cannot load the device library " + device_path + ": " + why);
     host::DeviceFunctions functions{};
     if (!host::find_device_functions(device, functions, why)) {
         return error(kExitLibrary, "not a device library: " + device_path + ": " + why);
     }
-    const std::string block_path = o.block.empty() ? host::program_folder() + host::kBlockFile : o.block;
+    const std::string block_path =
+        o.block.empty() ? host::program_folder() + host::kBlockFile : o.block;
     void* library = host::load_library(block_path, why);
-    if (library == nullptr) return error(kExitLibrary, "cannot load the block " + block_path + ": " + why);
+    if (library == nullptr)
+        return error(kExitLibrary, "cannot load the block " + block_path + ": " + why);
 
     Block block{};
     std::string missing;
@@ -128,17 +132,20 @@ int main(int argc, char** argv) {
     entry(library, "CSimStart", block.start, missing);
     entry(library, "CSimStop", block.stop, missing);
     entry(library, "CCalculate", block.calculate, missing);
-    if (!missing.empty()) return error(kExitLibrary, block_path + " lacks the entry points " + missing);
+    if (!missing.empty())
+        return error(kExitLibrary, block_path + " lacks the entry points " + missing);
     const int inputs = block.num_inputs(), outputs = block.num_outputs();
     if (inputs < 1 || inputs > kMaxPins || outputs < 0 || outputs > kMaxPins) {
-        return error(kExitLibrary, block_path + " reports " + std::to_string(inputs) + " inputs and " +
-                                       std::to_string(outputs) + " outputs");
+        return error(kExitLibrary, block_path + " reports " + std::to_string(inputs) +
+                                       " inputs and " + std::to_string(outputs) + " outputs");
     }
     block.inputs = pin_names(block.input_name, inputs);
     block.outputs = pin_names(block.output_name, outputs);
 
-    if (!host::route_device_calls(library, functions, o.trace, why)) return error(kExitLibrary, why);
-    if (o.console_alerts && !host::route_alerts_to_console(library, why)) return error(kExitLibrary, why);
+    if (!host::route_device_calls(library, functions, o.trace, why))
+        return error(kExitLibrary, why);
+    if (o.console_alerts && !host::route_alerts_to_console(library, why))
+        return error(kExitLibrary, why);
 
     std::vector<std::vector<double>> steps;
     if (!o.script.empty()) {
@@ -153,7 +160,8 @@ int main(int argc, char** argv) {
         return error(kExitLibrary, block_path + " has no input pin named " + why);
     }
 
-    const host::Format format = o.format.value_or(o.script.empty() ? host::Format::table : host::Format::csv);
+    const host::Format format =
+        o.format.value_or(o.script.empty() ? host::Format::table : host::Format::csv);
     std::printf("%s\n", host::header_line(format, block.outputs).c_str());
     std::fflush(stdout);
     std::vector<double> out(static_cast<std::size_t>(outputs), 0.0);
@@ -161,7 +169,9 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i > 0 && o.period_ms > 0) host::sleep_ms(o.period_ms);
         block.calculate(steps[i].data(), out.data(), nullptr);
-        std::printf("%s\n", host::step_line(format, static_cast<int>(i + 1), action_of(block, steps[i]), out).c_str());
+        std::printf("%s\n", host::step_line(format, static_cast<int>(i + 1),
+                                            action_of(block, steps[i]), out)
+                                .c_str());
         std::fflush(stdout);
     }
     block.stop(nullptr, nullptr, nullptr);

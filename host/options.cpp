@@ -75,9 +75,10 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         const std::string& a = arguments[i];
         const bool has_value = i + 1 < arguments.size();
         const std::string value = has_value ? arguments[i + 1] : std::string();
-        auto needs_value = [&] { return a == "--block" || a == "--device" || a == "--set" ||
-                                        a == "--read" || a == "--period-ms" || a == "--script" ||
-                                        a == "--format"; };
+        auto needs_value = [&] {
+            return a == "--block" || a == "--device" || a == "--set" || a == "--read" ||
+                   a == "--period-ms" || a == "--script" || a == "--format";
+        };
         if (needs_value()) {
             if (!has_value) return fail(a + " needs a value");
             ++i;
@@ -98,11 +99,13 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             }
         } else if (a == "--read") {
             if (!whole_number(value, 1, kMaxSteps, o.read_steps)) {
-                return fail("--read takes a number of steps from 1 to 1000000, not " + quoted(value));
+                return fail("--read takes a number of steps from 1 to 1000000, not " +
+                            quoted(value));
             }
         } else if (a == "--period-ms") {
             if (!whole_number(value, 0, kMaxPeriodMs, o.period_ms)) {
-                return fail("--period-ms takes milliseconds from 0 to 3600000, not " + quoted(value));
+                return fail("--period-ms takes milliseconds from 0 to 3600000, not " +
+                            quoted(value));
             }
         } else if (a == "--script") {
             o.script = value;

@@ -10,7 +10,8 @@ namespace {
 DeviceFunctions device{};
 bool tracing = false;
 
-void trace_report(const char* direction, const char* buffer, std::uint32_t length, const std::string& words) {
+void trace_report(const char* direction, const char* buffer, std::uint32_t length,
+                  const std::string& words) {
     const auto* report = reinterpret_cast<const std::uint8_t*>(buffer);
     if (buffer == nullptr || length < 8) {
         std::fprintf(stderr, "trace: %s (no 8-byte buffer)  %s\n", direction, words.c_str());
@@ -27,7 +28,9 @@ void set_relay(const DeviceFunctions& functions, bool trace) {
 
 IOWKIT_HANDLE APPEL_STD relay_open() {
     IOWKIT_HANDLE handle = device.open();
-    if (tracing) std::fprintf(stderr, "trace: open  %s\n", handle ? "IOW24 found" : "no IOW24 (null handle)");
+    if (tracing)
+        std::fprintf(stderr, "trace: open  %s\n",
+                     handle ? "IOW24 found" : "no IOW24 (null handle)");
     return handle;
 }
 
@@ -36,18 +39,22 @@ void APPEL_STD relay_close(IOWKIT_HANDLE handle) {
     device.close(handle);
 }
 
-std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer, std::uint32_t length) {
+std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer,
+                                   std::uint32_t length) {
     const std::uint32_t read = device.read(handle, pipe, buffer, length);
     if (tracing) {
-        trace_report("<", buffer, length, describe_read(reinterpret_cast<const std::uint8_t*>(buffer), read));
+        trace_report("<", buffer, length,
+                     describe_read(reinterpret_cast<const std::uint8_t*>(buffer), read));
     }
     return read;
 }
 
-std::uint32_t APPEL_STD relay_write(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer, std::uint32_t length) {
+std::uint32_t APPEL_STD relay_write(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer,
+                                    std::uint32_t length) {
     const std::uint32_t written = device.write(handle, pipe, buffer, length);
     if (tracing) {
-        trace_report(">", buffer, length, describe_write(reinterpret_cast<const std::uint8_t*>(buffer), written));
+        trace_report(">", buffer, length,
+                     describe_write(reinterpret_cast<const std::uint8_t*>(buffer), written));
     }
     return written;
 }

@@ -22,7 +22,8 @@ bool find_device_functions(void* device, DeviceFunctions& functions, std::string
 
 // From now on the block's device calls reach `functions`, each report
 // written and read shown on stderr when `trace` is set.
-bool route_device_calls(void* block, const DeviceFunctions& functions, bool trace, std::string& error);
+bool route_device_calls(void* block, const DeviceFunctions& functions, bool trace,
+                        std::string& error);
 
 // The block's message boxes as lines on stderr (Windows); elsewhere the
 // block writes its alerts there itself.
@@ -31,8 +32,10 @@ bool route_alerts_to_console(void* block, std::string& error);
 // What the routed calls do; the platform binds the block to these.
 IOWKIT_HANDLE APPEL_STD relay_open();
 void APPEL_STD relay_close(IOWKIT_HANDLE handle);
-std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer, std::uint32_t length);
-std::uint32_t APPEL_STD relay_write(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer, std::uint32_t length);
+std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer,
+                                   std::uint32_t length);
+std::uint32_t APPEL_STD relay_write(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer,
+                                    std::uint32_t length);
 void set_relay(const DeviceFunctions& functions, bool trace);
 
 }  // namespace host

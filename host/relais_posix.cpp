@@ -8,10 +8,12 @@
 extern "C" {
 IOWKIT_HANDLE IowKitOpenDevice(void) { return host::relay_open(); }
 void IowKitCloseDevice(IOWKIT_HANDLE iowHandle) { host::relay_close(iowHandle); }
-std::uint32_t IowKitRead(IOWKIT_HANDLE iowHandle, std::uint32_t numPipe, char* buffer, std::uint32_t length) {
+std::uint32_t IowKitRead(IOWKIT_HANDLE iowHandle, std::uint32_t numPipe, char* buffer,
+                         std::uint32_t length) {
     return host::relay_read(iowHandle, numPipe, buffer, length);
 }
-std::uint32_t IowKitWrite(IOWKIT_HANDLE iowHandle, std::uint32_t numPipe, char* buffer, std::uint32_t length) {
+std::uint32_t IowKitWrite(IOWKIT_HANDLE iowHandle, std::uint32_t numPipe, char* buffer,
+                          std::uint32_t length) {
     return host::relay_write(iowHandle, numPipe, buffer, length);
 }
 }
@@ -28,7 +30,8 @@ bool find_device_functions(void* device, DeviceFunctions& f, std::string& error)
     return false;
 }
 
-bool route_device_calls(void* block, const DeviceFunctions& functions, bool trace, std::string& error) {
+bool route_device_calls(void* block, const DeviceFunctions& functions, bool trace,
+                        std::string& error) {
     // The block must have bound to the program's functions, not to a library's.
     using Write = decltype(functions.write);
     if (reinterpret_cast<Write>(dlsym(RTLD_DEFAULT, "IowKitWrite")) != &IowKitWrite) {

@@ -19,7 +19,8 @@ constexpr WORD kOpen = 1, kClose = 2, kRead = 3, kWrite = 4;
 
 template <typename Fn>
 bool by_ordinal(HMODULE device, WORD ordinal, Fn& function) {
-    function = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(device, MAKEINTRESOURCEA(ordinal))));
+    function = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(device, MAKEINTRESOURCEA(ordinal))));
     return function != nullptr;
 }
 
@@ -45,7 +46,8 @@ bool find_device_functions(void* library, DeviceFunctions& f, std::string& error
     return false;
 }
 
-bool route_device_calls(void* library, const DeviceFunctions& functions, bool trace, std::string& error) {
+bool route_device_calls(void* library, const DeviceFunctions& functions, bool trace,
+                        std::string& error) {
     const auto block = static_cast<HMODULE>(library);
     set_relay(functions, trace);
     const struct {

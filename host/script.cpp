@@ -18,14 +18,16 @@ std::vector<std::string> split(const std::string& line) {
     std::vector<std::string> fields;
     std::stringstream stream(line);
     std::string field;
-    while (std::getline(stream, field, ',')) fields.push_back(trim(field));
+    while (std::getline(stream, field, ','))
+        fields.push_back(trim(field));
     if (!line.empty() && line.back() == ',') fields.push_back("");
     return fields;
 }
 
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
-    for (const auto& name : names) text += (text.empty() ? "" : ", ") + name;
+    for (const auto& name : names)
+        text += (text.empty() ? "" : ", ") + name;
     return text;
 }
 
@@ -48,13 +50,15 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
         line = trim(line);
         if (line.empty() || line[0] == '#') continue;
         const auto where = [&](std::size_t column) {
-            return "line " + std::to_string(number_of_line) + ", column " + std::to_string(column + 1);
+            return "line " + std::to_string(number_of_line) + ", column " +
+                   std::to_string(column + 1);
         };
         const std::vector<std::string> fields = split(line);
         if (columns.empty()) {
             for (std::size_t c = 0; c < fields.size(); ++c) {
                 std::size_t pin = 0;
-                while (pin < pins.size() && pins[pin] != fields[c]) ++pin;
+                while (pin < pins.size() && pins[pin] != fields[c])
+                    ++pin;
                 if (pin == pins.size()) {
                     script.error = where(c) + ": \"" + fields[c] +
                                    "\" is not an input pin of the block (" + joined(pins) + ")";
@@ -71,20 +75,23 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
             continue;
         }
         if (fields.size() != columns.size()) {
-            script.error = "line " + std::to_string(number_of_line) + ": " + std::to_string(fields.size()) +
-                           " values for " + std::to_string(columns.size()) + " columns";
+            script.error = "line " + std::to_string(number_of_line) + ": " +
+                           std::to_string(fields.size()) + " values for " +
+                           std::to_string(columns.size()) + " columns";
             return script;
         }
         std::vector<double> step(pins.size(), 0.0);
         for (std::size_t c = 0; c < fields.size(); ++c) {
             if (!number(fields[c], step[columns[c]])) {
-                script.error = where(c) + " (" + pins[columns[c]] + "): not a number: \"" + fields[c] + "\"";
+                script.error =
+                    where(c) + " (" + pins[columns[c]] + "): not a number: \"" + fields[c] + "\"";
                 return script;
             }
         }
         script.steps.push_back(step);
     }
-    if (script.steps.empty()) script.error = "no step: a header line and at least one row are needed";
+    if (script.steps.empty())
+        script.error = "no step: a header line and at least one row are needed";
     return script;
 }
 

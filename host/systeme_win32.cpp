@@ -16,7 +16,8 @@ void* load_library(const std::string& path, std::string& error) {
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                        GetLastError(), 0, message, sizeof message, nullptr);
         error = message[0] ? message : "error " + std::to_string(GetLastError());
-        while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
+        while (!error.empty() && (error.back() == '\n' || error.back() == '\r'))
+            error.pop_back();
     }
     return library;
 }

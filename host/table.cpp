@@ -32,13 +32,16 @@ std::string header_line(Format format, const std::vector<std::string>& outputs) 
     return line;
 }
 
-std::string step_line(Format format, int step, const std::string& action, const std::vector<double>& values) {
-    std::string line = format == Format::csv ? std::to_string(step)
-                                             : padded(std::to_string(step), 4) + "  " + action +
-                                                   std::string(action.size() < 6 ? 6 - action.size() : 0, ' ');
+std::string step_line(Format format, int step, const std::string& action,
+                      const std::vector<double>& values) {
+    std::string line = format == Format::csv
+                           ? std::to_string(step)
+                           : padded(std::to_string(step), 4) + "  " + action +
+                                 std::string(action.size() < 6 ? 6 - action.size() : 0, ' ');
     for (double value : values) {
         line += format == Format::csv ? ',' : ' ';
-        line += format == Format::csv ? format_value(value) : padded(format_value(value), kValueWidth);
+        line +=
+            format == Format::csv ? format_value(value) : padded(format_value(value), kValueWidth);
     }
     return line;
 }

@@ -11,6 +11,7 @@ namespace host {
 std::string format_value(double value);
 std::string header_line(Format format, const std::vector<std::string>& outputs);
 // `action`: what the step asked of the block ("set", "read" or "-").
-std::string step_line(Format format, int step, const std::string& action, const std::vector<double>& values);
+std::string step_line(Format format, int step, const std::string& action,
+                      const std::vector<double>& values);
 
 }  // namespace host

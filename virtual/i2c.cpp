@@ -32,6 +32,10 @@ void I2cFunction::reset() {
     in_transaction_ = false;
 }
 
+bool I2cFunction::acknowledges(std::uint8_t address_byte) {
+    return chip_connected_ && chip_.address(address_byte);
+}
+
 Report I2cFunction::failed(std::uint8_t report_id) { return Report{report_id, kStatusFailed}; }
 
 Report I2cFunction::write(const Report& request, bool bus_fault) {
@@ -48,7 +52,7 @@ Report I2cFunction::write(const Report& request, bool bus_fault) {
     if (start) {
         // After a start the first byte is the address byte, sent for writing.
         const std::uint8_t address = request[next++];
-        if ((address & kReadBit) != 0 || !chip_.address(address)) return failed(kReportWrite);
+        if ((address & kReadBit) != 0 || !acknowledges(address)) return failed(kReportWrite);
     }
     for (; next < kFirstDataByte + count; ++next)
         chip_.write(request[next]);
@@ -63,7 +67,7 @@ Report I2cFunction::read(const Report& request, bool bus_fault) {
     // open), address byte, data and stop.
     in_transaction_ = false;
     if (!enabled_ || bus_fault || count < 1 || count > kMaxData || (address & kReadBit) == 0 ||
-        !chip_.address(address)) {
+        !acknowledges(address)) {
         return failed(kReportRead);
     }
     Report reply{kReportRead, count};

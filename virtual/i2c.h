@@ -37,16 +37,21 @@ class I2cFunction {
     // I2C mode off and the bus released, as after a power-up.
     void reset();
 
+    // A clock chip that is not wired to the bus answers no address.
+    void set_chip_connected(bool connected) { chip_connected_ = connected; }
+
     static bool is_transfer(const Report& request);
 
   private:
     Report write(const Report& request, bool bus_fault);
     Report read(const Report& request, bool bus_fault);
+    bool acknowledges(std::uint8_t address_byte);
     static Report failed(std::uint8_t report_id);
 
     Ds1307& chip_;
     bool enabled_ = false;
     bool in_transaction_ = false;  // a write without stop left the bus open
+    bool chip_connected_ = true;
 };
 
 }  // namespace iowvirt

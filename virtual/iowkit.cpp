@@ -1,8 +1,11 @@
 // The virtual IOW24 behind the device library's four functions.
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <set>
+#include <sstream>
+#include <string>
 
 #include "iow/iowkit.h"
 #include "virtual/iowvirt.h"
@@ -78,8 +81,28 @@ struct Device {
     }
 };
 
+// The words of IOWVIRT set up a device that a program loads without code.
+void apply_environment(Device& d) {
+    const char* words = std::getenv("IOWVIRT");
+    if (words == nullptr) return;
+    std::stringstream list(words);
+    std::string word;
+    while (std::getline(list, word, ',')) {
+        if (word == "absent") d.plugged = false;
+        if (word == "no-chip") d.i2c.set_chip_connected(false);
+        if (word == "frozen") {
+            const std::int64_t start = system_ms();
+            d.chip.set_time_source([start] { return start; });
+        }
+    }
+}
+
 Device& device() {
-    static Device instance;
+    static Device& instance = []() -> Device& {
+        static Device d;
+        apply_environment(d);
+        return d;
+    }();
     return instance;
 }
 
@@ -126,6 +149,7 @@ void reset() {
     d.chip.set_time_source(system_ms);
     d.chip.power_on();
     d.i2c.reset();
+    d.i2c.set_chip_connected(true);
     d.plugged = true;
     d.open_fails = false;
     d.open_handles.clear();
@@ -173,6 +197,11 @@ void unplug() {
 void replug() {
     std::lock_guard lock(device().mutex);
     device().plugged = true;
+}
+
+void set_chip_connected(bool connected) {
+    std::lock_guard lock(device().mutex);
+    device().i2c.set_chip_connected(connected);
 }
 
 std::uint8_t get_register(std::uint8_t reg) {

@@ -31,9 +31,14 @@ struct LogEntry {
     std::uint32_t result;
 };
 
+// A program that loads the device library can set it up without code, with
+// words in the environment variable IOWVIRT, read when the device is first
+// used: "absent" (no IOW24 plugged in), "no-chip" (the clock chip does not
+// answer), "frozen" (the chip's time stands still). Example: IOWVIRT=frozen.
+//
 // The device as when first plugged in: clock chip at power-up (halted,
 // 2000-01-01), system clock as time source, one-second read wait, no fault
-// armed, no handle open, empty log.
+// armed, no handle open, empty log; IOWVIRT is not looked at.
 IOWVIRT_API void reset();
 
 // Faults. Counted faults hit the next calls of their kind, then clear.
@@ -52,6 +57,10 @@ IOWVIRT_API void fail_next_reads(int count, int skip = 0);
 // anew, and its I2C mode is off.
 IOWVIRT_API void unplug();
 IOWVIRT_API void replug();
+
+// A clock chip off the bus, as with a loose wire: no transfer is
+// acknowledged, while the chip keeps its time.
+IOWVIRT_API void set_chip_connected(bool connected);
 
 // The clock chip's registers, brought up to date with its time source.
 IOWVIRT_API std::uint8_t get_register(std::uint8_t reg);

@@ -1,0 +1,65 @@
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "tests/host/processus.h"
+
+namespace {
+
+std::string own_folder() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    const std::string full(path, length > 0 ? static_cast<std::size_t>(length) : 0);
+    return full.substr(0, full.find_last_of('/') + 1);
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::vector<std::pair<std::string, std::string>>& environment) {
+    const std::string path = own_folder() + program;
+    char out_path[] = "/tmp/rtc-out-XXXXXX";
+    char err_path[] = "/tmp/rtc-err-XXXXXX";
+    const int out = mkstemp(out_path);
+    const int err = mkstemp(err_path);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out, 1);
+        dup2(err, 2);
+        for (const auto& [name, value] : environment)
+            setenv(name.c_str(), value.c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>(path.c_str())};
+        for (const auto& a : arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(path.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(out);
+    close(err);
+    Finished finished{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                      slurp(out_path), slurp(err_path)};
+    unlink(out_path);
+    unlink(err_path);
+    return finished;
+}
+
+std::string scratch_file(const std::string& name, const std::string& content) {
+    const std::string path = "/tmp/rtc-host-test-" + std::to_string(getpid()) + "-" + name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}

@@ -1,0 +1,60 @@
+// What the stand-in host prints: the table of outputs and the trace of the
+// IOW24's reports.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "host/table.h"
+#include "host/trace.h"
+
+namespace {
+
+using host::Format;
+
+TEST(Table, ColumnsCarryTheBlocksOutputNames) {
+    const std::vector<std::string> pins{"SEC", "MIN", "ANN"};
+    EXPECT_EQ(host::header_line(Format::table, pins), "step  action    SEC    MIN    ANN");
+    EXPECT_EQ(host::step_line(Format::table, 2, "read", {45, 30, 11}),
+              "   2  read       45     30     11");
+    EXPECT_EQ(host::header_line(Format::csv, pins), "step,SEC,MIN,ANN");
+    EXPECT_EQ(host::step_line(Format::csv, 12, "read", {165, 0, -7.25}), "12,165,0,-7.25");
+}
+
+TEST(Table, ValuesPrintAsTheyAre) {
+    EXPECT_EQ(host::format_value(59.0), "59");
+    EXPECT_EQ(host::format_value(-0.5), "-0.5");
+    EXPECT_EQ(host::format_value(1e20), "1e+20");
+    EXPECT_EQ(host::format_value(std::numeric_limits<double>::quiet_NaN()), "nan");
+}
+
+TEST(Trace, RequestsAreDecoded) {
+    const std::uint8_t mode_on[8] = {0x01, 0x01};
+    const std::uint8_t mode_off[8] = {0x01, 0x00};
+    const std::uint8_t set_time[8] = {0x02, 0x86, 0xD0, 0x00, 0x45, 0x30, 0x13, 0x00};
+    const std::uint8_t set_date[8] = {0x02, 0x43, 0x08, 0x03, 0x11};
+    const std::uint8_t read3[8] = {0x03, 0x03, 0xD1};
+    const std::uint8_t nonsense[8] = {0x02, 0xC7, 0xD0};
+    EXPECT_EQ(host::hex(set_time), "02 86 D0 00 45 30 13 00");
+    EXPECT_EQ(host::describe_write(mode_on, 8), "I2C mode on");
+    EXPECT_EQ(host::describe_write(mode_off, 8), "I2C mode off");
+    EXPECT_EQ(host::describe_write(set_time, 8),
+              "I2C write, start, 6 bytes: D0 00 45 30 13 00 (address D0, write)");
+    EXPECT_EQ(host::describe_write(set_date, 8), "I2C write, stop, 3 bytes: 08 03 11");
+    EXPECT_EQ(host::describe_write(read3, 8), "I2C read of 3 bytes from address D1");
+    EXPECT_EQ(host::describe_write(nonsense, 8),
+              "I2C write, start, stop, 7 bytes (a write carries 1 to 6)");
+    EXPECT_EQ(host::describe_write(read3, 0),
+              "I2C read of 3 bytes from address D1 - NOT SENT [only 0 of 8 bytes]");
+}
+
+TEST(Trace, RepliesSayGoodOrFailedAndShowTheData) {
+    const std::uint8_t good[8] = {0x02, 0x02};
+    const std::uint8_t failed[8] = {0x02, 0x80};
+    const std::uint8_t data[8] = {0x03, 0x03, 0x59, 0x07, 0x23};
+    EXPECT_EQ(host::describe_read(good, 8), "reply to report 02: good");
+    EXPECT_EQ(host::describe_read(failed, 8), "reply to report 02: FAILED (status 80)");
+    EXPECT_EQ(host::describe_read(data, 8), "reply to report 03: good, data 59 07 23");
+    EXPECT_EQ(host::describe_read(data, 0), "no reply [only 0 of 8 bytes]");
+}
+
+}  // namespace

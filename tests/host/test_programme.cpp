@@ -1,0 +1,154 @@
+// The stand-in host as a user runs it: a process against the real block and
+// the virtual IOW24, its table, CSV, trace, alerts and exit statuses.
+#include <gtest/gtest.h>
+
+#include "tests/host/processus.h"
+
+namespace {
+
+#ifdef _WIN32
+const std::string kHost = "rtc_host.exe";
+// Without a display the block's message boxes go to the console.
+const std::vector<std::string> kAlerts{"--console-alerts"};
+#else
+const std::string kHost = "rtc_host";
+const std::vector<std::string> kAlerts{};
+#endif
+
+// The virtual clock stands still, so that what is read is what was set.
+const std::vector<std::pair<std::string, std::string>> kFrozen{{"IOWVIRT", "frozen"}};
+
+Finished host(std::vector<std::string> arguments,
+              const std::vector<std::pair<std::string, std::string>>& environment = kFrozen) {
+    arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
+    return run_program(kHost, arguments, environment);
+}
+
+const std::string kFound =
+    "[Recherche IOW24] IOW24 d\u00e9tect\u00e9 : initialisation de la liaison I\u00b2C\n";
+
+TEST(HostProgram, SetsThenReadsAndPrintsATableByPinName) {
+    const Finished run = host({"--set", "2011-12-31 23:59:58", "--read", "2", "--period-ms", "0"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "step  action    SEC    MIN    HEU    DAT    MOI    ANN\n"
+              "   1  set         0      0      0      0      0      0\n"
+              "   2  read       58     59     23     31     12     11\n"
+              "   3  read       58     59     23     31     12     11\n");
+    EXPECT_EQ(run.err, kFound);
+}
+
+TEST(HostProgram, PrintsCsvOnRequest) {
+    const Finished run = host(
+        {"--set", "2024-02-29 12:00:00", "--read", "1", "--period-ms", "0", "--format", "csv"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "step,SEC,MIN,HEU,DAT,MOI,ANN\n1,0,0,0,0,0,0\n2,0,0,12,29,2,24\n");
+}
+
+TEST(HostProgram, RunsAScriptOfInputRowsAndAnswersInCsv) {
+    const std::string script = scratch_file("run.csv",
+                                            "init,RD,sec,min,heu,dat,moi,ann\n"
+                                            "5,0,45,30,13,8,3,2011\n"
+                                            "0,5,0,0,0,0,0,0\n"
+                                            "0,0,0,0,0,0,0,0\n");
+    const Finished run = host({"--script", script, "--period-ms", "0"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(
+        run.out,
+        "step,SEC,MIN,HEU,DAT,MOI,ANN\n1,0,0,0,0,0,0\n2,45,30,13,8,3,11\n3,45,30,13,8,3,11\n");
+}
+
+TEST(HostProgram, TracesEveryReportBothWays) {
+    const Finished run = host({"--read", "1", "--trace"});
+    EXPECT_EQ(run.status, 0);
+    const char* lines[] = {
+        "trace: open  IOW24 found\n",
+        "trace: > 01 01 00 00 00 00 00 00  I2C mode on\n",
+        "trace: > 02 C2 D0 00 00 00 00 00  I2C write, start, stop, 2 bytes: D0 00 (address D0, "
+        "write)\n",
+        "trace: < 02 02 00 00 00 00 00 00  reply to report 02: good\n",
+        "trace: > 03 03 D1 00 00 00 00 00  I2C read of 3 bytes from address D1\n",
+        "trace: < 03 03 80 00 00 00 00 00  reply to report 03: good, data 80 00 00\n",
+        "trace: > 01 00 00 00 00 00 00 00  I2C mode off\n",
+        "trace: close\n",
+    };
+    std::size_t from = 0;
+    for (const char* line : lines) {
+        const std::size_t at = run.err.find(line, from);
+        ASSERT_NE(at, std::string::npos) << line << "in:\n" << run.err;
+        from = at;
+    }
+}
+
+TEST(HostProgram, AClockChipOffTheBusShowsInTheTraceAndTheAlerts) {
+    const Finished run = host({"--read", "1", "--trace"}, {{"IOWVIRT", "no-chip"}});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(
+        run.err.find("trace: < 02 80 00 00 00 00 00 00  reply to report 02: FAILED (status 80)\n"
+                     "[Leture] Erreur de transmission\n"),
+        std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("[LECTURE] Erreur de lecture\n"), std::string::npos);
+    EXPECT_NE(run.out.find("   1  read        0      0      0      0      0      0\n"),
+              std::string::npos);
+}
+
+TEST(HostProgram, WithoutAnIow24EveryAlertIsShownAndTheRunEnds) {
+    const Finished run = host({"--read", "1"}, {{"IOWVIRT", "absent"}});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err,
+              "[Recherche IOW24] Echec lors de l'ouverture de IOW24\n"
+              "[Ecriture] Echec pour initialiser l'I2C\n"
+              "[Leture] Erreur de transmission\n"
+              "[LECTURE] Erreur de lecture\n"
+              "[Leture] Erreur de transmission\n"
+              "[LECTURE] Erreur de lecture\n"
+              "[Ecriture] Echec pour initialiser l'I2C\n");
+}
+
+TEST(HostProgram, ABadCommandLineIsAUsageError) {
+    const Finished bogus = host({"--bogus"});
+    EXPECT_EQ(bogus.status, 2);
+    EXPECT_EQ(bogus.out, "");
+    EXPECT_EQ(bogus.err, "Error: unknown argument \"--bogus\"\nTry 'rtc_host --help'.\n");
+    const Finished date = host({"--set", "2011-02-30 10:00:00"});
+    EXPECT_EQ(date.status, 2);
+    EXPECT_NE(date.err.find("Error: --set \"2011-02-30 10:00:00\": no such date or time\n"),
+              std::string::npos);
+}
+
+TEST(HostProgram, ABadScriptIsAUsageErrorNamingItsLineAndColumn) {
+    const std::string script = scratch_file("bad.csv", "RD,sec\n5,x\n");
+    const Finished run = host({"--script", script});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("Error: " + script + ": line 2, column 2 (sec): not a number: \"x\"\n"),
+              std::string::npos)
+        << run.err;
+    const Finished missing = host({"--script", script + ".none"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("Error: cannot read the script " + script + ".none\n"),
+              std::string::npos);
+}
+
+TEST(HostProgram, ALibraryThatCannotBeLoadedHasItsOwnStatus) {
+    const Finished device = host({"--device", "no-such-folder/iowkit.lib"});
+    EXPECT_EQ(device.status, 3);
+    EXPECT_EQ(
+        device.err.rfind("Error: cannot load the device library no-such-folder/iowkit.lib: ", 0),
+        0u)
+        << device.err;
+    const Finished block = host({"--block", "no-such-block.lib"});
+    EXPECT_EQ(block.status, 3);
+    EXPECT_EQ(block.err.rfind("Error: cannot load the block no-such-block.lib: ", 0), 0u)
+        << block.err;
+    EXPECT_EQ(block.out, "");
+}
+
+TEST(HostProgram, HelpGoesToStdout) {
+    const Finished run = host({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("Usage: rtc_host [options]\n", 0), 0u);
+    EXPECT_EQ(run.err, "");
+}
+
+}  // namespace
