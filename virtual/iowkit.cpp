@@ -59,6 +59,7 @@ struct Device {
     Fault short_write;
     std::uint32_t short_write_bytes = 0;
     Fault failed_read;
+    Fault unplug_on_write;
     std::chrono::milliseconds read_timeout = kDefaultReadTimeout;
     std::deque<LogEntry> log;
     int stale_uses = 0;
@@ -70,6 +71,15 @@ struct Device {
         if (unplugged_handles.count(value) != 0) return HandleState::unplugged;
         ++stale_uses;
         return HandleState::stale;
+    }
+
+    void unplug() {
+        plugged = false;
+        unplugged_handles.insert(open_handles.begin(), open_handles.end());
+        open_handles.clear();
+        replies.clear();
+        i2c.reset();
+        reply_ready.notify_all();
     }
 
     void record(Direction direction, std::uint32_t pipe, const char* buffer, std::uint32_t result) {
@@ -108,6 +118,10 @@ Device& device() {
 
 std::uint32_t write_report(Device& d, IOWKIT_HANDLE handle, const char* buffer) {
     if (d.state_of(handle) != HandleState::open) return 0;
+    if (d.unplug_on_write.strikes()) {
+        d.unplug();
+        return 0;
+    }
     if (d.short_write.strikes()) return d.short_write_bytes;
     Report request{};
     for (std::size_t i = 0; i < kReportSize; ++i)
@@ -155,7 +169,7 @@ void reset() {
     d.open_handles.clear();
     d.unplugged_handles.clear();
     d.replies.clear();
-    d.bus_fault = d.short_write = d.failed_read = Fault{};
+    d.bus_fault = d.short_write = d.failed_read = d.unplug_on_write = Fault{};
     d.read_timeout = kDefaultReadTimeout;
     d.log.clear();
     d.stale_uses = 0;
@@ -184,14 +198,13 @@ void fail_next_reads(int count, int skip) {
 }
 
 void unplug() {
-    Device& d = device();
-    std::lock_guard lock(d.mutex);
-    d.plugged = false;
-    d.unplugged_handles.insert(d.open_handles.begin(), d.open_handles.end());
-    d.open_handles.clear();
-    d.replies.clear();
-    d.i2c.reset();
-    d.reply_ready.notify_all();
+    std::lock_guard lock(device().mutex);
+    device().unplug();
+}
+
+void unplug_on_write(int skip) {
+    std::lock_guard lock(device().mutex);
+    device().unplug_on_write = Fault{skip, 1};
 }
 
 void replug() {

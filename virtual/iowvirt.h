@@ -57,6 +57,8 @@ IOWVIRT_API void fail_next_reads(int count, int skip = 0);
 // anew, and its I2C mode is off.
 IOWVIRT_API void unplug();
 IOWVIRT_API void replug();
+// After `skip` good writes, the next write finds the device unplugged.
+IOWVIRT_API void unplug_on_write(int skip = 0);
 
 // A clock chip off the bus, as with a loose wire: no transfer is
 // acknowledged, while the chip keeps its time.
