@@ -64,8 +64,8 @@ TEST(HostProgram, TracesEveryReportBothWays) {
     const char* lines[] = {
         "trace: open  IOW24 found\n",
         "trace: > 01 01 00 00 00 00 00 00  I2C mode on\n",
-        "trace: > 02 C2 D0 00 00 00 00 00  I2C write, start, stop, 2 bytes: D0 00 (address D0, "
-        "write)\n",
+        ("trace: > 02 C2 D0 00 00 00 00 00  I2C write, start, stop, 2 bytes: D0 00 "
+         "(address D0, write)\n"),
         "trace: < 02 02 00 00 00 00 00 00  reply to report 02: good\n",
         "trace: > 03 03 D1 00 00 00 00 00  I2C read of 3 bytes from address D1\n",
         "trace: < 03 03 80 00 00 00 00 00  reply to report 03: good, data 80 00 00\n",
