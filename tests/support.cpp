@@ -24,18 +24,6 @@ void PrintTo(const Alert& alert, std::ostream* os) {
     *os << "[" << alert.caption << "] " << alert.text;
 }
 
-namespace msg {
-const Alert not_found{"Echec lors de l'ouverture de IOW24", "Recherche IOW24"};
-const Alert found{
-    "IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2"
-    "C",
-    "Recherche IOW24"};
-const Alert i2c_failed{"Echec pour initialiser l'I2C", "Ecriture"};
-const Alert read_failed{"Erreur de lecture", "LECTURE"};
-const Alert set_failed{"Erreur de transmission", "InitialisationRTC"};
-const Alert pointer_failed{"Erreur de transmission", "Leture"};
-}  // namespace msg
-
 Inputs set_inputs(double sec, double min, double heu, double dat, double moi, double ann) {
     return {0.0, sec, min, heu, dat, moi, ann, 5.0};
 }

@@ -19,10 +19,18 @@ struct Alert {
 };
 void PrintTo(const Alert& alert, std::ostream* os);
 
-// The messages, as Windows-1252 bytes.
+// The messages, as Windows-1252 bytes. Inline, so that tables of other
+// units built before main() find them constructed.
 namespace msg {
-extern const Alert not_found, found, i2c_failed, read_failed, set_failed, pointer_failed;
-}
+inline const Alert not_found{"Echec lors de l'ouverture de IOW24", "Recherche IOW24"};
+inline const Alert found{"IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2"
+                         "C",
+                         "Recherche IOW24"};
+inline const Alert i2c_failed{"Echec pour initialiser l'I2C", "Ecriture"};
+inline const Alert read_failed{"Erreur de lecture", "LECTURE"};
+inline const Alert set_failed{"Erreur de transmission", "InitialisationRTC"};
+inline const Alert pointer_failed{"Erreur de transmission", "Leture"};
+}  // namespace msg
 
 using Inputs = std::array<double, 8>;
 using Outputs = std::array<double, 6>;
