@@ -3,8 +3,6 @@
 // the device library the user chose.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "host/imports.h"
 #include "host/relais.h"
 #include "platform/texte.h"
@@ -24,13 +22,9 @@ bool by_ordinal(HMODULE device, WORD ordinal, Fn& function) {
     return function != nullptr;
 }
 
+// Shown as the block shows its alerts where there is no message box.
 int WINAPI console_box(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    char caption_utf8[256];
-    char text_utf8[768];
-    texte::cp1252_vers_utf8(caption, caption_utf8, sizeof caption_utf8);
-    texte::cp1252_vers_utf8(text, text_utf8, sizeof text_utf8);
-    std::fprintf(stderr, "[%s] %s\n", caption_utf8, text_utf8);
-    std::fflush(stderr);
+    texte::alerte_sur_console(text, caption);
     return IDOK;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/texte.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace texte {
 
@@ -48,6 +49,15 @@ std::size_t cp1252_vers_utf8(const char* texte, char* sortie, std::size_t taille
     }
     sortie[longueur] = '\0';
     return longueur;
+}
+
+void alerte_sur_console(const char* texte, const char* titre) {
+    char titre_utf8[256];
+    char texte_utf8[768];
+    cp1252_vers_utf8(titre, titre_utf8, sizeof titre_utf8);
+    cp1252_vers_utf8(texte, texte_utf8, sizeof texte_utf8);
+    std::fprintf(stderr, "[%s] %s\n", titre_utf8, texte_utf8);
+    std::fflush(stderr);
 }
 
 }  // namespace texte
