@@ -29,7 +29,8 @@ void step(benchmark::State& state, double rd, double init, std::size_t expected_
     state.counters["reports_per_step"] = static_cast<double>(reports);
     CSimStop(nullptr, nullptr, nullptr);
     alerte::rediriger(nullptr);
-    if (reports != expected_reports) state.SkipWithError("the step exchanged an unexpected number of reports");
+    if (reports != expected_reports)
+        state.SkipWithError("the step exchanged an unexpected number of reports");
 }
 
 void BM_StepReading(benchmark::State& state) { step(state, 5.0, 0.0, 8); }

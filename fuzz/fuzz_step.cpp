@@ -35,16 +35,36 @@ struct Bytes {
         return *data++;
     }
     double value() {
-        static constexpr double kPalette[] = {
-            0.0,     2.5,      2.5000001, 5.0,      -1.0,     std::numeric_limits<double>::quiet_NaN(),
-            1.0e300, -1.0e300, 59.9,      32767.9,  32768.0,  -32769.0,
-            2011.0,  1999.0,   255.0,     -32768.5, 160.0,    std::numeric_limits<double>::infinity(),
-            -std::numeric_limits<double>::infinity(), 99.0, 2099.0, 12.0, 31.0, 23.0};
+        static constexpr double kPalette[] = {0.0,
+                                              2.5,
+                                              2.5000001,
+                                              5.0,
+                                              -1.0,
+                                              std::numeric_limits<double>::quiet_NaN(),
+                                              1.0e300,
+                                              -1.0e300,
+                                              59.9,
+                                              32767.9,
+                                              32768.0,
+                                              -32769.0,
+                                              2011.0,
+                                              1999.0,
+                                              255.0,
+                                              -32768.5,
+                                              160.0,
+                                              std::numeric_limits<double>::infinity(),
+                                              -std::numeric_limits<double>::infinity(),
+                                              99.0,
+                                              2099.0,
+                                              12.0,
+                                              31.0,
+                                              23.0};
         const std::uint8_t pick = next();
         if (pick < sizeof kPalette / sizeof kPalette[0]) return kPalette[pick];
         if (pick < 128) return pick - 64;  // small whole numbers, negative ones too
         double raw = 0;
-        for (std::size_t i = 0; i < sizeof raw; ++i) reinterpret_cast<std::uint8_t*>(&raw)[i] = next();
+        for (std::size_t i = 0; i < sizeof raw; ++i)
+            reinterpret_cast<std::uint8_t*>(&raw)[i] = next();
         return raw;
     }
 };
@@ -59,21 +79,27 @@ std::uint8_t expected_bcd(double pin) {
 }
 
 bool one_of_the_layouts(const Report& r, const double* in) {
-    static const Report kFixed[] = {{0x01, 0x01}, {0x01, 0x00}, {0x02, 0xC2, 0xD0, 0x00},
-                                    {0x02, 0xC2, 0xD0, 0x04}, {0x03, 0x03, 0xD1}};
+    static const Report kFixed[] = {{0x01, 0x01},
+                                    {0x01, 0x00},
+                                    {0x02, 0xC2, 0xD0, 0x00},
+                                    {0x02, 0xC2, 0xD0, 0x04},
+                                    {0x03, 0x03, 0xD1}};
     for (const Report& f : kFixed) {
         if (r == f) return true;
     }
     if (in == nullptr) return false;
-    const Report time{0x02, 0x86, 0xD0, 0x00, expected_bcd(in[1]), expected_bcd(in[2]), expected_bcd(in[3]),
-                      0x00};
-    const Report date{0x02, 0x43, expected_bcd(in[4]), expected_bcd(in[5]), expected_bcd(in[6] - 2000.0)};
+    const Report time{
+        0x02, 0x86, 0xD0, 0x00, expected_bcd(in[1]), expected_bcd(in[2]), expected_bcd(in[3]),
+        0x00};
+    const Report date{0x02, 0x43, expected_bcd(in[4]), expected_bcd(in[5]),
+                      expected_bcd(in[6] - 2000.0)};
     return r == time || r == date;
 }
 
 void check_traffic(const std::vector<iowvirt::LogEntry>& log, const double* in) {
     for (const auto& entry : log) {
-        if (entry.direction == iowvirt::Direction::written && !one_of_the_layouts(entry.bytes, in)) {
+        if (entry.direction == iowvirt::Direction::written &&
+            !one_of_the_layouts(entry.bytes, in)) {
             fail("a request matches no layout of the IOW24's I2C reports");
         }
     }
@@ -83,17 +109,19 @@ bool high(double level) { return level > 2.5; }
 
 // What the outputs must be after a step: changed only by a good reply to a
 // read request, to the decoded bytes of that reply.
-void expect_outputs(const std::vector<iowvirt::LogEntry>& log, const double* in, const double* before,
-                    const double* after) {
+void expect_outputs(const std::vector<iowvirt::LogEntry>& log, const double* in,
+                    const double* before, const double* after) {
     double expected[6];
     std::memcpy(expected, before, sizeof expected);
     if (!high(in[7]) && high(in[0])) {
         int half = 0;
         for (std::size_t i = 0; i + 1 < log.size(); ++i) {
             const auto& request = log[i];
-            if (request.direction != iowvirt::Direction::written || request.bytes[0] != 0x03) continue;
+            if (request.direction != iowvirt::Direction::written || request.bytes[0] != 0x03)
+                continue;
             const auto& reply = log[i + 1];
-            if (reply.direction != iowvirt::Direction::read) fail("a read request without its read");
+            if (reply.direction != iowvirt::Direction::read)
+                fail("a read request without its read");
             const bool good = reply.result == 8 && (reply.bytes[1] & 0x80) == 0;
             for (int k = 0; k < 3 && good && half < 2; ++k) {
                 const std::uint8_t b = reply.bytes[2 + k];
@@ -104,9 +132,11 @@ void expect_outputs(const std::vector<iowvirt::LogEntry>& log, const double* in,
     } else if (!high(in[7]) && !log.empty()) {
         fail("traffic in a step with neither input high");
     }
-    if (std::memcmp(expected, after, sizeof expected) != 0) fail("outputs changed other than by a good reply");
+    if (std::memcmp(expected, after, sizeof expected) != 0)
+        fail("outputs changed other than by a good reply");
     for (int k = 0; k < 6; ++k) {
-        if (std::memcmp(&after[k], &before[k], sizeof(double)) != 0 && !(after[k] >= 0 && after[k] <= 165)) {
+        if (std::memcmp(&after[k], &before[k], sizeof(double)) != 0 &&
+            !(after[k] >= 0 && after[k] <= 165)) {
             fail("an output outside 0-165");
         }
     }
@@ -114,9 +144,11 @@ void expect_outputs(const std::vector<iowvirt::LogEntry>& log, const double* in,
 
 void step(Bytes& bytes) {
     double in[8];
-    for (double& v : in) v = bytes.value();
+    for (double& v : in)
+        v = bytes.value();
     double out[6];
-    for (double& v : out) v = bytes.value();
+    for (double& v : out)
+        v = bytes.value();
     double before[6];
     std::memcpy(before, out, sizeof out);
     iowvirt::clear_log();
@@ -131,20 +163,37 @@ void arm_fault(Bytes& bytes) {
     const int count = bytes.next() % 4;
     const int skip = bytes.next() % 8;
     switch (kind % 8) {
-        case 0: iowvirt::fail_next_transfers(count, skip); break;
-        case 1: iowvirt::short_next_writes(count, bytes.next() % 8, skip); break;
-        case 2: iowvirt::fail_next_reads(count, skip); break;
-        case 3: iowvirt::unplug_on_write(skip); break;
-        case 4: iowvirt::unplug(); break;
-        case 5: iowvirt::replug(); break;
-        case 6: iowvirt::set_open_fails(count % 2 == 1); break;
-        default: iowvirt::set_chip_connected(count % 2 == 1); break;
+        case 0:
+            iowvirt::fail_next_transfers(count, skip);
+            break;
+        case 1:
+            iowvirt::short_next_writes(count, bytes.next() % 8, skip);
+            break;
+        case 2:
+            iowvirt::fail_next_reads(count, skip);
+            break;
+        case 3:
+            iowvirt::unplug_on_write(skip);
+            break;
+        case 4:
+            iowvirt::unplug();
+            break;
+        case 5:
+            iowvirt::replug();
+            break;
+        case 6:
+            iowvirt::set_open_fails(count % 2 == 1);
+            break;
+        default:
+            iowvirt::set_chip_connected(count % 2 == 1);
+            break;
     }
 }
 
 void names(Bytes& bytes) {
     std::uint32_t index = 0;
-    for (int i = 0; i < 4; ++i) index = index << 8 | bytes.next();
+    for (int i = 0; i < 4; ++i)
+        index = index << 8 | bytes.next();
     char buffer[16];
     std::memset(buffer, '#', sizeof buffer);
     (bytes.next() % 2 ? GetInputName : GetOutputName)(index, buffer);
@@ -167,14 +216,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         iowvirt::clear_log();
         const std::uint8_t operation = bytes.next() % 8;
         switch (operation) {
-            case 0: CSimStart(nullptr, nullptr, nullptr); break;
-            case 1: CSimStop(nullptr, nullptr, nullptr); break;
-            case 2: step(bytes); break;
-            case 3: arm_fault(bytes); break;
-            case 4: iowvirt::set_register(bytes.next(), bytes.next()); break;
-            case 5: now_ms += bytes.next() * 977LL + bytes.next() * 86'400'000LL; break;
-            case 6: names(bytes); break;
-            default: CCalculate(nullptr, nullptr, nullptr); break;
+            case 0:
+                CSimStart(nullptr, nullptr, nullptr);
+                break;
+            case 1:
+                CSimStop(nullptr, nullptr, nullptr);
+                break;
+            case 2:
+                step(bytes);
+                break;
+            case 3:
+                arm_fault(bytes);
+                break;
+            case 4:
+                iowvirt::set_register(bytes.next(), bytes.next());
+                break;
+            case 5:
+                now_ms += bytes.next() * 977LL + bytes.next() * 86'400'000LL;
+                break;
+            case 6:
+                names(bytes);
+                break;
+            default:
+                CCalculate(nullptr, nullptr, nullptr);
+                break;
         }
         // A step checked its own traffic, against its inputs.
         if (operation != 2) check_traffic(iowvirt::log(), nullptr);

@@ -27,7 +27,6 @@ inline constexpr std::uint8_t I2C_INACTIF = 0x00;
 // Byte 1 of a write request: start and stop conditions, data count in bits 2-0.
 inline constexpr std::uint8_t DRAPEAU_START = 0x80;
 inline constexpr std::uint8_t DRAPEAU_STOP = 0x40;
-inline constexpr std::uint8_t SANS_DRAPEAU = 0x00;
 inline constexpr std::uint8_t MAX_DONNEES = 6;
 
 // Byte 1 of a request is its command (mode, flags or count); byte 1 of every

@@ -23,9 +23,10 @@ void PrintTo(const Alert& alert, std::ostream* os);
 // units built before main() find them constructed.
 namespace msg {
 inline const Alert not_found{"Echec lors de l'ouverture de IOW24", "Recherche IOW24"};
-inline const Alert found{"IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2"
-                         "C",
-                         "Recherche IOW24"};
+inline const Alert found{
+    "IOW24 d\xE9tect\xE9 : initialisation de la liaison I\xB2"
+    "C",
+    "Recherche IOW24"};
 inline const Alert i2c_failed{"Echec pour initialiser l'I2C", "Ecriture"};
 inline const Alert read_failed{"Erreur de lecture", "LECTURE"};
 inline const Alert set_failed{"Erreur de transmission", "InitialisationRTC"};

@@ -51,7 +51,12 @@ const Case kCases[] = {
     {"time_data_read_zero", Phase::read, Fault::read_zero, 1, {kRead}, kDate},
     {"date_pointer_read_zero", Phase::read, Fault::read_zero, 2, {kPointer}, kAll},
     {"date_data_read_zero", Phase::read, Fault::read_zero, 3, {kRead}, kTime},
-    {"time_pointer_unplugged", Phase::read, Fault::unplugged, 0, {kPointer, kRead, kPointer, kRead}, kNone},
+    {"time_pointer_unplugged",
+     Phase::read,
+     Fault::unplugged,
+     0,
+     {kPointer, kRead, kPointer, kRead},
+     kNone},
     {"time_data_unplugged", Phase::read, Fault::unplugged, 1, {kRead, kPointer, kRead}, kNone},
     {"date_pointer_unplugged", Phase::read, Fault::unplugged, 2, {kPointer, kRead}, kTime},
     {"date_data_unplugged", Phase::read, Fault::unplugged, 3, {kRead}, kTime},
@@ -61,8 +66,9 @@ const Case kCases[] = {
 };
 
 class FaultMatrix : public Bench, public ::testing::WithParamInterface<Case> {
-protected:
-    static constexpr std::array<std::uint8_t, 7> kRegisters{0x45, 0x30, 0x13, 0x02, 0x08, 0x03, 0x11};
+  protected:
+    static constexpr std::array<std::uint8_t, 7> kRegisters{0x45, 0x30, 0x13, 0x02,
+                                                            0x08, 0x03, 0x11};
     static constexpr Outputs kClock{45, 30, 13, 8, 3, 11};
 
     void arm(const Case& c) {
@@ -135,6 +141,8 @@ TEST_P(FaultMatrix, AlertsOutputsAndRecovery) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryExchange, FaultMatrix, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace

@@ -41,7 +41,8 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 extern "C" {
 IOWKIT_HANDLE APPEL_STD IowKitOpenDevice(void) { return reinterpret_cast<IOWKIT_HANDLE>(&reply); }
 void APPEL_STD IowKitCloseDevice(IOWKIT_HANDLE) {}
-std::uint32_t APPEL_STD IowKitWrite(IOWKIT_HANDLE, std::uint32_t, char* buffer, std::uint32_t length) {
+std::uint32_t APPEL_STD IowKitWrite(IOWKIT_HANDLE, std::uint32_t, char* buffer,
+                                    std::uint32_t length) {
     std::memset(reply, 0, sizeof reply);
     reply[0] = static_cast<unsigned char>(buffer[0]);
     reply[1] = failing ? 0x80 : 0x03;
@@ -49,7 +50,8 @@ std::uint32_t APPEL_STD IowKitWrite(IOWKIT_HANDLE, std::uint32_t, char* buffer, 
     replied = buffer[0] != 0x01;  // no reply to a mode switch
     return length;
 }
-std::uint32_t APPEL_STD IowKitRead(IOWKIT_HANDLE, std::uint32_t, char* buffer, std::uint32_t length) {
+std::uint32_t APPEL_STD IowKitRead(IOWKIT_HANDLE, std::uint32_t, char* buffer,
+                                   std::uint32_t length) {
     if (!replied) return 0;
     replied = false;
     std::memcpy(buffer, reply, sizeof reply);
