@@ -1,0 +1,91 @@
+// The virtual IOW24's control interface, for tests and tools.
+#include "virtual/device.h"
+
+namespace iowvirt {
+
+namespace {
+// Runs `action` on the device with its lock held.
+template <typename Action>
+auto locked(Action action) {
+    Device& d = device();
+    std::lock_guard lock(d.mutex);
+    return action(d);
+}
+}  // namespace
+
+void reset() {
+    locked([](Device& d) { d.power_up(); });
+}
+
+void set_open_fails(bool fails) {
+    locked([&](Device& d) { d.open_fails = fails; });
+}
+
+void fail_next_transfers(int count, int skip) {
+    locked([&](Device& d) { d.bus_fault = Fault{skip, count}; });
+}
+
+void short_next_writes(int count, std::uint32_t bytes, int skip) {
+    locked([&](Device& d) {
+        d.short_write = Fault{skip, count};
+        d.short_write_bytes = bytes < kReportSize ? bytes : kReportSize - 1;
+    });
+}
+
+void fail_next_reads(int count, int skip) {
+    locked([&](Device& d) { d.failed_read = Fault{skip, count}; });
+}
+
+void unplug() {
+    locked([](Device& d) { d.unplug(); });
+}
+
+void unplug_on_write(int skip) {
+    locked([&](Device& d) { d.unplug_on_write = Fault{skip, 1}; });
+}
+
+void replug() {
+    locked([](Device& d) { d.plugged = true; });
+}
+
+void set_chip_connected(bool connected) {
+    locked([&](Device& d) { d.i2c.set_chip_connected(connected); });
+}
+
+std::uint8_t get_register(std::uint8_t reg) {
+    return locked([&](Device& d) { return d.chip.peek(reg); });
+}
+
+void set_register(std::uint8_t reg, std::uint8_t value) {
+    locked([&](Device& d) { d.chip.poke(reg, value); });
+}
+
+void set_time_source(TimeSource source) {
+    locked([&](Device& d) { d.chip.set_time_source(std::move(source)); });
+}
+
+void set_read_timeout(std::chrono::milliseconds timeout) {
+    locked([&](Device& d) { d.read_timeout = timeout; });
+}
+
+std::vector<LogEntry> log() {
+    return locked([](Device& d) { return std::vector<LogEntry>(d.log.begin(), d.log.end()); });
+}
+
+void clear_log() {
+    locked([](Device& d) { d.log.clear(); });
+}
+
+int stale_handle_uses() {
+    return locked([](Device& d) { return d.stale_uses; });
+}
+
+std::size_t pending_replies() {
+    return locked([](Device& d) { return d.replies.size(); });
+}
+
+std::size_t open_handle_count() {
+    return locked([](Device& d) { return d.open_handles.size(); });
+}
+
+}  // namespace iowvirt

@@ -1,0 +1,188 @@
+#include "virtual/device.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+namespace iowvirt {
+
+namespace {
+
+constexpr std::uintptr_t kFirstHandle = 0x10000;
+constexpr std::uintptr_t kHandleStep = 0x10;
+constexpr std::size_t kLogCapacity = 65536;
+
+// The words of IOWVIRT set up a device that a program loads without code.
+void apply_environment(Device& d) {
+    const char* words = std::getenv("IOWVIRT");
+    if (words == nullptr) return;
+    std::stringstream list(words);
+    std::string word;
+    while (std::getline(list, word, ',')) {
+        if (word == "absent") d.plugged = false;
+        if (word == "no-chip") d.i2c.set_chip_connected(false);
+        if (word == "frozen") {
+            const std::int64_t start = system_ms();
+            d.chip.set_time_source([start] { return start; });
+        }
+    }
+}
+
+Report as_report(const char* buffer) {
+    Report report{};
+    for (std::size_t i = 0; i < kReportSize; ++i)
+        report[i] = static_cast<std::uint8_t>(buffer[i]);
+    return report;
+}
+
+}  // namespace
+
+std::int64_t system_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+bool Fault::strikes() {
+    if (skip > 0) {
+        --skip;
+        return false;
+    }
+    if (count == 0) return false;
+    --count;
+    return true;
+}
+
+Device& device() {
+    static Device& instance = []() -> Device& {
+        static Device d;
+        apply_environment(d);
+        return d;
+    }();
+    return instance;
+}
+
+// Handles are never reused, not even across a reset: an old one stays stale.
+Device::Device() : next_handle(kFirstHandle) { power_up(); }
+
+void Device::power_up() {
+    chip.set_time_source(system_ms);
+    chip.power_on();
+    i2c.reset();
+    i2c.set_chip_connected(true);
+    plugged = true;
+    open_fails = false;
+    open_handles.clear();
+    unplugged_handles.clear();
+    replies.clear();
+    bus_fault = short_write = failed_read = unplug_on_write = Fault{};
+    read_timeout = kDefaultReadTimeout;
+    log.clear();
+    stale_uses = 0;
+    reply_ready.notify_all();
+}
+
+IOWKIT_HANDLE Device::open() {
+    if (!plugged || open_fails) return nullptr;
+    const std::uintptr_t handle = next_handle;
+    next_handle += kHandleStep;
+    open_handles.insert(handle);
+    return reinterpret_cast<IOWKIT_HANDLE>(handle);
+}
+
+void Device::close(IOWKIT_HANDLE handle) {
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
+    switch (state_of(handle)) {
+        case HandleState::open:
+            open_handles.erase(value);
+            // Replies not read by then were the closed handle's.
+            if (open_handles.empty()) replies.clear();
+            reply_ready.notify_all();
+            break;
+        case HandleState::unplugged:
+            unplugged_handles.erase(value);
+            break;
+        default:
+            break;
+    }
+}
+
+std::uint32_t Device::write(IOWKIT_HANDLE handle, std::uint32_t pipe, const char* buffer,
+                            std::uint32_t length) {
+    if (buffer == nullptr || pipe != kSpecialModePipe || length != kReportSize) return 0;
+    const std::uint32_t written = deliver(handle, buffer);
+    record(Direction::written, pipe, buffer, written);
+    return written;
+}
+
+std::uint32_t Device::read(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle,
+                           std::uint32_t pipe, char* buffer, std::uint32_t length) {
+    if (buffer == nullptr || pipe != kSpecialModePipe || length != kReportSize) return 0;
+    const std::uint32_t read = collect(lock, handle, buffer);
+    record(Direction::read, pipe, buffer, read);
+    return read;
+}
+
+void Device::unplug() {
+    plugged = false;
+    unplugged_handles.insert(open_handles.begin(), open_handles.end());
+    open_handles.clear();
+    replies.clear();
+    i2c.reset();
+    reply_ready.notify_all();
+}
+
+HandleState Device::state_of(IOWKIT_HANDLE handle) {
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
+    if (value == 0) return HandleState::null;
+    if (open_handles.count(value) != 0) return HandleState::open;
+    if (unplugged_handles.count(value) != 0) return HandleState::unplugged;
+    ++stale_uses;
+    return HandleState::stale;
+}
+
+std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
+    if (state_of(handle) != HandleState::open) return 0;
+    if (unplug_on_write.strikes()) {
+        unplug();
+        return 0;
+    }
+    if (short_write.strikes()) return short_write_bytes;
+    const Report request = as_report(buffer);
+    const bool fault = I2cFunction::is_transfer(request) && bus_fault.strikes();
+    if (auto reply = i2c.handle(request, fault)) {
+        replies.push_back(*reply);
+        reply_ready.notify_all();
+    }
+    return kReportSize;
+}
+
+std::uint32_t Device::collect(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle,
+                              char* buffer) {
+    if (state_of(handle) != HandleState::open) return 0;
+    if (failed_read.strikes()) {
+        if (!replies.empty()) replies.pop_front();
+        return 0;
+    }
+    // A reply may still come from a write on another thread.
+    const auto value = reinterpret_cast<std::uintptr_t>(handle);
+    const auto ready = [&] { return !replies.empty() || open_handles.count(value) == 0; };
+    reply_ready.wait_for(lock, read_timeout, ready);
+    if (replies.empty() || open_handles.count(value) == 0) {
+        buffer[1] = static_cast<char>(buffer[1] | kStatusFailed);
+        return 0;
+    }
+    const Report reply = replies.front();
+    replies.pop_front();
+    for (std::size_t i = 0; i < kReportSize; ++i)
+        buffer[i] = static_cast<char>(reply[i]);
+    return kReportSize;
+}
+
+void Device::record(Direction direction, std::uint32_t pipe, const char* buffer,
+                    std::uint32_t result) {
+    if (log.size() == kLogCapacity) log.pop_front();
+    log.push_back(LogEntry{direction, pipe, as_report(buffer), result});
+}
+
+}  // namespace iowvirt

@@ -1,0 +1,74 @@
+// The virtual IOW24's state behind the device library's four functions and
+// the control interface: handles, pending replies, armed faults and the log.
+// Every member is used with `mutex` held.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <set>
+
+#include "iow/iowkit.h"
+#include "virtual/iowvirt.h"
+
+namespace iowvirt {
+
+inline constexpr std::uint32_t kSpecialModePipe = 1;
+inline constexpr std::uint32_t kReportSize = 8;
+inline constexpr std::chrono::milliseconds kDefaultReadTimeout{1000};
+
+std::int64_t system_ms();
+
+// A fault armed for the calls of one kind: `skip` good ones, then `count` bad.
+struct Fault {
+    int skip = 0;
+    int count = 0;
+    bool strikes();
+};
+
+enum class HandleState { null, open, unplugged, stale };
+
+struct Device {
+    std::mutex mutex;
+    std::condition_variable reply_ready;
+    Ds1307 chip{system_ms};
+    I2cFunction i2c{chip};
+    bool plugged = true;
+    bool open_fails = false;
+    std::uintptr_t next_handle;
+    std::set<std::uintptr_t> open_handles;
+    std::set<std::uintptr_t> unplugged_handles;  // opened before an unplug
+    std::deque<Report> replies;
+    Fault bus_fault;
+    Fault short_write;
+    std::uint32_t short_write_bytes = 0;
+    Fault failed_read;
+    Fault unplug_on_write;
+    std::chrono::milliseconds read_timeout = kDefaultReadTimeout;
+    std::deque<LogEntry> log;
+    int stale_uses = 0;
+
+    Device();
+    void power_up();  // as when first plugged in
+    IOWKIT_HANDLE open();
+    void close(IOWKIT_HANDLE handle);
+    // Whole 8-byte reports on pipe 1; both log the call.
+    std::uint32_t write(IOWKIT_HANDLE handle, std::uint32_t pipe, const char* buffer,
+                        std::uint32_t length);
+    std::uint32_t read(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle, std::uint32_t pipe,
+                       char* buffer, std::uint32_t length);
+    void unplug();
+
+  private:
+    HandleState state_of(IOWKIT_HANDLE handle);
+    std::uint32_t deliver(IOWKIT_HANDLE handle, const char* buffer);
+    std::uint32_t collect(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle, char* buffer);
+    void record(Direction direction, std::uint32_t pipe, const char* buffer, std::uint32_t result);
+};
+
+// The one device, set up from IOWVIRT when first used.
+Device& device();
+
+}  // namespace iowvirt
