@@ -41,11 +41,40 @@ std::string default_device() {
     return host::file_exists(own_folder) ? own_folder : folder + host::kDeviceFile;
 }
 
+// Adds a name to a comma-separated list of what is missing.
+void add_missing(std::string& missing, const char* name) {
+    if (!missing.empty()) missing += ", ";
+    missing += name;
+}
+
 template <typename Fn>
-bool entry(void* library, const char* name, Fn& function, std::string& missing) {
+void entry(void* library, const char* name, Fn& function, std::string& missing) {
     function = reinterpret_cast<Fn>(host::find_function(library, name));
-    if (function == nullptr) missing += std::string(missing.empty() ? "" : ", ") + name;
-    return function != nullptr;
+    if (function == nullptr) add_missing(missing, name);
+}
+
+std::vector<std::string> pin_names(PinNameFn name_of, int count);
+
+// Looks the entry points up by name, as a host does, and reads the pin
+// layout; what is wrong with the library otherwise.
+std::string look_up(void* library, Block& block) {
+    std::string missing;
+    entry(library, "NumInputs", block.num_inputs, missing);
+    entry(library, "NumOutputs", block.num_outputs, missing);
+    entry(library, "GetInputName", block.input_name, missing);
+    entry(library, "GetOutputName", block.output_name, missing);
+    entry(library, "CSimStart", block.start, missing);
+    entry(library, "CSimStop", block.stop, missing);
+    entry(library, "CCalculate", block.calculate, missing);
+    if (!missing.empty()) return "lacks the entry points " + missing;
+    const int inputs = block.num_inputs(), outputs = block.num_outputs();
+    if (inputs < 1 || inputs > kMaxPins || outputs < 0 || outputs > kMaxPins) {
+        return "reports " + std::to_string(inputs) + " inputs and " + std::to_string(outputs) +
+               " outputs";
+    }
+    block.inputs = pin_names(block.input_name, inputs);
+    block.outputs = pin_names(block.output_name, outputs);
+    return "";
 }
 
 std::vector<std::string> pin_names(PinNameFn name_of, int count) {
@@ -66,7 +95,7 @@ bool plain_steps(const host::Options& o, const Block& block,
         for (std::size_t i = 0; i < block.inputs.size(); ++i) {
             if (block.inputs[i] == name) return static_cast<int>(i);
         }
-        problem += std::string(problem.empty() ? "" : ", ") + name;
+        add_missing(problem, name);
         return -1;
     };
     const int rd = index("RD"), init = index("init"), sec = index("sec"), min = index("min"),
@@ -94,6 +123,24 @@ std::string action_of(const Block& block, const std::vector<double>& in) {
         if (block.inputs[i] == "RD") action = "read";
     }
     return action;
+}
+
+// One simulation run, a line of outputs after each step.
+void run(const Block& block, std::vector<std::vector<double>>& steps, host::Format format,
+         int period_ms) {
+    std::printf("%s\n", host::header_line(format, block.outputs).c_str());
+    std::fflush(stdout);
+    std::vector<double> out(block.outputs.size(), 0.0);
+    block.start(nullptr, nullptr, nullptr);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (i > 0 && period_ms > 0) host::sleep_ms(period_ms);
+        block.calculate(steps[i].data(), out.data(), nullptr);
+        const std::string line =
+            host::step_line(format, static_cast<int>(i + 1), action_of(block, steps[i]), out);
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    }
+    block.stop(nullptr, nullptr, nullptr);
 }
 
 }  // namespace
@@ -124,23 +171,8 @@ int main(int argc, char** argv) {
         return error(kExitLibrary, "cannot load the block " + block_path + ": " + why);
 
     Block block{};
-    std::string missing;
-    entry(library, "NumInputs", block.num_inputs, missing);
-    entry(library, "NumOutputs", block.num_outputs, missing);
-    entry(library, "GetInputName", block.input_name, missing);
-    entry(library, "GetOutputName", block.output_name, missing);
-    entry(library, "CSimStart", block.start, missing);
-    entry(library, "CSimStop", block.stop, missing);
-    entry(library, "CCalculate", block.calculate, missing);
-    if (!missing.empty())
-        return error(kExitLibrary, block_path + " lacks the entry points " + missing);
-    const int inputs = block.num_inputs(), outputs = block.num_outputs();
-    if (inputs < 1 || inputs > kMaxPins || outputs < 0 || outputs > kMaxPins) {
-        return error(kExitLibrary, block_path + " reports " + std::to_string(inputs) +
-                                       " inputs and " + std::to_string(outputs) + " outputs");
-    }
-    block.inputs = pin_names(block.input_name, inputs);
-    block.outputs = pin_names(block.output_name, outputs);
+    const std::string wrong = look_up(library, block);
+    if (!wrong.empty()) return error(kExitLibrary, block_path + " " + wrong);
 
     if (!host::route_device_calls(library, functions, o.trace, why))
         return error(kExitLibrary, why);
@@ -160,21 +192,8 @@ int main(int argc, char** argv) {
         return error(kExitLibrary, block_path + " has no input pin named " + why);
     }
 
-    const host::Format format =
-        o.format.value_or(o.script.empty() ? host::Format::table : host::Format::csv);
-    std::printf("%s\n", host::header_line(format, block.outputs).c_str());
-    std::fflush(stdout);
-    std::vector<double> out(static_cast<std::size_t>(outputs), 0.0);
-    block.start(nullptr, nullptr, nullptr);
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (i > 0 && o.period_ms > 0) host::sleep_ms(o.period_ms);
-        block.calculate(steps[i].data(), out.data(), nullptr);
-        std::printf("%s\n", host::step_line(format, static_cast<int>(i + 1),
-                                            action_of(block, steps[i]), out)
-                                .c_str());
-        std::fflush(stdout);
-    }
-    block.stop(nullptr, nullptr, nullptr);
+    run(block, steps, o.format.value_or(o.script.empty() ? host::Format::table : host::Format::csv),
+        o.period_ms);
     host::unload_library(library);
     host::unload_library(device);
     return 0;
