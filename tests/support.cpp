@@ -24,6 +24,11 @@ void PrintTo(const Alert& alert, std::ostream* os) {
     *os << "[" << alert.caption << "] " << alert.text;
 }
 
+void iowvirt::PrintTo(const Calls& calls, std::ostream* os) {
+    *os << "{open " << calls.open << ", close " << calls.close << ", write " << calls.write
+        << ", read " << calls.read << "}";
+}
+
 Inputs set_inputs(double sec, double min, double heu, double dat, double moi, double ann) {
     return {0.0, sec, min, heu, dat, moi, ann, 5.0};
 }

@@ -18,6 +18,9 @@ struct Alert {
     bool operator==(const Alert&) const = default;
 };
 void PrintTo(const Alert& alert, std::ostream* os);
+namespace iowvirt {
+void PrintTo(const Calls& calls, std::ostream* os);
+}
 
 // The messages, as Windows-1252 bytes. Inline, so that tables of other
 // units built before main() find them constructed.

@@ -22,8 +22,31 @@ TEST(PinTable, CountsAreFixedAndNeedNoDevice) {
     iowvirt::set_open_fails(true);
     EXPECT_EQ(NumInputs(), 8);
     EXPECT_EQ(NumOutputs(), 6);
-    iowvirt::reset();
+    EXPECT_EQ(iowvirt::calls(), iowvirt::Calls{});
     EXPECT_TRUE(iowvirt::log().empty());
+}
+
+// A host may ask for the layout at any time, a run going on included.
+using PinsDuringARun = Bench;
+
+TEST_F(PinsDuringARun, CountsAndNamesTouchNoDevice) {
+    start_quietly();
+    EXPECT_EQ(NumInputs(), 8);
+    EXPECT_EQ(NumOutputs(), 6);
+    Buffer buffer;
+    for (std::uint32_t i = 0; i < 10; ++i) {
+        GetInputName(i, buffer.bytes);
+        GetOutputName(i, buffer.bytes);
+    }
+    EXPECT_EQ(iowvirt::calls(), iowvirt::Calls{});
+    EXPECT_TRUE(iowvirt::log().empty());
+    EXPECT_TRUE(alerts().empty());
+    // The run goes on with its device.
+    EXPECT_EQ(iowvirt::open_handle_count(), 1u);
+    Inputs rd = read_inputs();
+    Outputs out = marked_outputs();
+    step(rd, out);
+    EXPECT_EQ(out, (Outputs{80, 0, 0, 1, 1, 0}));
 }
 
 TEST(PinTable, InputNamesAreWrittenWithOneNulAndNothingMore) {

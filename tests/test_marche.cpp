@@ -25,13 +25,51 @@ TEST_F(RunStartStop, TheDetectionIsToldBeforeTheEnableReportGoesOut) {
     EXPECT_EQ(reports_at_alert, 0u);
 }
 
-TEST_F(RunStartStop, WithoutADeviceBothFailuresAreToldInOrder) {
+// An alert, with the device library's calls made so far: all of them, and
+// those on the null handle.
+struct Moment {
+    Alert alert;
+    iowvirt::Calls all, on_null;
+    bool operator==(const Moment&) const = default;
+};
+std::vector<Moment> moments;
+
+void PrintTo(const Moment& moment, std::ostream* os) {
+    PrintTo(moment.alert, os);
+    *os << " after ";
+    iowvirt::PrintTo(moment.all, os);
+    *os << ", on the null handle ";
+    iowvirt::PrintTo(moment.on_null, os);
+}
+
+void record_moment(const char* text, const char* caption) {
+    moments.push_back({{text, caption}, iowvirt::calls(), iowvirt::null_handle_calls()});
+}
+
+TEST_F(RunStartStop, WithoutADeviceTheStartStillSwitchesI2cOnTheNullHandle) {
+    using C = iowvirt::Calls;
     iowvirt::set_open_fails(true);
+    moments.clear();
+    alerte::rediriger(record_moment);
     start();
-    EXPECT_EQ(alerts(), (std::vector<Alert>{msg::not_found, msg::i2c_failed}));
-    clear();
+    // Open, told; the enable write on the null handle sends nothing, told.
+    EXPECT_EQ(moments, (std::vector<Moment>{{msg::not_found, C{1, 0, 0, 0}, C{0, 0, 0, 0}},
+                                            {msg::i2c_failed, C{1, 0, 1, 0}, C{0, 0, 1, 0}}}));
+    ASSERT_EQ(written(), (std::vector<Report>{kEnable}));
+    EXPECT_EQ(iowvirt::log().back().result, 0u);
+}
+
+TEST_F(RunStartStop, WithoutADeviceTheStopSwitchesI2cOffThenClosesTheNullHandle) {
+    using C = iowvirt::Calls;
+    iowvirt::set_open_fails(true);
+    start_quietly();
+    moments.clear();
+    alerte::rediriger(record_moment);
     stop();
-    EXPECT_EQ(alerts(), (std::vector<Alert>{msg::i2c_failed}));
+    EXPECT_EQ(moments, (std::vector<Moment>{{msg::i2c_failed, C{0, 0, 1, 0}, C{0, 0, 1, 0}}}));
+    EXPECT_EQ(iowvirt::null_handle_calls(), (C{0, 1, 1, 0}));
+    EXPECT_EQ(iowvirt::calls(), (C{0, 1, 1, 0}));
+    EXPECT_EQ(written(), (std::vector<Report>{kDisable}));
 }
 
 TEST_F(RunStartStop, AShortEnableWriteIsTold) {

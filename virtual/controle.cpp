@@ -73,7 +73,18 @@ std::vector<LogEntry> log() {
 }
 
 void clear_log() {
-    locked([](Device& d) { d.log.clear(); });
+    locked([](Device& d) {
+        d.log.clear();
+        d.calls = d.null_handle_calls = Calls{};
+    });
+}
+
+Calls calls() {
+    return locked([](Device& d) { return d.calls; });
+}
+
+Calls null_handle_calls() {
+    return locked([](Device& d) { return d.null_handle_calls; });
 }
 
 int stale_handle_uses() {

@@ -78,11 +78,13 @@ void Device::power_up() {
     bus_fault = short_write = failed_read = unplug_on_write = Fault{};
     read_timeout = kDefaultReadTimeout;
     log.clear();
+    calls = null_handle_calls = Calls{};
     stale_uses = 0;
     reply_ready.notify_all();
 }
 
 IOWKIT_HANDLE Device::open() {
+    ++calls.open;
     if (!plugged || open_fails) return nullptr;
     const std::uintptr_t handle = next_handle;
     next_handle += kHandleStep;
@@ -91,6 +93,7 @@ IOWKIT_HANDLE Device::open() {
 }
 
 void Device::close(IOWKIT_HANDLE handle) {
+    count(&Calls::close, handle);
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
     switch (state_of(handle)) {
         case HandleState::open:
@@ -109,6 +112,7 @@ void Device::close(IOWKIT_HANDLE handle) {
 
 std::uint32_t Device::write(IOWKIT_HANDLE handle, std::uint32_t pipe, const char* buffer,
                             std::uint32_t length) {
+    count(&Calls::write, handle);
     if (buffer == nullptr || pipe != kSpecialModePipe || length != kReportSize) return 0;
     const std::uint32_t written = deliver(handle, buffer);
     record(Direction::written, pipe, buffer, written);
@@ -117,6 +121,7 @@ std::uint32_t Device::write(IOWKIT_HANDLE handle, std::uint32_t pipe, const char
 
 std::uint32_t Device::read(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle,
                            std::uint32_t pipe, char* buffer, std::uint32_t length) {
+    count(&Calls::read, handle);
     if (buffer == nullptr || pipe != kSpecialModePipe || length != kReportSize) return 0;
     const std::uint32_t read = collect(lock, handle, buffer);
     record(Direction::read, pipe, buffer, read);
@@ -130,6 +135,11 @@ void Device::unplug() {
     replies.clear();
     i2c.reset();
     reply_ready.notify_all();
+}
+
+void Device::count(int Calls::*function, IOWKIT_HANDLE handle) {
+    ++(calls.*function);
+    if (handle == nullptr) ++(null_handle_calls.*function);
 }
 
 HandleState Device::state_of(IOWKIT_HANDLE handle) {

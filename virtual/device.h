@@ -48,6 +48,8 @@ struct Device {
     Fault unplug_on_write;
     std::chrono::milliseconds read_timeout = kDefaultReadTimeout;
     std::deque<LogEntry> log;
+    Calls calls;
+    Calls null_handle_calls;
     int stale_uses = 0;
 
     Device();
@@ -62,6 +64,8 @@ struct Device {
     void unplug();
 
   private:
+    // Counts a call of one function, apart as well when on the null handle.
+    void count(int Calls::*function, IOWKIT_HANDLE handle);
     HandleState state_of(IOWKIT_HANDLE handle);
     std::uint32_t deliver(IOWKIT_HANDLE handle, const char* buffer);
     std::uint32_t collect(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle, char* buffer);

@@ -31,6 +31,15 @@ struct LogEntry {
     std::uint32_t result;
 };
 
+// How many times each of the four functions was called.
+struct Calls {
+    int open = 0;
+    int close = 0;
+    int write = 0;
+    int read = 0;
+    bool operator==(const Calls&) const = default;
+};
+
 // A program that loads the device library can set it up without code, with
 // words in the environment variable IOWVIRT, read when the device is first
 // used: "absent" (no IOW24 plugged in), "no-chip" (the clock chip does not
@@ -73,7 +82,12 @@ IOWVIRT_API void set_read_timeout(std::chrono::milliseconds timeout);
 
 // Every report written and read, oldest first (the most recent 65536).
 IOWVIRT_API std::vector<LogEntry> log();
+// Forgets the log and the counts of calls.
 IOWVIRT_API void clear_log();
+// Every call of the four functions, and those made with the null handle
+// (which reach no device: writes and reads return 0, closing does nothing).
+IOWVIRT_API Calls calls();
+IOWVIRT_API Calls null_handle_calls();
 // Calls made with a handle that had been closed.
 IOWVIRT_API int stale_handle_uses();
 IOWVIRT_API std::size_t pending_replies();
