@@ -88,6 +88,47 @@ TEST_F(Chip, LongAbsencesAreCountedExactly) {
     EXPECT_EQ(chip.peek(6), 0x50);
 }
 
+// Hours in 12-hour mode: bit 6 set, bit 5 PM, then 12, 1 ... 11 in BCD.
+TEST_F(Chip, CountsTwelveHourTimesThroughNoonAndMidnight) {
+    struct Case {
+        const char* what;
+        std::uint8_t hours, next_hours;
+        bool next_day;
+    };
+    for (const Case c :
+         {Case{"11:59:59 AM", 0x51, 0x72, false}, Case{"12:59:59 PM", 0x72, 0x61, false},
+          Case{"11:59:59 PM", 0x71, 0x52, true}, Case{"12:59:59 AM", 0x52, 0x41, false},
+          Case{"11:59:59 PM, bit 7 set", 0xF1, 0xD2, true}}) {
+        set({0x59, 0x59, c.hours, 0x02, 0x08, 0x03, 0x11});
+        seconds(1);
+        const std::uint8_t weekday = c.next_day ? 0x03 : 0x02, date = c.next_day ? 0x09 : 0x08;
+        EXPECT_EQ(get(), (Regs{0x00, 0x00, c.next_hours, weekday, date, 0x03, 0x11})) << c.what;
+    }
+}
+
+TEST_F(Chip, LongAbsencesAreCountedExactlyInTwelveHourMode) {
+    // 10:00:00 AM, then 14 hours: 12 AM of the next day.
+    set({0x00, 0x00, 0x50, 0x02, 0x08, 0x03, 0x11});
+    seconds(14 * 3600);
+    EXPECT_EQ(get(), (Regs{0x00, 0x00, 0x52, 0x03, 0x09, 0x03, 0x11}));
+    // 2011-03-08 1:30:45 PM, then 400 days, 3 hours and 20 seconds later.
+    set({0x45, 0x30, 0x61, 0x02, 0x08, 0x03, 0x11});
+    seconds(400LL * 86400 + 3 * 3600 + 20);
+    EXPECT_EQ(get(), (Regs{0x05, 0x31, 0x64, 0x03, 0x11, 0x04, 0x12}));
+}
+
+TEST_F(Chip, WritingTheHoursSwitchesBetweenModes) {
+    set({0x59, 0x59, 0x12, 0x02, 0x08, 0x03, 0x11});  // 12:59:59 in 24-hour mode
+    seconds(1);
+    EXPECT_EQ(chip.peek(2), 0x13);
+    chip.poke(2, 0x72);  // 12 PM in 12-hour mode
+    seconds(3600);
+    EXPECT_EQ(chip.peek(2), 0x61);
+    chip.poke(2, 0x23);  // back to 24-hour mode, 23 h
+    seconds(3600);
+    EXPECT_EQ(get(), (Regs{0x00, 0x00, 0x00, 0x03, 0x09, 0x03, 0x11}));
+}
+
 TEST_F(Chip, KeepsExactlyTheBytesWrittenValidOrNot) {
     set({0x7F, 0xFF, 0x3F, 0x00, 0x00, 0x00, 0xFF});
     EXPECT_EQ(get(), (Regs{0x7F, 0xFF, 0x3F, 0x00, 0x00, 0x00, 0xFF}));

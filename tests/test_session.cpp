@@ -43,6 +43,23 @@ TEST_F(Session, StepsBetweenWholeSecondsReadTheSameTime) {
     EXPECT_EQ(out, (Outputs{1, 0, 0, 1, 3, 24}));
 }
 
+// An hours input of 40 to 79 sets bit 6 of the hours register: the chip
+// then counts in 12-hour mode, and the outputs show its bytes as they are.
+TEST_F(Session, AClockSetInTwelveHourModeCountsAsTheChipDoes) {
+    start_quietly();
+    Outputs out = marked_outputs();
+    Inputs set = set_inputs(59, 59, 71, 31, 12, 2011);  // 11:59:59 PM
+    step(set, out);
+    advance_ms(1000);
+    Inputs rd = read_inputs();
+    step(rd, out);
+    EXPECT_EQ(out, (Outputs{0, 0, 52, 1, 1, 12}));  // 12 AM, the next day
+    advance_ms(3600 * 1000);
+    step(rd, out);
+    EXPECT_EQ(out, (Outputs{0, 0, 41, 1, 1, 12}));  // 1 AM
+    EXPECT_TRUE(alerts().empty());
+}
+
 TEST_F(Session, WithoutADeviceEveryFailureIsToldAndNoOutputIsWritten) {
     iowvirt::set_open_fails(true);
     Outputs out = marked_outputs();

@@ -10,8 +10,12 @@ namespace {
 constexpr std::uint8_t kSeconds = 0x00, kMinutes = 0x01, kHours = 0x02, kWeekday = 0x03,
                        kDate = 0x04, kMonth = 0x05, kYear = 0x06, kControl = 0x07;
 constexpr std::uint8_t kClockHalt = 0x80;  // bit 7 of the seconds register stops the oscillator
-constexpr std::uint8_t kSecondsMask = 0x7F, kMinutesMask = 0x7F, kHoursMask = 0x3F,
-                       kWeekdayMask = 0x07, kDateMask = 0x3F, kMonthMask = 0x1F, kYearMask = 0xFF;
+constexpr std::uint8_t kSecondsMask = 0x7F, kMinutesMask = 0x7F, kWeekdayMask = 0x07,
+                       kDateMask = 0x3F, kMonthMask = 0x1F, kYearMask = 0xFF;
+// Bit 6 of the hours register selects 12-hour mode: bit 5 is then PM and
+// bits 4-0 count 12, 1, 2 ... 11. In 24-hour mode bits 5-0 count 0-23.
+constexpr std::uint8_t kTwelveHour = 0x40, kPm = 0x20;
+constexpr std::uint8_t kHours24Mask = 0x3F, kHours12Mask = 0x1F;
 constexpr std::uint8_t kPointerMask = 0x3F;
 constexpr std::uint8_t kPowerOnControl = 0x03;
 
@@ -38,6 +42,23 @@ bool field_valid(std::uint8_t reg, std::uint8_t mask, int first, int last) {
     const std::uint8_t field = reg & mask;
     const int value = decode(field);
     return (field & 0x0F) <= 9 && value >= first && value <= last;
+}
+
+// One hour on; true when the day is over.
+bool next_hour(std::uint8_t& hours) {
+    if ((hours & kTwelveHour) == 0) return increment(hours, kHours24Mask, 0, 23);
+    // From 11 to 12 the half of the day changes; after 11 PM comes 12 AM of
+    // the next day.
+    const bool eleven = decode(hours & kHours12Mask) == 11;
+    increment(hours, kHours12Mask, 1, 12);
+    if (!eleven) return false;
+    hours ^= kPm;
+    return (hours & kPm) == 0;
+}
+
+bool hours_valid(std::uint8_t hours) {
+    if ((hours & kTwelveHour) == 0) return field_valid(hours, kHours24Mask, 0, 23);
+    return field_valid(hours, kHours12Mask, 1, 12);
 }
 
 int days_in_month(int month, int year) {
@@ -135,7 +156,7 @@ void Ds1307::advance(std::int64_t seconds) {
 void Ds1307::tick_second() {
     if (!increment(regs_[kSeconds], kSecondsMask, 0, 59)) return;
     if (!increment(regs_[kMinutes], kMinutesMask, 0, 59)) return;
-    if (!increment(regs_[kHours], kHoursMask, 0, 23)) return;
+    if (!next_hour(regs_[kHours])) return;
     next_day();
 }
 
@@ -150,8 +171,7 @@ void Ds1307::next_day() {
 
 bool Ds1307::time_valid() const {
     return field_valid(regs_[kSeconds], kSecondsMask, 0, 59) &&
-           field_valid(regs_[kMinutes], kMinutesMask, 0, 59) &&
-           field_valid(regs_[kHours], kHoursMask, 0, 23);
+           field_valid(regs_[kMinutes], kMinutesMask, 0, 59) && hours_valid(regs_[kHours]);
 }
 
 bool Ds1307::date_valid() const {

@@ -1,7 +1,8 @@
 // A DS1307-style real-time clock chip at bus address 0x68: 64 registers
 // (time and date in packed BCD at 0x00-0x06, control at 0x07, battery-backed
 // RAM above), a register pointer that advances after every byte and wraps at
-// 0x3F, and a clock that counts seconds up to years from a time source.
+// 0x3F, and a clock that counts seconds up to years from a time source, in
+// 24-hour or 12-hour mode as the hours register says.
 #pragma once
 
 #include <array>
