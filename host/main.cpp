@@ -130,7 +130,7 @@ void run(const Block& block, std::vector<std::vector<double>>& steps, host::Form
          int period_ms) {
     std::printf("%s\n", host::header_line(format, block.outputs).c_str());
     std::fflush(stdout);
-    std::vector<double> out(block.outputs.size(), 0.0);
+    std::vector<double> out(block.outputs.size(), host::kNotDriven);
     block.start(nullptr, nullptr, nullptr);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i > 0 && period_ms > 0) host::sleep_ms(period_ms);

@@ -39,9 +39,13 @@ std::string step_line(Format format, int step, const std::string& action,
                            : padded(std::to_string(step), 4) + "  " + action +
                                  std::string(action.size() < 6 ? 6 - action.size() : 0, ' ');
     for (double value : values) {
-        line += format == Format::csv ? ',' : ' ';
-        line +=
-            format == Format::csv ? format_value(value) : padded(format_value(value), kValueWidth);
+        const bool driven = !std::isnan(value);
+        if (format == Format::csv) {
+            line += ',';
+            if (driven) line += format_value(value);
+        } else {
+            line += ' ' + padded(driven ? format_value(value) : "-", kValueWidth);
+        }
     }
     return line;
 }

@@ -1,12 +1,17 @@
 // The outputs of each step, under the block's own pin names.
 #pragma once
 
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "host/options.h"
 
 namespace host {
+
+// What an output holds until the block drives it: printed as "-" in the
+// table and as an empty field in CSV. The block's readings are 0-165.
+inline constexpr double kNotDriven = std::numeric_limits<double>::quiet_NaN();
 
 std::string format_value(double value);
 std::string header_line(Format format, const std::vector<std::string>& outputs);

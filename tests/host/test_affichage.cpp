@@ -20,6 +20,12 @@ TEST(Table, ColumnsCarryTheBlocksOutputNames) {
     EXPECT_EQ(host::step_line(Format::csv, 12, "read", {165, 0, -7.25}), "12,165,0,-7.25");
 }
 
+TEST(Table, OutputsNotDrivenShowAsADashOrAnEmptyField) {
+    const std::vector<double> values{host::kNotDriven, 0, host::kNotDriven};
+    EXPECT_EQ(host::step_line(Format::table, 1, "-", values), "   1  -           -      0      -");
+    EXPECT_EQ(host::step_line(Format::csv, 1, "-", values), "1,,0,");
+}
+
 TEST(Table, ValuesPrintAsTheyAre) {
     EXPECT_EQ(host::format_value(59.0), "59");
     EXPECT_EQ(host::format_value(-0.5), "-0.5");

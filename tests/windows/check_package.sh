@@ -31,6 +31,19 @@ if ! head -c 3 "$unpacked/$top/LISEZMOI.txt" | od -An -tx1 | grep -q 'ef bb bf' 
 fi
 echo "ok: the guide is UTF-8 with Windows line ends"
 
+# Users without the hardware learn how the simulator loads the virtual
+# IOW24, what a new virtual chip reads, and how to go back.
+for line in "Essayer dans le simulateur sans matériel" \
+    "2. Copiez virtuel\\iowkit.dll dans le dossier de l'exécutable du simulateur" \
+    "une lecture avec \"RD\" donne SEC = 80 (le bit 7 des secondes, qui arrête" \
+    "Pour revenir au matériel : supprimez l'iowkit.dll copiée à côté du"; do
+    if ! tr -d '\r' <"$unpacked/$top/LISEZMOI.txt" | grep -qxF "$line"; then
+        echo "FAILED: the guide lacks the line: $line"
+        exit 1
+    fi
+done
+echo "ok: the guide tells how to try the block in the simulator without hardware"
+
 if [ "$wine_run" = "-" ]; then
     echo "skipped: running the packaged host (Wine cannot run these programs here)"
     exit 0
