@@ -11,6 +11,10 @@ namespace {
 constexpr std::uintptr_t kFirstHandle = 0x10000;
 constexpr std::uintptr_t kHandleStep = 0x10;
 constexpr std::size_t kLogCapacity = 65536;
+constexpr std::int64_t kTickMs = 1000;
+// Time and date registers 0x00-0x06 that hold no valid time or date, with
+// the clock running: digits above 9, fields out of range.
+constexpr std::uint8_t kNoValidTime[] = {0x5A, 0x7F, 0x3F, 0x00, 0x3F, 0x1F, 0xAA};
 
 // The words of IOWVIRT set up a device that a program loads without code.
 void apply_environment(Device& d) {
@@ -24,6 +28,15 @@ void apply_environment(Device& d) {
         if (word == "frozen") {
             const std::int64_t start = system_ms();
             d.chip.set_time_source([start] { return start; });
+        }
+        if (word == "tick") {
+            d.ticking = true;
+            d.tick_ms = system_ms();
+            d.chip.set_time_source([&d] { return d.tick_ms; });
+        }
+        if (word == "invalid") {
+            for (std::uint8_t reg = 0; reg < sizeof kNoValidTime; ++reg)
+                d.chip.poke(reg, kNoValidTime[reg]);
         }
     }
 }
@@ -77,6 +90,7 @@ void Device::power_up() {
     replies.clear();
     bus_fault = short_write = failed_read = unplug_on_write = Fault{};
     read_timeout = kDefaultReadTimeout;
+    ticking = false;
     log.clear();
     calls = null_handle_calls = Calls{};
     stale_uses = 0;
@@ -159,6 +173,7 @@ std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
     }
     if (short_write.strikes()) return short_write_bytes;
     const Report request = as_report(buffer);
+    if (ticking && request[0] == kReportRead) tick_ms += kTickMs;
     const bool fault = I2cFunction::is_transfer(request) && bus_fault.strikes();
     if (auto reply = i2c.handle(request, fault)) {
         replies.push_back(*reply);

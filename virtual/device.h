@@ -47,6 +47,9 @@ struct Device {
     Fault failed_read;
     Fault unplug_on_write;
     std::chrono::milliseconds read_timeout = kDefaultReadTimeout;
+    // IOWVIRT=tick: the chip's time moves one second at each read request.
+    bool ticking = false;
+    std::int64_t tick_ms = 0;
     std::deque<LogEntry> log;
     Calls calls;
     Calls null_handle_calls;

@@ -43,7 +43,11 @@ struct Calls {
 // A program that loads the device library can set it up without code, with
 // words in the environment variable IOWVIRT, read when the device is first
 // used: "absent" (no IOW24 plugged in), "no-chip" (the clock chip does not
-// answer), "frozen" (the chip's time stands still). Example: IOWVIRT=frozen.
+// answer), "frozen" (the chip's oscillator stands still, its halt bit clear,
+// as with a dead crystal), "tick" (the chip's time moves one second at each
+// read request, not with the PC's clock: runs without waits see it go on),
+// "invalid" (the time and date registers hold no valid time or date, as
+// after a power failure without battery, or noise). Example: IOWVIRT=frozen.
 //
 // The device as when first plugged in: clock chip at power-up (halted,
 // 2000-01-01), system clock as time source, one-second read wait, no fault
