@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "block/rtc_iow24.h"
+#include "host/bloc.h"
 #include "host/options.h"
 #include "host/relais.h"
 #include "host/script.h"
@@ -21,13 +21,7 @@ constexpr double kThreshold = 2.5;
 constexpr int kMaxPins = 64;
 constexpr std::size_t kNameBuffer = 64;
 
-struct Block {
-    NumPinsFn num_inputs, num_outputs;
-    PinNameFn input_name, output_name;
-    SimFn start, stop;
-    CalculateFn calculate;
-    std::vector<std::string> inputs, outputs;
-};
+using host::Block;
 
 int error(int status, const std::string& message) {
     std::fprintf(stderr, "Error: %s\n", message.c_str());
@@ -146,6 +140,7 @@ void run(const Block& block, std::vector<std::vector<double>>& steps, host::Form
 }  // namespace
 
 int main(int argc, char** argv) {
+    host::use_utf8_console();
     const host::Parsed parsed =
         host::parse_arguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) return error(kExitUsage, parsed.error);
@@ -179,7 +174,19 @@ int main(int argc, char** argv) {
     if (o.console_alerts && !host::route_alerts_to_console(library, why))
         return error(kExitLibrary, why);
 
-    std::vector<std::vector<double>> steps;
+    host::Steps steps;
+    if (o.check) {
+        // The check's own read step follows the setting, if any.
+        host::Options check = o;
+        check.read_steps = 1;
+        if (!plain_steps(check, block, steps, why))
+            return error(kExitLibrary, block_path + " has no input pin named " + why);
+        const int status = host::check_wiring(block, std::move(steps), o.period_ms,
+                                              o.format.value_or(host::Format::table));
+        host::unload_library(library);
+        host::unload_library(device);
+        return status;
+    }
     if (!o.script.empty()) {
         std::ifstream file(o.script, std::ios::binary);
         if (!file) return error(kExitUsage, "cannot read the script " + o.script);

@@ -8,6 +8,8 @@ namespace host {
 namespace {
 
 constexpr int kMaxSteps = 1000000;
+// The wiring check reads the clock twice, this far apart by default.
+constexpr int kCheckPeriodMs = 1500;
 constexpr int kMaxPeriodMs = 3600000;
 // The clock chip keeps the year within one century.
 constexpr int kFirstYear = 2000;
@@ -71,6 +73,7 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         parsed.error = message;
         return parsed;
     };
+    bool period_given = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         const bool has_value = i + 1 < arguments.size();
@@ -103,6 +106,7 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
                             quoted(value));
             }
         } else if (a == "--period-ms") {
+            period_given = true;
             if (!whole_number(value, 0, kMaxPeriodMs, o.period_ms)) {
                 return fail("--period-ms takes milliseconds from 0 to 3600000, not " +
                             quoted(value));
@@ -117,6 +121,8 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             } else {
                 return fail("--format is table or csv, not " + quoted(value));
             }
+        } else if (a == "--check") {
+            o.check = true;
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "--console-alerts") {
@@ -128,7 +134,12 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
     if (!o.script.empty() && (o.set_now || o.set_at || o.read_steps > 0)) {
         return fail("--script runs its own steps; it does not go with --set or --read");
     }
-    if (o.script.empty() && !o.set_now && !o.set_at && o.read_steps == 0) o.read_steps = 1;
+    if (o.check && (!o.script.empty() || o.read_steps > 0)) {
+        return fail("--check reads the clock itself; it does not go with --read or --script");
+    }
+    if (o.check && !period_given) o.period_ms = kCheckPeriodMs;
+    if (o.script.empty() && !o.check && !o.set_now && !o.set_at && o.read_steps == 0)
+        o.read_steps = 1;
     return parsed;
 }
 
@@ -143,6 +154,10 @@ What to run (default: --read 1):
   --script FILE.csv   one step per row; the header names the block's input
                       pins (RD,sec,min,heu,dat,moi,ann,init), missing ones are 0
   --period-ms MS      wait between steps (default 1000)
+  --check             checks the way to the clock chip, in French: the IOW24,
+                      its I2C mode, the chip's answer, that the clock runs,
+                      holds a valid time and advances (two reads --period-ms
+                      apart, default 1500); writes to the chip only with --set
 
 Libraries:
   --block PATH        the block (default: the one beside this program)
@@ -156,7 +171,8 @@ Output:
   --console-alerts    Windows: the block's message boxes go to stderr instead
 
 Exit status: 0 after the run (the block's alerts tell any device failure),
-2 for a bad command line or script, 3 when a library cannot be loaded.
+2 for a bad command line or script, 3 when a library cannot be loaded,
+4 when --check finds a fault.
 )";
 }
 

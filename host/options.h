@@ -21,6 +21,7 @@ struct Options {
     int read_steps = 0;
     int period_ms = 1000;
     std::string script;
+    bool check = false;  // the wiring check instead of a run of steps
     std::optional<Format> format;
     bool trace = false;
     bool console_alerts = false;

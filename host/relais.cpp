@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "host/protocole.h"
 #include "host/trace.h"
 
 namespace host {
@@ -9,6 +10,17 @@ namespace host {
 namespace {
 DeviceFunctions device{};
 bool tracing = false;
+Journal* journal = nullptr;
+
+void note(Exchange::Call call, const char* buffer, std::uint32_t length, std::uint32_t result) {
+    if (journal == nullptr) return;
+    Exchange e{call, {}, result};
+    if (buffer != nullptr && length >= kReportSize) {
+        for (std::size_t i = 0; i < e.report.size(); ++i)
+            e.report[i] = static_cast<std::uint8_t>(buffer[i]);
+    }
+    journal->push_back(e);
+}
 
 void trace_report(const char* direction, const char* buffer, std::uint32_t length,
                   const std::string& words) {
@@ -26,8 +38,11 @@ void set_relay(const DeviceFunctions& functions, bool trace) {
     tracing = trace;
 }
 
+void keep_journal(Journal* kept) { journal = kept; }
+
 IOWKIT_HANDLE APPEL_STD relay_open() {
     IOWKIT_HANDLE handle = device.open();
+    note(Exchange::Call::open, nullptr, 0, handle != nullptr);
     if (tracing)
         std::fprintf(stderr, "trace: open  %s\n",
                      handle ? "IOW24 found" : "no IOW24 (null handle)");
@@ -37,11 +52,13 @@ IOWKIT_HANDLE APPEL_STD relay_open() {
 void APPEL_STD relay_close(IOWKIT_HANDLE handle) {
     if (tracing) std::fprintf(stderr, "trace: close%s\n", handle ? "" : " (null handle)");
     device.close(handle);
+    note(Exchange::Call::close, nullptr, 0, 0);
 }
 
 std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer,
                                    std::uint32_t length) {
     const std::uint32_t read = device.read(handle, pipe, buffer, length);
+    note(Exchange::Call::read, buffer, length, read);
     if (tracing) {
         trace_report("<", buffer, length,
                      describe_read(reinterpret_cast<const std::uint8_t*>(buffer), read));
@@ -52,6 +69,7 @@ std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, cha
 std::uint32_t APPEL_STD relay_write(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer,
                                     std::uint32_t length) {
     const std::uint32_t written = device.write(handle, pipe, buffer, length);
+    note(Exchange::Call::write, buffer, length, written);
     if (tracing) {
         trace_report(">", buffer, length,
                      describe_write(reinterpret_cast<const std::uint8_t*>(buffer), written));

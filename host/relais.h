@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "host/verification.h"
 #include "iow/iowkit.h"
 
 namespace host {
@@ -37,5 +38,7 @@ std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, cha
 std::uint32_t APPEL_STD relay_write(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer,
                                     std::uint32_t length);
 void set_relay(const DeviceFunctions& functions, bool trace);
+// From now on every routed call is also added to `journal` (none: null).
+void keep_journal(Journal* journal);
 
 }  // namespace host

@@ -21,4 +21,8 @@ std::string program_folder();
 bool file_exists(const std::string& path);
 void sleep_ms(int milliseconds);
 
+// The program writes UTF-8 (the block's alerts, the check's findings): a
+// Windows console is told so; elsewhere terminals expect it already.
+void use_utf8_console();
+
 }  // namespace host

@@ -37,4 +37,6 @@ void sleep_ms(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+void use_utf8_console() {}
+
 }  // namespace host

@@ -41,4 +41,6 @@ bool file_exists(const std::string& path) {
 
 void sleep_ms(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 
+void use_utf8_console() { SetConsoleOutputCP(CP_UTF8); }
+
 }  // namespace host

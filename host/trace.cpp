@@ -2,19 +2,11 @@
 
 #include <cstdio>
 
+#include "host/protocole.h"
+
 namespace host {
 
 namespace {
-
-// Special-mode report IDs and the bits of byte 1.
-constexpr std::uint8_t kModeSwitch = 0x01;
-constexpr std::uint8_t kI2cWrite = 0x02;
-constexpr std::uint8_t kI2cRead = 0x03;
-constexpr std::uint8_t kStart = 0x80;
-constexpr std::uint8_t kStop = 0x40;
-constexpr std::uint8_t kCountMask = 0x07;
-constexpr std::uint8_t kFailed = 0x80;
-constexpr std::uint32_t kReportSize = 8;
 
 std::string byte(std::uint8_t value) {
     char text[3];
@@ -58,7 +50,7 @@ std::string describe_write(const std::uint8_t* r, std::uint32_t written) {
     std::string text;
     switch (r[0]) {
         case kModeSwitch:
-            text = r[1] & 1 ? "I2C mode on" : "I2C mode off";
+            text = r[1] & kModeOn ? "I2C mode on" : "I2C mode off";
             break;
         case kI2cWrite:
             text = describe_i2c_write(r);

@@ -32,17 +32,20 @@ fi
 echo "ok: the guide is UTF-8 with Windows line ends"
 
 # Users without the hardware learn how the simulator loads the virtual
-# IOW24, what a new virtual chip reads, and how to go back.
+# IOW24, what a new virtual chip reads, and how to go back; users with it,
+# how to check the wiring.
 for line in "Essayer dans le simulateur sans matériel" \
     "2. Copiez virtuel\\iowkit.dll dans le dossier de l'exécutable du simulateur" \
     "une lecture avec \"RD\" donne SEC = 80 (le bit 7 des secondes, qui arrête" \
-    "Pour revenir au matériel : supprimez l'iowkit.dll copiée à côté du"; do
-    if ! tr -d '\r' <"$unpacked/$top/LISEZMOI.txt" | grep -qxF "$line"; then
+    "Pour revenir au matériel : supprimez l'iowkit.dll copiée à côté du" \
+    "    rtc_host --device \"C:\\chemin\\vers\\iowkit.dll\" --check" \
+    "- L'horloge avance : deux lectures à 1,5 s d'intervalle diffèrent d'une"; do
+    if ! tr -d '\r' <"$unpacked/$top/LISEZMOI.txt" | grep -qxF -e "$line"; then
         echo "FAILED: the guide lacks the line: $line"
         exit 1
     fi
 done
-echo "ok: the guide tells how to try the block in the simulator without hardware"
+echo "ok: the guide tells how to try the block in the simulator without hardware, and how to check the wiring"
 
 if [ "$wine_run" = "-" ]; then
     echo "skipped: running the packaged host (Wine cannot run these programs here)"

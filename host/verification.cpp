@@ -1,0 +1,269 @@
+#include "host/verification.h"
+
+#include <cstdio>
+
+#include "host/protocole.h"
+
+namespace host {
+
+namespace {
+
+using Report = std::array<std::uint8_t, 8>;
+using Registers = std::array<std::uint8_t, 3>;
+
+constexpr int kSecondsPerDay = 86400;
+// Two reads about 1.5 s apart see the seconds move on by one or two.
+constexpr int kLeastAdvance = 1, kMostAdvance = 2;
+
+// A request that expects a reply, and that reply.
+struct Transfer {
+    Report request;
+    bool answered;  // a whole reply with its status bit clear
+    Report reply;
+};
+
+// The transfers of a journal, each write paired with the read after it.
+// Mode switches get no reply.
+std::vector<Transfer> transfers(const Journal& journal) {
+    std::vector<Transfer> result;
+    const Exchange* request = nullptr;
+    for (const Exchange& e : journal) {
+        if (e.call == Exchange::Call::write) {
+            request = e.report[0] == kModeSwitch ? nullptr : &e;
+        } else if (e.call == Exchange::Call::read && request != nullptr) {
+            const bool answered = e.result == kReportSize && (e.report[1] & kFailed) == 0;
+            result.push_back({request->report, answered, e.report});
+            request = nullptr;
+        }
+    }
+    return result;
+}
+
+// One step with "RD" high: the register pointer set to the time, its three
+// registers read, then the same for the date.
+struct Reading {
+    bool made = false;
+    bool pointers_answered = false;
+    bool data_answered = false;
+    Registers time{}, date{};
+};
+
+Reading reading_of(const Journal& journal) {
+    const std::vector<Transfer> t = transfers(journal);
+    Reading r;
+    const auto points_at = [](const Transfer& x, std::uint8_t reg) {
+        return x.request[0] == kI2cWrite && x.request[2] == kChipWrite && x.request[3] == reg;
+    };
+    if (t.size() != 4 || !points_at(t[0], kTimeRegister) || !points_at(t[2], kDateRegister))
+        return r;
+    r.made = true;
+    r.pointers_answered = t[0].answered && t[2].answered;
+    r.data_answered = t[1].answered && t[3].answered;
+    for (std::size_t i = 0; i < r.time.size(); ++i) {
+        r.time[i] = t[1].reply[2 + i];
+        r.date[i] = t[3].reply[2 + i];
+    }
+    return r;
+}
+
+bool device_found(const Journal& start) {
+    for (const Exchange& e : start)
+        if (e.call == Exchange::Call::open) return e.result != 0;
+    return false;
+}
+
+bool i2c_mode_taken(const Journal& start) {
+    for (const Exchange& e : start) {
+        if (e.call == Exchange::Call::write && e.report[0] == kModeSwitch && e.report[1] == kModeOn)
+            return e.result == kReportSize;
+    }
+    return false;
+}
+
+int decode(std::uint8_t bcd) { return (bcd >> 4) * 10 + (bcd & 0x0F); }
+
+// A field in range and written in valid BCD.
+bool field_valid(std::uint8_t field, int first, int last) {
+    return (field & 0x0F) <= 9 && decode(field) >= first && decode(field) <= last;
+}
+
+bool twelve_hour(const Registers& time) { return (time[2] & kTwelveHour) != 0; }
+
+int hour_of_day(std::uint8_t hours) {
+    if ((hours & kTwelveHour) == 0) return decode(hours & 0x3F);
+    return decode(hours & 0x1F) % 12 + ((hours & kPm) != 0 ? 12 : 0);
+}
+
+int seconds_of_day(const Registers& time) {
+    return hour_of_day(time[2]) * 3600 + decode(time[1] & 0x7F) * 60 + decode(time[0] & 0x7F);
+}
+
+int days_in_month(int month, int year) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && year % 4 == 0 ? 29 : kDays[month - 1];
+}
+
+// Seconds (less the halt bit), minutes, hours in their mode; day, month,
+// year within the century.
+bool valid(const Registers& time, const Registers& date) {
+    const bool hours =
+        twelve_hour(time) ? field_valid(time[2] & 0x1F, 1, 12) : field_valid(time[2] & 0x3F, 0, 23);
+    if (!hours || !field_valid(time[0] & 0x7F, 0, 59) || !field_valid(time[1], 0, 59) ||
+        !field_valid(date[1], 1, 12) || !field_valid(date[2], 0, 99))
+        return false;
+    return field_valid(date[0], 1, days_in_month(decode(date[1]), decode(date[2])));
+}
+
+std::string hex(const Registers& r) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02X %02X %02X", r[0], r[1], r[2]);
+    return text;
+}
+
+std::string moment(const Registers& time, const Registers& date) {
+    char text[64];
+    const int h = hour_of_day(time[2]);
+    if (twelve_hour(time)) {
+        std::snprintf(text, sizeof text, "%d:%02d:%02d %s (mode 12 heures)", (h + 11) % 12 + 1,
+                      decode(time[1]), decode(time[0]), h < 12 ? "AM" : "PM");
+    } else {
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, decode(time[1]), decode(time[0]));
+    }
+    char day[32];
+    std::snprintf(day, sizeof day, " le %02d/%02d/20%02d", decode(date[0]), decode(date[1]),
+                  decode(date[2]));
+    return std::string(text) + day;
+}
+
+std::string seconds_text(int ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%d,%d s", ms / 1000, ms % 1000 / 100);
+    return text;
+}
+
+const char* word(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::ok:
+            return "OK";
+        case Verdict::fault:
+            return "DEFAUT";
+        default:
+            return "INCONNU";
+    }
+}
+
+std::string csv_field(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+int fault_count(const std::vector<Finding>& findings) {
+    int count = 0;
+    for (const Finding& f : findings)
+        count += f.verdict == Verdict::fault;
+    return count;
+}
+
+}  // namespace
+
+bool worth_a_second_read(const CheckRun& run) {
+    const Reading r = reading_of(run.first_read);
+    return device_found(run.start) && i2c_mode_taken(run.start) && r.made && r.pointers_answered &&
+           r.data_answered && (r.time[0] & kClockHalt) == 0 && valid(r.time, r.date);
+}
+
+std::vector<Finding> diagnose(const CheckRun& run) {
+    std::vector<Finding> findings;
+    // After a fault, what comes later cannot be told apart from its effects.
+    const auto add = [&](const char* id, const char* title, bool good, const std::string& ok,
+                         const std::string& fault) {
+        if (!findings.empty() && findings.back().verdict != Verdict::ok) {
+            findings.push_back({id, title, Verdict::unknown,
+                                "non vérifié tant que le défaut ci-dessus n'est pas corrigé."});
+        } else {
+            findings.push_back({id, title, good ? Verdict::ok : Verdict::fault, good ? ok : fault});
+        }
+    };
+    const Reading first = reading_of(run.first_read);
+    const Reading second = reading_of(run.second_read);
+
+    add("iow24", "IOW24 sur l'USB", device_found(run.start), "trouvé.",
+        "introuvable. Vérifiez le câble USB, que l'IOW24 apparaît dans le gestionnaire de "
+        "périphériques, et qu'aucun autre programme (le simulateur ?) ne l'utilise.");
+    add("i2c", "Mode I²C de l'IOW24", i2c_mode_taken(run.start), "activé.",
+        "refusé par l'IOW24. Débranchez-le, rebranchez-le, puis recommencez.");
+    add("horloge", "Réponse de l'horloge",
+        first.made && first.pointers_answered && first.data_answered,
+        "l'horloge répond à l'adresse D0 (0x68) du bus I²C.",
+        !first.made || !first.pointers_answered
+            ? "l'horloge ne répond pas à l'adresse D0 (0x68). Vérifiez SDA et SCL (pas "
+              "inversés, bien branchés), la masse commune, les résistances de tirage du bus, "
+              "l'alimentation du module horloge et son adresse."
+            : "l'horloge répond à son adresse, mais la lecture de ses registres a échoué. "
+              "Vérifiez SDA, la masse commune et les résistances de tirage du bus.");
+    add("marche", "Horloge en marche", (first.time[0] & kClockHalt) == 0,
+        "le bit d'arrêt des secondes est à 0.",
+        "l'horloge est arrêtée (bit 7 des secondes à 1 : le bloc lit SEC = 80 ou plus). "
+        "Horloge jamais mise à l'heure, ou pile retirée : mettez-la à l'heure avec \"init\" "
+        "(rtc_host --set now --check).");
+    add("registres", "Heure et date valides", valid(first.time, first.date),
+        moment(first.time, first.date) + ".",
+        "les registres ne tiennent pas une heure et une date valides (lu : " + hex(first.time) +
+            " / " + hex(first.date) +
+            "). Horloge jamais mise à l'heure, ou parasites sur le bus : mettez-la à l'heure "
+            "avec \"init\" (rtc_host --set now --check) ; si le défaut revient, vérifiez le "
+            "câblage.");
+    const int advance =
+        (seconds_of_day(second.time) - seconds_of_day(first.time) + kSecondsPerDay) %
+        kSecondsPerDay;
+    const std::string interval = seconds_text(run.wait_ms);
+    add("avance", "L'horloge avance",
+        second.made && second.data_answered && advance >= kLeastAdvance && advance <= kMostAdvance,
+        "+" + std::to_string(advance) + " s en " + interval + ".",
+        !second.made || !second.data_answered
+            ? "la seconde lecture a échoué. Vérifiez le câblage du bus I²C."
+        : advance == 0
+            ? "l'horloge n'avance pas en " + interval +
+                  " alors que son bit d'arrêt est à 0. Vérifiez le quartz (32,768 kHz) et ses "
+                  "soudures ; sans pile, la broche VBAT doit être reliée à la masse."
+            : "l'horloge a avancé de " + std::to_string(advance) + " s en " + interval +
+                  " : quartz ou module défectueux, ou lectures perturbées.");
+    return findings;
+}
+
+bool all_good(const std::vector<Finding>& findings) {
+    for (const Finding& f : findings)
+        if (f.verdict != Verdict::ok) return false;
+    return true;
+}
+
+std::string check_header(Format format) {
+    return format == Format::csv ? "constat,verdict,titre,message" : "";
+}
+
+std::string finding_line(Format format, const Finding& f) {
+    if (format == Format::csv) {
+        return std::string(f.id) + "," + word(f.verdict) + "," + csv_field(f.title) + "," +
+               csv_field(f.sentence);
+    }
+    std::string verdict = word(f.verdict);
+    verdict.resize(9, ' ');
+    return verdict + f.title + " : " + f.sentence;
+}
+
+std::string summary_line(Format format, const std::vector<Finding>& findings) {
+    const int faults = fault_count(findings);
+    const std::string text = faults == 0
+                                 ? "tout est bon : le bloc peut lire et écrire l'horloge."
+                                 : "un défaut ; corrigez-le, puis relancez la vérification.";
+    if (format == Format::csv)
+        return std::string("bilan,") + (faults == 0 ? "OK" : "DEFAUT") + ",\"Bilan\"," +
+               csv_field(text);
+    return "Bilan : " + text;
+}
+
+}  // namespace host

@@ -1,0 +1,51 @@
+// The wiring check: what one run of the block, watched report by report,
+// tells about the way from the PC to the clock chip, in the order a user
+// fixes things.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/options.h"
+
+namespace host {
+
+// One call of the device library as the block made it.
+struct Exchange {
+    enum class Call { open, close, write, read };
+    Call call;
+    std::array<std::uint8_t, 8> report;  // as written, or as the read left it
+    std::uint32_t result;                // bytes moved; for open, 1 when a device was found
+};
+using Journal = std::vector<Exchange>;
+
+// The start of the run, its first step with "RD" high and a second one
+// `wait_ms` later (empty when the first one showed a fault).
+struct CheckRun {
+    Journal start, first_read, second_read;
+    int wait_ms = 0;
+};
+
+enum class Verdict { ok, fault, unknown };
+
+struct Finding {
+    const char* id;     // for scripts
+    const char* title;  // French
+    Verdict verdict;
+    std::string sentence;  // French, UTF-8: what was found and what to do
+};
+
+// Whether the first read is sound enough to be compared with a second one.
+bool worth_a_second_read(const CheckRun& run);
+
+// Six findings; after the first fault the later ones are unknown.
+std::vector<Finding> diagnose(const CheckRun& run);
+bool all_good(const std::vector<Finding>& findings);
+
+std::string check_header(Format format);  // empty for the table
+std::string finding_line(Format format, const Finding& finding);
+std::string summary_line(Format format, const std::vector<Finding>& findings);
+
+}  // namespace host
