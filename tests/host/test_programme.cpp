@@ -2,18 +2,10 @@
 // the virtual IOW24, its table, CSV, trace, alerts and exit statuses.
 #include <gtest/gtest.h>
 
+#include "tests/host/hote.h"
 #include "tests/host/processus.h"
 
 namespace {
-
-#ifdef _WIN32
-const std::string kHost = "rtc_host.exe";
-// Without a display the block's message boxes go to the console.
-const std::vector<std::string> kAlerts{"--console-alerts"};
-#else
-const std::string kHost = "rtc_host";
-const std::vector<std::string> kAlerts{};
-#endif
 
 // The virtual clock stands still, so that what is read is what was set.
 const std::vector<std::pair<std::string, std::string>> kFrozen{{"IOWVIRT", "frozen"}};

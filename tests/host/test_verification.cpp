@@ -4,17 +4,10 @@
 
 #include <sstream>
 
+#include "tests/host/hote.h"
 #include "tests/host/processus.h"
 
 namespace {
-
-#ifdef _WIN32
-const std::string kHost = "rtc_host.exe";
-const std::vector<std::string> kAlerts{"--console-alerts"};
-#else
-const std::string kHost = "rtc_host";
-const std::vector<std::string> kAlerts{};
-#endif
 
 constexpr int kExitFault = 4;
 
