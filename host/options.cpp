@@ -27,15 +27,15 @@ bool whole_number(const std::string& text, int low, int high, int& value) {
     return true;
 }
 
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
 int days_in_month(int month, int year) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
-
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
-
-}  // namespace
 
 std::optional<Moment> parse_moment(const std::string& text, std::string& why) {
     Moment m{};

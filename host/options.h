@@ -35,6 +35,9 @@ struct Parsed {
 
 Parsed parse_arguments(const std::vector<std::string>& arguments);
 
+// Days in `month` (1-12) of the full `year`.
+int days_in_month(int month, int year);
+
 // "YYYY-MM-DD HH:MM:SS", a real date within the clock chip's century.
 std::optional<Moment> parse_moment(const std::string& text, std::string& why);
 Moment local_now();

@@ -12,6 +12,8 @@ using Report = std::array<std::uint8_t, 8>;
 using Registers = std::array<std::uint8_t, 3>;
 
 constexpr int kSecondsPerDay = 86400;
+// The chip keeps the year within this century.
+constexpr int kCentury = 2000;
 // Two reads about 1.5 s apart see the seconds move on by one or two.
 constexpr int kLeastAdvance = 1, kMostAdvance = 2;
 
@@ -98,11 +100,6 @@ int seconds_of_day(const Registers& time) {
     return hour_of_day(time[2]) * 3600 + decode(time[1] & 0x7F) * 60 + decode(time[0] & 0x7F);
 }
 
-int days_in_month(int month, int year) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && year % 4 == 0 ? 29 : kDays[month - 1];
-}
-
 // Seconds (less the halt bit), minutes, hours in their mode; day, month,
 // year within the century.
 bool valid(const Registers& time, const Registers& date) {
@@ -111,7 +108,7 @@ bool valid(const Registers& time, const Registers& date) {
     if (!hours || !field_valid(time[0] & 0x7F, 0, 59) || !field_valid(time[1], 0, 59) ||
         !field_valid(date[1], 1, 12) || !field_valid(date[2], 0, 99))
         return false;
-    return field_valid(date[0], 1, days_in_month(decode(date[1]), decode(date[2])));
+    return field_valid(date[0], 1, days_in_month(decode(date[1]), kCentury + decode(date[2])));
 }
 
 std::string hex(const Registers& r) {
