@@ -175,18 +175,6 @@ int main(int argc, char** argv) {
         return error(kExitLibrary, why);
 
     host::Steps steps;
-    if (o.check) {
-        // The check's own read step follows the setting, if any.
-        host::Options check = o;
-        check.read_steps = 1;
-        if (!plain_steps(check, block, steps, why))
-            return error(kExitLibrary, block_path + " has no input pin named " + why);
-        const int status = host::check_wiring(block, std::move(steps), o.period_ms,
-                                              o.format.value_or(host::Format::table));
-        host::unload_library(library);
-        host::unload_library(device);
-        return status;
-    }
     if (!o.script.empty()) {
         std::ifstream file(o.script, std::ios::binary);
         if (!file) return error(kExitUsage, "cannot read the script " + o.script);
@@ -199,9 +187,16 @@ int main(int argc, char** argv) {
         return error(kExitLibrary, block_path + " has no input pin named " + why);
     }
 
-    run(block, steps, o.format.value_or(o.script.empty() ? host::Format::table : host::Format::csv),
-        o.period_ms);
+    int status = 0;
+    if (o.check) {
+        status = host::check_wiring(block, std::move(steps), o.period_ms,
+                                    o.format.value_or(host::Format::table));
+    } else {
+        run(block, steps,
+            o.format.value_or(o.script.empty() ? host::Format::table : host::Format::csv),
+            o.period_ms);
+    }
     host::unload_library(library);
     host::unload_library(device);
-    return 0;
+    return status;
 }

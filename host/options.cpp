@@ -138,8 +138,9 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         return fail("--check reads the clock itself; it does not go with --read or --script");
     }
     if (o.check && !period_given) o.period_ms = kCheckPeriodMs;
-    if (o.script.empty() && !o.check && !o.set_now && !o.set_at && o.read_steps == 0)
-        o.read_steps = 1;
+    // The check's first read; it makes the second one itself, when worth it.
+    if (o.check) o.read_steps = 1;
+    if (o.script.empty() && !o.set_now && !o.set_at && o.read_steps == 0) o.read_steps = 1;
     return parsed;
 }
 
