@@ -224,28 +224,36 @@ void set_signal_mask(const unsigned int* mask, unsigned int* previous) {
                     reinterpret_cast<long>(previous), 8, 0, 0);
 }
 
-// The slot list is shared with signal handlers' threads: no signal while the
-// lock is held.
-int take_slot() {
-    const unsigned int all[2] = {~0u, ~0u};
+// Blocks every signal; the mask before goes to `previous`.
+void block_signals(unsigned int* previous) {
+    static constexpr unsigned int kAll[2] = {~0u, ~0u};
+    set_signal_mask(kAll, previous);
+}
+
+// Runs `action` on the slot list with its lock held and no signal delivered
+// meanwhile: a handler on this thread could otherwise wait for the lock
+// forever.
+template <typename Action>
+int with_slots(Action action) {
     unsigned int previous[2];
-    set_signal_mask(all, previous);
+    block_signals(previous);
     lock(slots_lock);
-    int slot = -1;
-    if (slots_head != slots_tail) slot = free_slots[slots_head++ % kSlotCount];
+    const int result = action();
     unlock(slots_lock);
     set_signal_mask(previous, nullptr);
-    return slot;
+    return result;
+}
+
+int take_slot() {
+    return with_slots(
+        [] { return slots_head != slots_tail ? free_slots[slots_head++ % kSlotCount] : -1; });
 }
 
 void give_slot(int slot) {
-    const unsigned int all[2] = {~0u, ~0u};
-    unsigned int previous[2];
-    set_signal_mask(all, previous);
-    lock(slots_lock);
-    free_slots[slots_tail++ % kSlotCount] = static_cast<unsigned short>(slot);
-    unlock(slots_lock);
-    set_signal_mask(previous, nullptr);
+    with_slots([slot] {
+        free_slots[slots_tail++ % kSlotCount] = static_cast<unsigned short>(slot);
+        return 0;
+    });
 }
 
 void on_thread_exit(void* slot) { give_slot(static_cast<int>(reinterpret_cast<long>(slot))); }
@@ -313,9 +321,8 @@ extern "C" __attribute__((visibility("default"))) int pthread_create(void* threa
     if (start == nullptr) return kEagain;
     start->function = function;
     start->argument = argument;
-    const unsigned int all[2] = {~0u, ~0u};
     unsigned int previous[2];
-    set_signal_mask(all, previous);
+    block_signals(previous);
     start->signal_mask[0] = previous[0];
     start->signal_mask[1] = previous[1];
     // glibc takes the child's TLS entry number from %gs, and qemu the base
