@@ -127,8 +127,8 @@ std::string moment(const Registers& time, const Registers& date) {
         std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, decode(time[1]), decode(time[0]));
     }
     char day[32];
-    std::snprintf(day, sizeof day, " le %02d/%02d/20%02d", decode(date[0]), decode(date[1]),
-                  decode(date[2]));
+    std::snprintf(day, sizeof day, " le %02d/%02d/%d", decode(date[0]), decode(date[1]),
+                  kCentury + decode(date[2]));
     return std::string(text) + day;
 }
 
