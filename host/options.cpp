@@ -43,16 +43,16 @@ std::optional<Moment> parse_moment(const std::string& text, std::string& why) {
     const int fields = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &m.year, &m.month,
                                    &m.day, &m.hour, &m.minute, &m.second, &consumed);
     if (fields != 6 || consumed != static_cast<int>(text.size()) || text.size() != 19) {
-        why = "not a date and time of the form \"YYYY-MM-DD HH:MM:SS\"";
+        why = "pas une date et une heure de la forme \"AAAA-MM-JJ HH:MM:SS\"";
         return std::nullopt;
     }
     if (m.year < kFirstYear || m.year > kLastYear) {
-        why = "the clock chip keeps years 2000 to 2099 only";
+        why = "l'horloge ne garde que les années 2000 à 2099";
         return std::nullopt;
     }
     if (m.month < 1 || m.month > 12 || m.day < 1 || m.day > days_in_month(m.month, m.year) ||
         m.hour > 23 || m.minute > 59 || m.second > 59) {
-        why = "no such date or time";
+        why = "cette date ou cette heure n'existe pas";
         return std::nullopt;
     }
     return m;
@@ -83,7 +83,7 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
                    a == "--period-ms" || a == "--script" || a == "--format";
         };
         if (needs_value()) {
-            if (!has_value) return fail(a + " needs a value");
+            if (!has_value) return fail(a + " demande une valeur");
             ++i;
         }
         if (a == "--help" || a == "-h") {
@@ -98,17 +98,16 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             } else {
                 std::string why;
                 o.set_at = parse_moment(value, why);
-                if (!o.set_at) return fail("--set " + quoted(value) + ": " + why);
+                if (!o.set_at) return fail("--set " + quoted(value) + " : " + why);
             }
         } else if (a == "--read") {
             if (!whole_number(value, 1, kMaxSteps, o.read_steps)) {
-                return fail("--read takes a number of steps from 1 to 1000000, not " +
-                            quoted(value));
+                return fail("--read prend un nombre de pas de 1 à 1000000, pas " + quoted(value));
             }
         } else if (a == "--period-ms") {
             period_given = true;
             if (!whole_number(value, 0, kMaxPeriodMs, o.period_ms)) {
-                return fail("--period-ms takes milliseconds from 0 to 3600000, not " +
+                return fail("--period-ms prend des millisecondes de 0 à 3600000, pas " +
                             quoted(value));
             }
         } else if (a == "--script") {
@@ -119,8 +118,10 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             } else if (value == "csv") {
                 o.format = Format::csv;
             } else {
-                return fail("--format is table or csv, not " + quoted(value));
+                return fail("--format vaut table ou csv, pas " + quoted(value));
             }
+        } else if (a == "--version") {
+            o.version = true;
         } else if (a == "--check") {
             o.check = true;
         } else if (a == "--trace") {
@@ -128,14 +129,14 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         } else if (a == "--console-alerts") {
             o.console_alerts = true;
         } else {
-            return fail("unknown argument " + quoted(a));
+            return fail("argument inconnu " + quoted(a));
         }
     }
     if (!o.script.empty() && (o.set_now || o.set_at || o.read_steps > 0)) {
-        return fail("--script runs its own steps; it does not go with --set or --read");
+        return fail("--script fait ses propres pas ; il ne va pas avec --set ni --read");
     }
     if (o.check && (!o.script.empty() || o.read_steps > 0)) {
-        return fail("--check reads the clock itself; it does not go with --read or --script");
+        return fail("--check lit l'horloge lui-même ; il ne va pas avec --read ni --script");
     }
     if (o.check && !period_given) o.period_ms = kCheckPeriodMs;
     // The check's first read; it makes the second one itself, when worth it.
@@ -145,35 +146,43 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
 }
 
 std::string usage(const std::string& program) {
-    return "Usage: " + program + R"( [options]
-Loads the clock block as a simulation host does and drives one run.
+    return "Usage : " + program + R"( [options]
+Charge le bloc horloge comme le fait un simulateur et fait une simulation.
 
-What to run (default: --read 1):
-  --set now | --set "YYYY-MM-DD HH:MM:SS"
-                      one step with "init" high: sets the clock chip
-  --read N            then N steps with "RD" high: reads the clock chip
-  --script FILE.csv   one step per row; the header names the block's input
-                      pins (RD,sec,min,heu,dat,moi,ann,init), missing ones are 0
-  --period-ms MS      wait between steps (default 1000)
-  --check             checks the way to the clock chip, in French: the IOW24,
-                      its I2C mode, the chip's answer, that the clock runs,
-                      holds a valid time and advances (two reads --period-ms
-                      apart, default 1500); writes to the chip only with --set
+Ce qu'il faut faire (par défaut : --read 1) :
+  --set now | --set "AAAA-MM-JJ HH:MM:SS"
+                      un pas avec "init" haut : met l'horloge à l'heure
+                      (now : l'heure du PC)
+  --read N            puis N pas avec "RD" haut : lit l'horloge
+  --script FICHIER.csv
+                      un pas par ligne ; l'en-tête nomme les entrées du bloc
+                      (RD,sec,min,heu,dat,moi,ann,init), les absentes valent 0
+  --period-ms MS      attente entre deux pas (par défaut 1000)
+  --check             vérifie le chemin jusqu'à l'horloge : l'IOW24, son mode
+                      I2C, la réponse de l'horloge, qu'elle est en marche,
+                      tient une heure valide et avance (deux lectures à
+                      --period-ms d'intervalle, par défaut 1500) ; n'écrit
+                      dans l'horloge qu'avec --set
 
-Libraries:
-  --block PATH        the block (default: the one beside this program)
-  --device PATH       the device library, loaded before the block so that the
-                      block binds to it: the vendor's iowkit for real hardware
-                      (default: the virtual IOW24 beside this program)
+Bibliothèques :
+  --block CHEMIN      le bloc (par défaut : celui à côté de ce programme)
+  --device CHEMIN     la bibliothèque de l'IOW24, chargée avant le bloc pour
+                      qu'il s'y lie : l'iowkit.dll du fabricant pour le vrai
+                      matériel (par défaut : l'IOW24 virtuel, virtuel\iowkit.dll) ;
+                      un nom seul (iowkit.dll) est cherché comme Windows
+                      cherche une DLL : dossier du programme, dossiers système
 
-Output:
-  --format table|csv  outputs by pin name (default: table; csv with --script)
-  --trace             every report to and from the IOW24, on stderr
-  --console-alerts    Windows: the block's message boxes go to stderr instead
+Affichage :
+  --format table|csv  les sorties par nom de broche (par défaut : table ;
+                      csv avec --script)
+  --trace             chaque message échangé avec l'IOW24, sur stderr
+  --console-alerts    Windows : les boîtes de message du bloc vont sur stderr
+  --version           la version, et les bibliothèques chargées
+  --help              cette aide
 
-Exit status: 0 after the run (the block's alerts tell any device failure),
-2 for a bad command line or script, 3 when a library cannot be loaded,
-4 when --check finds a fault.
+Code de sortie : 0 après la simulation (les messages du bloc disent les
+défauts), 2 pour une ligne de commande ou un script incorrects, 3 quand une
+bibliothèque ne peut pas être chargée, 4 quand --check trouve un défaut.
 )";
 }
 

@@ -26,6 +26,7 @@ struct Options {
     bool trace = false;
     bool console_alerts = false;
     bool help = false;
+    bool version = false;  // the version and the libraries loaded
 };
 
 struct Parsed {

@@ -26,7 +26,8 @@ void trace_report(const char* direction, const char* buffer, std::uint32_t lengt
                   const std::string& words) {
     const auto* report = reinterpret_cast<const std::uint8_t*>(buffer);
     if (buffer == nullptr || length < 8) {
-        std::fprintf(stderr, "trace: %s (no 8-byte buffer)  %s\n", direction, words.c_str());
+        std::fprintf(stderr, "trace: %s (pas de tampon de 8 octets)  %s\n", direction,
+                     words.c_str());
     } else {
         std::fprintf(stderr, "trace: %s %s  %s\n", direction, hex(report).c_str(), words.c_str());
     }
@@ -44,13 +45,13 @@ IOWKIT_HANDLE APPEL_STD relay_open() {
     IOWKIT_HANDLE handle = device.open();
     note(Exchange::Call::open, nullptr, 0, handle != nullptr);
     if (tracing)
-        std::fprintf(stderr, "trace: open  %s\n",
-                     handle ? "IOW24 found" : "no IOW24 (null handle)");
+        std::fprintf(stderr, "trace: ouverture  %s\n",
+                     handle ? "IOW24 trouvé" : "pas d'IOW24 (poignée nulle)");
     return handle;
 }
 
 void APPEL_STD relay_close(IOWKIT_HANDLE handle) {
-    if (tracing) std::fprintf(stderr, "trace: close%s\n", handle ? "" : " (null handle)");
+    if (tracing) std::fprintf(stderr, "trace: fermeture%s\n", handle ? "" : " (poignée nulle)");
     device.close(handle);
     note(Exchange::Call::close, nullptr, 0, 0);
 }

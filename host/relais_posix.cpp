@@ -26,7 +26,7 @@ bool find_device_functions(void* device, DeviceFunctions& f, std::string& error)
     f.read = reinterpret_cast<decltype(f.read)>(dlsym(device, "IowKitRead"));
     f.write = reinterpret_cast<decltype(f.write)>(dlsym(device, "IowKitWrite"));
     if (f.open && f.close && f.read && f.write) return true;
-    error = "it lacks IowKitOpenDevice, IowKitCloseDevice, IowKitRead or IowKitWrite";
+    error = "il lui manque IowKitOpenDevice, IowKitCloseDevice, IowKitRead ou IowKitWrite";
     return false;
 }
 
@@ -35,7 +35,7 @@ bool route_device_calls(void* block, const DeviceFunctions& functions, bool trac
     // The block must have bound to the program's functions, not to a library's.
     using Write = decltype(functions.write);
     if (reinterpret_cast<Write>(dlsym(RTLD_DEFAULT, "IowKitWrite")) != &IowKitWrite) {
-        error = "the block's device calls cannot be routed through this program";
+        error = "les appels du bloc à l'IOW24 ne peuvent pas passer par ce programme";
         return false;
     }
     (void)block;

@@ -36,7 +36,7 @@ bool find_device_functions(void* library, DeviceFunctions& f, std::string& error
         by_ordinal(device, kRead, f.read) && by_ordinal(device, kWrite, f.write)) {
         return true;
     }
-    error = "it lacks the device functions at ordinals 1 to 4";
+    error = "il lui manque les fonctions de l'IOW24 aux ordinaux 1 à 4";
     return false;
 }
 
@@ -54,7 +54,8 @@ bool route_device_calls(void* library, const DeviceFunctions& functions, bool tr
     for (const auto& route : routes) {
         void** slot = imports::find_slot(block, kDeviceDll, nullptr, route.ordinal);
         if (imports::rebind(slot, route.relay) == nullptr) {
-            error = "the block does not import iowkit.dll ordinal " + std::to_string(route.ordinal);
+            error = "le bloc n'importe pas l'ordinal " + std::to_string(route.ordinal) +
+                    " d'iowkit.dll";
             return false;
         }
     }
@@ -66,7 +67,7 @@ bool route_alerts_to_console(void* library, std::string& error) {
                         reinterpret_cast<void*>(console_box)) != nullptr) {
         return true;
     }
-    error = "the block does not import MessageBoxA from user32.dll";
+    error = "le bloc n'importe pas MessageBoxA de user32.dll";
     return false;
 }
 

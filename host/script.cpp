@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <sstream>
 
 namespace host {
 
@@ -14,13 +13,20 @@ std::string trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-std::vector<std::string> split(const std::string& line) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, ','))
-        fields.push_back(trim(field));
-    if (!line.empty() && line.back() == ',') fields.push_back("");
+// The parts of `text` between separators; "a,,b," is four, the last empty.
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(separator, from)) != std::string::npos; from = at + 1)
+        parts.push_back(text.substr(from, at - from));
+    parts.push_back(text.substr(from));
+    return parts;
+}
+
+std::vector<std::string> fields_of(const std::string& line) {
+    std::vector<std::string> fields = split(line, ',');
+    for (std::string& field : fields)
+        field = trim(field);
     return fields;
 }
 
@@ -44,29 +50,31 @@ bool number(const std::string& text, double& value) {
 Script parse_script(const std::string& text, const std::vector<std::string>& pins) {
     Script script;
     std::vector<std::size_t> columns;  // pin index of each column
-    std::stringstream lines(text);
-    std::string line;
-    for (int number_of_line = 1; std::getline(lines, line); ++number_of_line) {
-        line = trim(line);
+    std::vector<std::string> lines = split(text, '\n');
+    if (lines.back().empty()) lines.pop_back();  // the end of the last line
+    for (int number_of_line = 1; number_of_line <= static_cast<int>(lines.size());
+         ++number_of_line) {
+        const std::string line = trim(lines[number_of_line - 1]);
         if (line.empty() || line[0] == '#') continue;
         const auto where = [&](std::size_t column) {
-            return "line " + std::to_string(number_of_line) + ", column " +
+            return "ligne " + std::to_string(number_of_line) + ", colonne " +
                    std::to_string(column + 1);
         };
-        const std::vector<std::string> fields = split(line);
+        const std::vector<std::string> fields = fields_of(line);
         if (columns.empty()) {
             for (std::size_t c = 0; c < fields.size(); ++c) {
                 std::size_t pin = 0;
                 while (pin < pins.size() && pins[pin] != fields[c])
                     ++pin;
                 if (pin == pins.size()) {
-                    script.error = where(c) + ": \"" + fields[c] +
-                                   "\" is not an input pin of the block (" + joined(pins) + ")";
+                    script.error = where(c) + " : \"" + fields[c] +
+                                   "\" n'est pas une entrée du bloc (" + joined(pins) + ")";
                     return script;
                 }
                 for (std::size_t seen : columns) {
                     if (seen == pin) {
-                        script.error = where(c) + ": pin \"" + fields[c] + "\" named twice";
+                        script.error =
+                            where(c) + " : l'entrée \"" + fields[c] + "\" est nommée deux fois";
                         return script;
                     }
                 }
@@ -75,23 +83,23 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
             continue;
         }
         if (fields.size() != columns.size()) {
-            script.error = "line " + std::to_string(number_of_line) + ": " +
-                           std::to_string(fields.size()) + " values for " +
-                           std::to_string(columns.size()) + " columns";
+            script.error = "ligne " + std::to_string(number_of_line) + " : " +
+                           std::to_string(fields.size()) + " valeurs pour " +
+                           std::to_string(columns.size()) + " colonnes";
             return script;
         }
         std::vector<double> step(pins.size(), 0.0);
         for (std::size_t c = 0; c < fields.size(); ++c) {
             if (!number(fields[c], step[columns[c]])) {
-                script.error =
-                    where(c) + " (" + pins[columns[c]] + "): not a number: \"" + fields[c] + "\"";
+                script.error = where(c) + " (" + pins[columns[c]] + ") : pas un nombre : \"" +
+                               fields[c] + "\"";
                 return script;
             }
         }
         script.steps.push_back(step);
     }
     if (script.steps.empty())
-        script.error = "no step: a header line and at least one row are needed";
+        script.error = "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs";
     return script;
 }
 

@@ -9,7 +9,7 @@ namespace host {
 
 struct Script {
     std::vector<std::vector<double>> steps;  // each as long as the pin list
-    std::string error;                       // "line N, column M: ..." when bad
+    std::string error;                       // "ligne N, colonne M : ..." when bad (French)
 };
 
 // `pins` are the block's input names in index order. Blank lines and lines

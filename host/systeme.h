@@ -9,12 +9,16 @@ namespace host {
 // File names of the block and of the device library on this platform.
 extern const char* const kBlockFile;
 extern const char* const kDeviceFile;
+// What to do when the system finds no device library by its name alone.
+extern const char* const kWhereToPutTheDevice;
 
 // Loads a library by path; null and a reason on failure. The device
 // library is loaded so that the block loaded after it binds to it.
 void* load_library(const std::string& path, std::string& error);
 void* find_function(void* library, const char* name);
 void unload_library(void* library);
+// The full path of the file a library was loaded from.
+std::string library_path(void* library);
 
 // The folder the program was started from, with a trailing separator.
 std::string program_folder();

@@ -1,4 +1,6 @@
 #include <dlfcn.h>
+#include <link.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +13,9 @@ namespace host {
 
 const char* const kBlockFile = "librtc_iow24.so";
 const char* const kDeviceFile = "libiowkit.so";
+const char* const kWhereToPutTheDevice =
+    "Le système ne trouve pas la bibliothèque de l'IOW24 : placez-la dans un dossier de "
+    "bibliothèques du système, ou donnez son chemin avec --device.";
 
 void* load_library(const std::string& path, std::string& error) {
     // Global, so that a library loaded later binds to this one's symbols.
@@ -22,6 +27,13 @@ void* load_library(const std::string& path, std::string& error) {
 void* find_function(void* library, const char* name) { return dlsym(library, name); }
 
 void unload_library(void* library) { dlclose(library); }
+
+std::string library_path(void* library) {
+    link_map* map = nullptr;
+    if (dlinfo(library, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return "?";
+    char full[PATH_MAX];
+    return realpath(map->l_name, full) != nullptr ? full : map->l_name;
+}
 
 std::string program_folder() {
     char path[PATH_MAX];

@@ -6,6 +6,11 @@ namespace host {
 
 const char* const kBlockFile = "rtc_iow24.dll";
 const char* const kDeviceFile = "iowkit.dll";
+const char* const kWhereToPutTheDevice =
+    "Windows ne trouve pas l'iowkit.dll de Code Mercenaries : installez le logiciel de "
+    "l'IOW24, qui la place dans le dossier système (C:\\Windows\\SysWOW64 sur un Windows "
+    "64 bits, C:\\Windows\\System32 sur un Windows 32 bits), ou copiez-la à côté de "
+    "rtc_host.exe.";
 
 void* load_library(const std::string& path, std::string& error) {
     // Once a DLL named iowkit.dll is loaded, the block's import of that name
@@ -15,7 +20,7 @@ void* load_library(const std::string& path, std::string& error) {
         char message[512] = {};
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                        GetLastError(), 0, message, sizeof message, nullptr);
-        error = message[0] ? message : "error " + std::to_string(GetLastError());
+        error = message[0] ? message : "erreur " + std::to_string(GetLastError());
         while (!error.empty() && (error.back() == '\n' || error.back() == '\r'))
             error.pop_back();
     }
@@ -27,6 +32,12 @@ void* find_function(void* library, const char* name) {
 }
 
 void unload_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+
+std::string library_path(void* library) {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(library), path, MAX_PATH);
+    return std::string(path, length);
+}
 
 std::string program_folder() {
     char path[MAX_PATH];

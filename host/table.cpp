@@ -7,9 +7,25 @@ namespace host {
 
 namespace {
 constexpr int kValueWidth = 6;
+constexpr int kStepWidth = 4;
+constexpr std::size_t kActionWidth = 8;  // "écriture"
+
+// Characters on screen: UTF-8 continuation bytes take no column.
+std::size_t columns(const std::string& text) {
+    std::size_t count = 0;
+    for (char c : text)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
 
 std::string padded(const std::string& text, std::size_t width) {
-    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+    const std::size_t used = columns(text);
+    return used >= width ? text : std::string(width - used, ' ') + text;
+}
+
+std::string left(const std::string& text, std::size_t width) {
+    const std::size_t used = columns(text);
+    return used >= width ? text : text + std::string(width - used, ' ');
 }
 }  // namespace
 
@@ -24,7 +40,9 @@ std::string format_value(double value) {
 }
 
 std::string header_line(Format format, const std::vector<std::string>& outputs) {
-    std::string line = format == Format::csv ? "step" : "step  action";
+    std::string line = format == Format::csv
+                           ? "step"
+                           : padded("pas", kStepWidth) + "  " + left("action", kActionWidth);
     for (const auto& name : outputs) {
         line += format == Format::csv ? ',' : ' ';
         line += format == Format::csv ? name : padded(name, kValueWidth);
@@ -34,10 +52,9 @@ std::string header_line(Format format, const std::vector<std::string>& outputs) 
 
 std::string step_line(Format format, int step, const std::string& action,
                       const std::vector<double>& values) {
-    std::string line = format == Format::csv
-                           ? std::to_string(step)
-                           : padded(std::to_string(step), 4) + "  " + action +
-                                 std::string(action.size() < 6 ? 6 - action.size() : 0, ' ');
+    std::string line = format == Format::csv ? std::to_string(step)
+                                             : padded(std::to_string(step), kStepWidth) + "  " +
+                                                   left(action, kActionWidth);
     for (double value : values) {
         const bool driven = !std::isnan(value);
         if (format == Format::csv) {

@@ -15,7 +15,8 @@ inline constexpr double kNotDriven = std::numeric_limits<double>::quiet_NaN();
 
 std::string format_value(double value);
 std::string header_line(Format format, const std::vector<std::string>& outputs);
-// `action`: what the step asked of the block ("set", "read" or "-").
+// `action`: what the step asked of the block, in French ("écriture",
+// "lecture" or "-"); the table only.
 std::string step_line(Format format, int step, const std::string& action,
                       const std::vector<double>& values);
 

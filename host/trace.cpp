@@ -24,20 +24,21 @@ std::string bytes(const std::uint8_t* from, int count) {
 }
 
 std::string short_transfer(std::uint32_t count) {
-    return count == kReportSize ? "" : " [only " + std::to_string(count) + " of 8 bytes]";
+    return count == kReportSize ? "" : " [" + std::to_string(count) + " octet(s) sur 8 seulement]";
 }
 
 std::string describe_i2c_write(const std::uint8_t* r) {
     const int count = r[1] & kCountMask;
-    std::string text = "I2C write";
+    std::string text = "écriture I2C";
     if (r[1] & kStart) text += ", start";
     if (r[1] & kStop) text += ", stop";
-    text += ", " + std::to_string(count) + " byte" + (count == 1 ? "" : "s");
+    text += ", " + std::to_string(count) + " octet" + (count == 1 ? "" : "s");
     if (count >= 1 && count <= 6) {
-        text += ": " + bytes(r + 2, count);
-        if (r[1] & kStart) text += " (address " + byte(r[2]) + (r[2] & 1 ? ", read)" : ", write)");
+        text += " : " + bytes(r + 2, count);
+        if (r[1] & kStart)
+            text += " (adresse " + byte(r[2]) + (r[2] & 1 ? ", lecture)" : ", écriture)");
     } else {
-        text += " (a write carries 1 to 6)";
+        text += " (une écriture en porte de 1 à 6)";
     }
     return text;
 }
@@ -50,29 +51,29 @@ std::string describe_write(const std::uint8_t* r, std::uint32_t written) {
     std::string text;
     switch (r[0]) {
         case kModeSwitch:
-            text = r[1] & kModeOn ? "I2C mode on" : "I2C mode off";
+            text = r[1] & kModeOn ? "mode I2C activé" : "mode I2C désactivé";
             break;
         case kI2cWrite:
             text = describe_i2c_write(r);
             break;
         case kI2cRead:
-            text = "I2C read of " + std::to_string(r[1]) + " byte" + (r[1] == 1 ? "" : "s") +
-                   " from address " + byte(r[2]);
+            text = "lecture I2C de " + std::to_string(r[1]) + " octet" + (r[1] == 1 ? "" : "s") +
+                   " à l'adresse " + byte(r[2]);
             break;
         default:
-            text = "report " + byte(r[0]) + " (not an I2C report)";
+            text = "rapport " + byte(r[0]) + " (pas un rapport I2C)";
     }
-    return text + (written == kReportSize ? "" : " - NOT SENT" + short_transfer(written));
+    return text + (written == kReportSize ? "" : " - NON ENVOYÉ" + short_transfer(written));
 }
 
 std::string describe_read(const std::uint8_t* r, std::uint32_t read) {
-    if (read != kReportSize) return "no reply" + short_transfer(read);
+    if (read != kReportSize) return "pas de réponse" + short_transfer(read);
     const bool failed = (r[1] & kFailed) != 0;
-    std::string text = "reply to report " + byte(r[0]) + ": ";
-    text += failed ? "FAILED (status " + byte(r[1]) + ")" : "good";
+    std::string text = "réponse au rapport " + byte(r[0]) + " : ";
+    text += failed ? "ÉCHEC (état " + byte(r[1]) + ")" : "bonne";
     if (r[0] == kI2cRead && !failed) {
         const int count = r[1] & kCountMask;
-        if (count >= 1 && count <= 6) text += ", data " + bytes(r + 2, count);
+        if (count >= 1 && count <= 6) text += ", données " + bytes(r + 2, count);
     }
     return text;
 }

@@ -1,7 +1,7 @@
 #include "virtual/device.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
 namespace iowvirt {
@@ -20,9 +20,10 @@ constexpr std::uint8_t kNoValidTime[] = {0x5A, 0x7F, 0x3F, 0x00, 0x3F, 0x1F, 0xA
 void apply_environment(Device& d) {
     const char* words = std::getenv("IOWVIRT");
     if (words == nullptr) return;
-    std::stringstream list(words);
-    std::string word;
-    while (std::getline(list, word, ',')) {
+    const std::string list = words;
+    for (std::size_t from = 0, at = 0; from <= list.size(); from = at + 1) {
+        at = std::min(list.find(',', from), list.size());
+        const std::string word = list.substr(from, at - from);
         if (word == "absent") d.plugged = false;
         if (word == "no-chip") d.i2c.set_chip_connected(false);
         if (word == "frozen") {

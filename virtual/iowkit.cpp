@@ -29,3 +29,7 @@ std::uint32_t APPEL_STD IowKitRead(IOWKIT_HANDLE iowHandle, std::uint32_t numPip
 }
 
 }  // extern "C"
+
+// Tells a program which device library it loaded: this one is the virtual
+// IOW24, not the vendor's.
+extern "C" IOWVIRT_API const char* iowvirt_identity() { return "rtc_iow24 " RTC_VERSION; }

@@ -98,3 +98,7 @@ IOWVIRT_API std::size_t pending_replies();
 IOWVIRT_API std::size_t open_handle_count();
 
 }  // namespace iowvirt
+
+// "rtc_iow24 VERSION": present only in the virtual IOW24, so that a program
+// can tell it from the vendor's library.
+extern "C" IOWVIRT_API const char* iowvirt_identity();

@@ -17,5 +17,9 @@ struct Finished {
 Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
                      const std::vector<std::pair<std::string, std::string>>& environment = {});
 
+// The folder of the test program and of the build's programs, with a
+// trailing separator.
+std::string own_folder();
+
 // A file in a scratch folder, and its path as the child sees it.
 std::string scratch_file(const std::string& name, const std::string& content);

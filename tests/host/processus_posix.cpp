@@ -9,14 +9,14 @@
 
 #include "tests/host/processus.h"
 
-namespace {
-
 std::string own_folder() {
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     const std::string full(path, length > 0 ? static_cast<std::size_t>(length) : 0);
     return full.substr(0, full.find_last_of('/') + 1);
 }
+
+namespace {
 
 std::string slurp(const std::string& path) {
     std::ifstream file(path, std::ios::binary);

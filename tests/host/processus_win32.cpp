@@ -5,14 +5,14 @@
 
 #include "tests/host/processus.h"
 
-namespace {
-
 std::string own_folder() {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     const std::string full(path, length);
     return full.substr(0, full.find_last_of("\\/") + 1);
 }
+
+namespace {
 
 std::string temp_folder() {
     char path[MAX_PATH];

@@ -33,24 +33,28 @@ TEST(Arguments, SetAndReadTogether) {
 
 TEST(Arguments, ErrorsRepeatTheBadArgument) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--bogus"}, "unknown argument \"--bogus\""},
-        {{"--read"}, "--read needs a value"},
-        {{"--read", "0"}, "--read takes a number of steps from 1 to 1000000, not \"0\""},
-        {{"--read", "3x"}, "--read takes a number of steps from 1 to 1000000, not \"3x\""},
-        {{"--read", "-2"}, "--read takes a number of steps from 1 to 1000000, not \"-2\""},
+        {{"--bogus"}, "argument inconnu \"--bogus\""},
+        {{"--read"}, "--read demande une valeur"},
+        {{"--read", "0"}, "--read prend un nombre de pas de 1 à 1000000, pas \"0\""},
+        {{"--read", "3x"}, "--read prend un nombre de pas de 1 à 1000000, pas \"3x\""},
+        {{"--read", "-2"}, "--read prend un nombre de pas de 1 à 1000000, pas \"-2\""},
         {{"--period-ms", "9999999"},
-         "--period-ms takes milliseconds from 0 to 3600000, not \"9999999\""},
-        {{"--format", "xml"}, "--format is table or csv, not \"xml\""},
-        {{"--set", "2011-13-01 00:00:00"}, "--set \"2011-13-01 00:00:00\": no such date or time"},
-        {{"--set", "2023-02-29 00:00:00"}, "--set \"2023-02-29 00:00:00\": no such date or time"},
+         "--period-ms prend des millisecondes de 0 à 3600000, pas \"9999999\""},
+        {{"--format", "xml"}, "--format vaut table ou csv, pas \"xml\""},
+        {{"--set", "2011-13-01 00:00:00"},
+         "--set \"2011-13-01 00:00:00\" : cette date ou cette heure n'existe pas"},
+        {{"--set", "2023-02-29 00:00:00"},
+         "--set \"2023-02-29 00:00:00\" : cette date ou cette heure n'existe pas"},
         {{"--set", "1999-12-31 23:59:59"},
-         "--set \"1999-12-31 23:59:59\": the clock chip keeps years 2000 to 2099 only"},
+         "--set \"1999-12-31 23:59:59\" : l'horloge ne garde que les années 2000 à 2099"},
         {{"--set", "2011-1-1 0:0:0"},
-         "--set \"2011-1-1 0:0:0\": not a date and time of the form \"YYYY-MM-DD HH:MM:SS\""},
+         "--set \"2011-1-1 0:0:0\" : pas une date et une heure de la forme \"AAAA-MM-JJ "
+         "HH:MM:SS\""},
         {{"--set", "2011-01-01 00:00:00x"},
-         "--set \"2011-01-01 00:00:00x\": not a date and time of the form \"YYYY-MM-DD HH:MM:SS\""},
+         "--set \"2011-01-01 00:00:00x\" : pas une date et une heure de la forme "
+         "\"AAAA-MM-JJ HH:MM:SS\""},
         {{"--script", "a.csv", "--read", "2"},
-         "--script runs its own steps; it does not go with --set or --read"},
+         "--script fait ses propres pas ; il ne va pas avec --set ni --read"},
     };
     for (const auto& [arguments, error] : cases) {
         EXPECT_EQ(parse_arguments(arguments).error, error) << arguments[0];
@@ -79,18 +83,17 @@ TEST(Script, RowsFillTheNamedPinsAndLeaveTheOthersAtZero) {
 TEST(Script, ErrorsNameTheLineAndTheColumn) {
     const std::pair<const char*, std::string> cases[] = {
         {"RD,Sec\n1,2\n",
-         "line 1, column 2: \"Sec\" is not an input pin of the block (RD, sec, min, heu, dat, moi, "
-         "ann, "
-         "init)"},
-        {"RD,sec,RD\n", "line 1, column 3: pin \"RD\" named twice"},
-        {"RD,sec\n1,2\n1\n", "line 3: 1 values for 2 columns"},
-        {"RD,sec\n1,2,\n", "line 2: 3 values for 2 columns"},
-        {"RD,sec\n1,abc\n", "line 2, column 2 (sec): not a number: \"abc\""},
-        {"RD,sec\n1,\"2\"\n", "line 2, column 2 (sec): not a number: \"\"2\"\""},
-        {"RD,sec\n,2\n", "line 2, column 1 (RD): not a number: \"\""},
-        {"RD,sec\n1,1e999\n", "line 2, column 2 (sec): not a number: \"1e999\""},
-        {"RD,sec\n", "no step: a header line and at least one row are needed"},
-        {"", "no step: a header line and at least one row are needed"},
+         "ligne 1, colonne 2 : \"Sec\" n'est pas une entrée du bloc (RD, sec, min, heu, dat, "
+         "moi, ann, init)"},
+        {"RD,sec,RD\n", "ligne 1, colonne 3 : l'entrée \"RD\" est nommée deux fois"},
+        {"RD,sec\n1,2\n1\n", "ligne 3 : 1 valeurs pour 2 colonnes"},
+        {"RD,sec\n1,2,\n", "ligne 2 : 3 valeurs pour 2 colonnes"},
+        {"RD,sec\n1,abc\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"abc\""},
+        {"RD,sec\n1,\"2\"\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"\"2\"\""},
+        {"RD,sec\n,2\n", "ligne 2, colonne 1 (RD) : pas un nombre : \"\""},
+        {"RD,sec\n1,1e999\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"1e999\""},
+        {"RD,sec\n", "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs"},
+        {"", "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs"},
     };
     for (const auto& [text, error] : cases) {
         EXPECT_EQ(host::parse_script(text, kPins).error, error) << text;

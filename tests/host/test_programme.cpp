@@ -23,10 +23,10 @@ TEST(HostProgram, SetsThenReadsAndPrintsATableByPinName) {
     const Finished run = host({"--set", "2011-12-31 23:59:58", "--read", "2", "--period-ms", "0"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
-              "step  action    SEC    MIN    HEU    DAT    MOI    ANN\n"
-              "   1  set         -      -      -      -      -      -\n"
-              "   2  read       58     59     23     31     12     11\n"
-              "   3  read       58     59     23     31     12     11\n");
+              " pas  action      SEC    MIN    HEU    DAT    MOI    ANN\n"
+              "   1  écriture      -      -      -      -      -      -\n"
+              "   2  lecture      58     59     23     31     12     11\n"
+              "   3  lecture      58     59     23     31     12     11\n");
     EXPECT_EQ(run.err, kFound);
 }
 
@@ -53,15 +53,15 @@ TEST(HostProgram, TracesEveryReportBothWays) {
     const Finished run = host({"--read", "1", "--trace"});
     EXPECT_EQ(run.status, 0);
     const char* lines[] = {
-        "trace: open  IOW24 found\n",
-        "trace: > 01 01 00 00 00 00 00 00  I2C mode on\n",
-        ("trace: > 02 C2 D0 00 00 00 00 00  I2C write, start, stop, 2 bytes: D0 00 "
-         "(address D0, write)\n"),
-        "trace: < 02 02 00 00 00 00 00 00  reply to report 02: good\n",
-        "trace: > 03 03 D1 00 00 00 00 00  I2C read of 3 bytes from address D1\n",
-        "trace: < 03 03 80 00 00 00 00 00  reply to report 03: good, data 80 00 00\n",
-        "trace: > 01 00 00 00 00 00 00 00  I2C mode off\n",
-        "trace: close\n",
+        "trace: ouverture  IOW24 trouvé\n",
+        "trace: > 01 01 00 00 00 00 00 00  mode I2C activé\n",
+        ("trace: > 02 C2 D0 00 00 00 00 00  écriture I2C, start, stop, 2 octets : D0 00 "
+         "(adresse D0, écriture)\n"),
+        "trace: < 02 02 00 00 00 00 00 00  réponse au rapport 02 : bonne\n",
+        "trace: > 03 03 D1 00 00 00 00 00  lecture I2C de 3 octets à l'adresse D1\n",
+        "trace: < 03 03 80 00 00 00 00 00  réponse au rapport 03 : bonne, données 80 00 00\n",
+        "trace: > 01 00 00 00 00 00 00 00  mode I2C désactivé\n",
+        "trace: fermeture\n",
     };
     std::size_t from = 0;
     for (const char* line : lines) {
@@ -75,12 +75,12 @@ TEST(HostProgram, AClockChipOffTheBusShowsInTheTraceAndTheAlerts) {
     const Finished run = host({"--read", "1", "--trace"}, {{"IOWVIRT", "no-chip"}});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(
-        run.err.find("trace: < 02 80 00 00 00 00 00 00  reply to report 02: FAILED (status 80)\n"
+        run.err.find("trace: < 02 80 00 00 00 00 00 00  réponse au rapport 02 : ÉCHEC (état 80)\n"
                      "[Leture] Erreur de transmission\n"),
         std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("[LECTURE] Erreur de lecture\n"), std::string::npos);
-    EXPECT_NE(run.out.find("   1  read        -      -      -      -      -      -\n"),
+    EXPECT_NE(run.out.find("   1  lecture       -      -      -      -      -      -\n"),
               std::string::npos)
         << run.out;
 }
@@ -98,44 +98,48 @@ TEST(HostProgram, WithoutAnIow24EveryAlertIsShownAndTheRunEnds) {
               "[Ecriture] Echec pour initialiser l'I2C\n");
     // Nothing was read: no output reads like a clock at midnight.
     EXPECT_EQ(run.out,
-              "step  action    SEC    MIN    HEU    DAT    MOI    ANN\n"
-              "   1  read        -      -      -      -      -      -\n");
+              " pas  action      SEC    MIN    HEU    DAT    MOI    ANN\n"
+              "   1  lecture       -      -      -      -      -      -\n");
 }
 
 TEST(HostProgram, ABadCommandLineIsAUsageError) {
     const Finished bogus = host({"--bogus"});
     EXPECT_EQ(bogus.status, 2);
     EXPECT_EQ(bogus.out, "");
-    EXPECT_EQ(bogus.err, "Error: unknown argument \"--bogus\"\nTry 'rtc_host --help'.\n");
+    EXPECT_EQ(bogus.err, "Erreur : argument inconnu \"--bogus\"\nEssayez 'rtc_host --help'.\n");
     const Finished date = host({"--set", "2011-02-30 10:00:00"});
     EXPECT_EQ(date.status, 2);
-    EXPECT_NE(date.err.find("Error: --set \"2011-02-30 10:00:00\": no such date or time\n"),
-              std::string::npos);
+    EXPECT_NE(
+        date.err.find(
+            "Erreur : --set \"2011-02-30 10:00:00\" : cette date ou cette heure n'existe pas\n"),
+        std::string::npos);
 }
 
 TEST(HostProgram, ABadScriptIsAUsageErrorNamingItsLineAndColumn) {
     const std::string script = scratch_file("bad.csv", "RD,sec\n5,x\n");
     const Finished run = host({"--script", script});
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("Error: " + script + ": line 2, column 2 (sec): not a number: \"x\"\n"),
+    EXPECT_NE(run.err.find("Erreur : " + script +
+                           " : ligne 2, colonne 2 (sec) : pas un nombre : \"x\"\n"),
               std::string::npos)
         << run.err;
     const Finished missing = host({"--script", script + ".none"});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("Error: cannot read the script " + script + ".none\n"),
+    EXPECT_NE(missing.err.find("Erreur : impossible de lire le script " + script + ".none\n"),
               std::string::npos);
 }
 
 TEST(HostProgram, ALibraryThatCannotBeLoadedHasItsOwnStatus) {
     const Finished device = host({"--device", "no-such-folder/iowkit.lib"});
     EXPECT_EQ(device.status, 3);
-    EXPECT_EQ(
-        device.err.rfind("Error: cannot load the device library no-such-folder/iowkit.lib: ", 0),
-        0u)
+    EXPECT_EQ(device.err.rfind("Erreur : impossible de charger la bibliothèque de l'IOW24 "
+                               "no-such-folder/iowkit.lib : ",
+                               0),
+              0u)
         << device.err;
     const Finished block = host({"--block", "no-such-block.lib"});
     EXPECT_EQ(block.status, 3);
-    EXPECT_EQ(block.err.rfind("Error: cannot load the block no-such-block.lib: ", 0), 0u)
+    EXPECT_EQ(block.err.rfind("Erreur : impossible de charger le bloc no-such-block.lib : ", 0), 0u)
         << block.err;
     EXPECT_EQ(block.out, "");
 }
@@ -143,7 +147,7 @@ TEST(HostProgram, ALibraryThatCannotBeLoadedHasItsOwnStatus) {
 TEST(HostProgram, HelpGoesToStdout) {
     const Finished run = host({"--help"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out.rfind("Usage: rtc_host [options]\n", 0), 0u);
+    EXPECT_EQ(run.out.rfind("Usage : rtc_host [options]\n", 0), 0u);
     EXPECT_EQ(run.err, "");
 }
 

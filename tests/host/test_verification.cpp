@@ -111,11 +111,13 @@ TEST(WiringCheck, GivesRowsForScripts) {
 
 TEST(WiringCheck, ReadsOnlyItsOwnWayAndLeavesTheChipUnwrittenWithoutSet) {
     const Finished traced = check({"--period-ms", "0", "--trace"}, "tick");
-    EXPECT_EQ(traced.err.find("I2C write, start, 6 bytes"), std::string::npos) << traced.err;
+    EXPECT_NE(traced.err.find("écriture I2C, start, stop, 2 octets"), std::string::npos)
+        << traced.err;
+    EXPECT_EQ(traced.err.find("écriture I2C, start, 6 octets"), std::string::npos) << traced.err;
     const Finished both = check({"--read", "2"}, "tick");
     EXPECT_EQ(both.status, 2);
-    EXPECT_NE(both.err.find("Error: --check reads the clock itself; it does not go with --read "
-                            "or --script\n"),
+    EXPECT_NE(both.err.find("Erreur : --check lit l'horloge lui-même ; il ne va pas avec --read "
+                            "ni --script\n"),
               std::string::npos)
         << both.err;
 }

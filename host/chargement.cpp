@@ -1,0 +1,123 @@
+#include "host/chargement.h"
+
+#include "host/systeme.h"
+
+namespace host {
+
+namespace {
+
+// The project's one version number, from the build.
+constexpr const char* kVersion = RTC_VERSION;
+constexpr int kMaxPins = 64;
+constexpr std::size_t kNameBuffer = 64;
+// The virtual IOW24 of this project says so through this function.
+constexpr const char* kVirtualIdentity = "iowvirt_identity";
+
+std::string default_device() {
+    const std::string folder = program_folder();
+    const std::string own_folder = folder + "virtuel/" + kDeviceFile;
+    return file_exists(own_folder) ? own_folder : folder + kDeviceFile;
+}
+
+// A file name without a folder: the system looks for it as it looks for a
+// program's libraries.
+bool bare_name(const std::string& path) { return path.find_first_of("/\\") == std::string::npos; }
+
+// Adds a name to a comma-separated list of what is missing.
+void add_missing(std::string& missing, const char* name) {
+    if (!missing.empty()) missing += ", ";
+    missing += name;
+}
+
+template <typename Fn>
+void entry(void* library, const char* name, Fn& function, std::string& missing) {
+    function = reinterpret_cast<Fn>(find_function(library, name));
+    if (function == nullptr) add_missing(missing, name);
+}
+
+std::vector<std::string> pin_names(PinNameFn name_of, int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+        char name[kNameBuffer] = {};
+        name_of(static_cast<std::uint32_t>(i), name);
+        name[kNameBuffer - 1] = '\0';
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+// Looks the entry points up by name, as a host does, and reads the pin
+// layout; what is wrong with the library otherwise.
+std::string look_up(void* library, Block& block) {
+    std::string missing;
+    entry(library, "NumInputs", block.num_inputs, missing);
+    entry(library, "NumOutputs", block.num_outputs, missing);
+    entry(library, "GetInputName", block.input_name, missing);
+    entry(library, "GetOutputName", block.output_name, missing);
+    entry(library, "CSimStart", block.start, missing);
+    entry(library, "CSimStop", block.stop, missing);
+    entry(library, "CCalculate", block.calculate, missing);
+    if (!missing.empty()) return "n'a pas les points d'entrée " + missing;
+    const int inputs = block.num_inputs(), outputs = block.num_outputs();
+    if (inputs < 1 || inputs > kMaxPins || outputs < 0 || outputs > kMaxPins) {
+        return "annonce " + std::to_string(inputs) + " entrées et " + std::to_string(outputs) +
+               " sorties";
+    }
+    block.inputs = pin_names(block.input_name, inputs);
+    block.outputs = pin_names(block.output_name, outputs);
+    return "";
+}
+
+}  // namespace
+
+LoadError load_device(const Options& o, Loaded& loaded) {
+    loaded.device_path = o.device.empty() ? default_device() : o.device;
+    std::string why;
+    loaded.device = load_library(loaded.device_path, why);
+    if (loaded.device == nullptr) {
+        return {
+            "impossible de charger la bibliothèque de l'IOW24 " + loaded.device_path + " : " + why,
+            bare_name(loaded.device_path) ? kWhereToPutTheDevice : ""};
+    }
+    if (!find_device_functions(loaded.device, loaded.functions, why))
+        return {"pas une bibliothèque de l'IOW24 : " + loaded.device_path + " : " + why, ""};
+    return {};
+}
+
+LoadError load_block(const Options& o, Loaded& loaded) {
+    loaded.block_path = o.block.empty() ? program_folder() + kBlockFile : o.block;
+    std::string why;
+    loaded.library = load_library(loaded.block_path, why);
+    if (loaded.library == nullptr)
+        return {"impossible de charger le bloc " + loaded.block_path + " : " + why, ""};
+    const std::string wrong = look_up(loaded.library, loaded.block);
+    if (!wrong.empty()) return {loaded.block_path + " " + wrong, ""};
+    return {};
+}
+
+void unload(Loaded& loaded) {
+    if (loaded.library != nullptr) unload_library(loaded.library);
+    if (loaded.device != nullptr) unload_library(loaded.device);
+    loaded.library = loaded.device = nullptr;
+}
+
+std::string version_text(const Loaded& loaded) {
+    std::string text = std::string("rtc_host ") + kVersion + "\n";
+    if (loaded.library != nullptr) text += "bloc : " + library_path(loaded.library) + "\n";
+    if (loaded.device == nullptr) return text;
+    text += "bibliothèque de l'IOW24 : " + library_path(loaded.device) + "\n";
+    using Identity = const char* (*)();
+    const auto identity =
+        reinterpret_cast<Identity>(find_function(loaded.device, kVirtualIdentity));
+    if (identity != nullptr) {
+        text += std::string("  c'est l'IOW24 virtuel (") + identity() +
+                ") : aucun matériel n'est utilisé.\n";
+    } else {
+        text +=
+            "  ce n'est pas l'IOW24 virtuel : c'est une autre bibliothèque, celle du "
+            "fabricant pour le vrai matériel.\n";
+    }
+    return text;
+}
+
+}  // namespace host

@@ -1,0 +1,37 @@
+// Loading the device library and the block as a simulation host does: the
+// device library first, so that the block binds to it, then the block,
+// whose entry points are looked up by name and whose pin layout is read.
+#pragma once
+
+#include <string>
+
+#include "host/bloc.h"
+#include "host/options.h"
+#include "host/relais.h"
+
+namespace host {
+
+struct Loaded {
+    std::string device_path, block_path;  // as asked for
+    void* device = nullptr;
+    void* library = nullptr;
+    DeviceFunctions functions{};
+    Block block{};
+};
+
+// What went wrong, in French, or empty. `hint` may add a sentence on what
+// to do.
+struct LoadError {
+    std::string message;
+    std::string hint;
+};
+
+// The device library only (what --version needs first), then the block.
+LoadError load_device(const Options& options, Loaded& loaded);
+LoadError load_block(const Options& options, Loaded& loaded);
+void unload(Loaded& loaded);
+
+// The version and the libraries loaded, in full, in French.
+std::string version_text(const Loaded& loaded);
+
+}  // namespace host
