@@ -1,19 +1,37 @@
-# The package a user receives: the block, the stand-in host, the virtual
-# IOW24 in a folder of its own (so that it never shadows the vendor's
-# iowkit.dll) and the guide.
-install(FILES $<TARGET_FILE:rtc_iow24> $<TARGET_FILE:rtc_host> DESTINATION .)
-install(FILES $<TARGET_FILE:iowkit> DESTINATION virtuel)
-# The guide with Windows line ends, for Notepad.
-configure_file(${PROJECT_SOURCE_DIR}/doc/LISEZMOI.txt ${CMAKE_BINARY_DIR}/doc/LISEZMOI.txt
-  @ONLY NEWLINE_STYLE CRLF)
-install(FILES ${CMAKE_BINARY_DIR}/doc/LISEZMOI.txt DESTINATION .)
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME rtc_iow24)
+# The package a user receives, as a ZIP that two builds of the same commit
+# make byte for byte alike: the block, the stand-in host, the virtual IOW24
+# in a folder of its own (so that it never shadows the vendor's iowkit.dll),
+# the guide and the two command files, binaries without debug symbols. The
+# build tree keeps its binaries whole, for the tests and debuggers.
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  set(CPACK_SYSTEM_NAME win32)
+  set(PACKAGE_SYSTEM win32)
 else()
-  set(CPACK_SYSTEM_NAME win64)
+  set(PACKAGE_SYSTEM win64)
 endif()
-set(CPACK_PACKAGE_FILE_NAME rtc_iow24-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
-set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
-include(CPack)
+set(PACKAGE_TOP rtc_iow24-${PROJECT_VERSION}-${PACKAGE_SYSTEM})
+set(PACKAGE_ZIP ${CMAKE_BINARY_DIR}/package/${PACKAGE_TOP}.zip)
+
+# Text for Notepad and cmd.exe: Windows line ends.
+set(package_text ${CMAKE_BINARY_DIR}/package/texte)
+configure_file(${PROJECT_SOURCE_DIR}/doc/LISEZMOI.txt ${package_text}/LISEZMOI.txt
+  @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/doc/verifier_le_cablage.cmd
+  ${package_text}/verifier_le_cablage.cmd @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/doc/essayer_sans_materiel.cmd
+  ${package_text}/essayer_sans_materiel.cmd @ONLY NEWLINE_STYLE CRLF)
+
+add_custom_target(paquet ALL
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/paquet.py
+    --zip ${PACKAGE_ZIP} --top ${PACKAGE_TOP} --strip ${CMAKE_STRIP}
+    --source ${PROJECT_SOURCE_DIR}
+    "$<TARGET_FILE:rtc_iow24>=rtc_iow24.dll:strip"
+    "$<TARGET_FILE:rtc_host>=rtc_host.exe:strip"
+    "$<TARGET_FILE:iowkit>=virtuel/iowkit.dll:strip"
+    "${package_text}/LISEZMOI.txt=LISEZMOI.txt"
+    "${package_text}/verifier_le_cablage.cmd=Verifier le cablage.cmd"
+    "${package_text}/essayer_sans_materiel.cmd=Essayer sans materiel.cmd"
+  DEPENDS rtc_iow24 rtc_host iowkit
+  COMMENT "The ZIP package: ${PACKAGE_ZIP}"
+  VERBATIM)

@@ -24,6 +24,6 @@ using Steps = std::vector<std::vector<double>>;
 // the steps before the last one (setting the clock, with --set), then the
 // last step, with "RD" high, and once more `wait_ms` later when the first
 // read looks sound. Prints the findings; the exit status.
-int check_wiring(const Block& block, Steps steps, int wait_ms, Format format);
+int check_wiring(const Block& block, Steps steps, int period_ms, Format format);
 
 }  // namespace host

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "host/chargement.h"
+#include "host/horloge.h"
 #include "host/relais.h"
 #include "host/script.h"
 #include "host/systeme.h"
@@ -71,7 +72,7 @@ void run(const Block& block, const host::Steps& steps, host::Format format, int 
     std::vector<double> in;
     block.start(nullptr, nullptr, nullptr);
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (i > 0 && period_ms > 0) host::sleep_ms(period_ms);
+        if (i > 0) host::wait_ms(period_ms);
         in = steps[i];
         block.calculate(in.data(), out.data(), nullptr);
         const std::string line =

@@ -1,6 +1,5 @@
 #include "host/options.h"
 
-#include <cstdio>
 #include <ctime>
 
 namespace host {
@@ -38,14 +37,22 @@ int days_in_month(int month, int year) {
 }
 
 std::optional<Moment> parse_moment(const std::string& text, std::string& why) {
-    Moment m{};
-    int consumed = -1;
-    const int fields = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &m.year, &m.month,
-                                   &m.day, &m.hour, &m.minute, &m.second, &consumed);
-    if (fields != 6 || consumed != static_cast<int>(text.size()) || text.size() != 19) {
+    // Digits at fixed places: "YYYY-MM-DD HH:MM:SS".
+    static constexpr char kForm[] = "dddd-dd-dd dd:dd:dd";
+    bool form = text.size() == sizeof kForm - 1;
+    for (std::size_t i = 0; form && i < text.size(); ++i)
+        form = kForm[i] == 'd' ? text[i] >= '0' && text[i] <= '9' : text[i] == kForm[i];
+    if (!form) {
         why = "pas une date et une heure de la forme \"AAAA-MM-JJ HH:MM:SS\"";
         return std::nullopt;
     }
+    const auto field = [&](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (std::size_t i = at; i < at + length; ++i)
+            value = value * 10 + (text[i] - '0');
+        return value;
+    };
+    Moment m{field(0, 4), field(5, 2), field(8, 2), field(11, 2), field(14, 2), field(17, 2)};
     if (m.year < kFirstYear || m.year > kLastYear) {
         why = "l'horloge ne garde que les années 2000 à 2099";
         return std::nullopt;

@@ -23,7 +23,6 @@ std::string library_path(void* library);
 // The folder the program was started from, with a trailing separator.
 std::string program_folder();
 bool file_exists(const std::string& path);
-void sleep_ms(int milliseconds);
 
 // The program writes UTF-8 (the block's alerts, the check's findings): a
 // Windows console is told so; elsewhere terminals expect it already.

@@ -3,9 +3,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <climits>
-#include <thread>
 
 #include "host/systeme.h"
 
@@ -44,10 +42,6 @@ std::string program_folder() {
 }
 
 bool file_exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-
-void sleep_ms(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
 
 void use_utf8_console() {}
 

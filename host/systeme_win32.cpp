@@ -50,8 +50,6 @@ bool file_exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void sleep_ms(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
-
 void use_utf8_console() { SetConsoleOutputCP(CP_UTF8); }
 
 }  // namespace host

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "host/bloc.h"
+#include "host/horloge.h"
 #include "host/relais.h"
 #include "host/systeme.h"
 #include "host/table.h"
@@ -12,9 +13,9 @@ namespace {
 constexpr int kExitFault = 4;
 }  // namespace
 
-int check_wiring(const Block& block, Steps steps, int wait_ms, Format format) {
+int check_wiring(const Block& block, Steps steps, int period_ms, Format format) {
     CheckRun run;
-    run.wait_ms = wait_ms;
+    run.wait_ms = period_ms;
     Journal setting;
     std::vector<double> out(block.outputs.size(), kNotDriven);
     std::vector<double>& read = steps.back();
@@ -27,7 +28,7 @@ int check_wiring(const Block& block, Steps steps, int wait_ms, Format format) {
     keep_journal(&run.first_read);
     block.calculate(read.data(), out.data(), nullptr);
     if (worth_a_second_read(run)) {
-        sleep_ms(wait_ms);
+        wait_ms(run.wait_ms);
         keep_journal(&run.second_read);
         block.calculate(read.data(), out.data(), nullptr);
     }

@@ -56,7 +56,12 @@ void alerte_sur_console(const char* texte, const char* titre) {
     char texte_utf8[768];
     cp1252_vers_utf8(titre, titre_utf8, sizeof titre_utf8);
     cp1252_vers_utf8(texte, texte_utf8, sizeof texte_utf8);
-    std::fprintf(stderr, "[%s] %s\n", titre_utf8, texte_utf8);
+    // No printf: in the Windows DLL it would bring in a whole formatter.
+    std::fputs("[", stderr);
+    std::fputs(titre_utf8, stderr);
+    std::fputs("] ", stderr);
+    std::fputs(texte_utf8, stderr);
+    std::fputs("\n", stderr);
     std::fflush(stderr);
 }
 

@@ -1,61 +1,137 @@
 #!/usr/bin/env bash
-# Builds the ZIP package a user receives, checks what it holds, and - where
-# Wine runs this build's programs - runs the stand-in host from the
-# unpacked package against its own virtual IOW24.
-# Usage: check_package.sh BUILD_DIR SYSTEM_NAME WINE_RUN|-
+# The ZIP package as a user receives it: what it holds, its size budgets,
+# binaries without debug symbols, its checksum, the guide and the command
+# files; and - where Wine runs this build's programs - the packaged host and
+# each command file run from the unpacked package, with no input.
+# Usage: check_package.sh BUILD_DIR SYSTEM_NAME OBJDUMP WINE_RUN|- WINE_PREFIX
 set -euo pipefail
-build=$1 system=$2 wine_run=$3
-cd "$build"
-cpack -G ZIP >/dev/null
-zip=$(ls package/rtc_iow24-*-"$system".zip)
+build=$1 system=$2 objdump=$3 wine_run=$4 prefix=$5
+top=rtc_iow24-*-"$system"
+zip=$(ls "$build"/package/$top.zip)
 top=$(basename "$zip" .zip)
-expected="$top/LISEZMOI.txt
+failures=0
+fail() { printf 'FAILED: %s\n' "$*"; failures=$((failures + 1)); }
+ok() { printf 'ok: %s\n' "$*"; }
+
+expected="$top/
+$top/Essayer sans materiel.cmd
+$top/LISEZMOI.txt
+$top/Verifier le cablage.cmd
 $top/rtc_host.exe
 $top/rtc_iow24.dll
 $top/virtuel/
 $top/virtuel/iowkit.dll"
-actual=$(cmake -E tar tf "$zip" | sort)
-if [ "$actual" != "$expected" ]; then
-    printf 'FAILED: the package holds\n%s\nnot\n%s\n' "$actual" "$expected"
-    exit 1
-fi
-echo "ok: $zip holds the block, the host, virtuel/iowkit.dll and the guide"
+actual=$(unzip -Z1 "$zip" | sort)
+[ "$actual" = "$(sort <<<"$expected")" ] && ok "the package holds the three binaries, the guide and the two command files" ||
+    fail "the package holds"$'\n'"$actual"
 
 unpacked=$(mktemp -d "$build/package/unpacked.XXXXXX")
-trap 'rm -rf "$unpacked"' EXIT
-(cd "$unpacked" && cmake -E tar xf "$build/$zip")
-if ! head -c 3 "$unpacked/$top/LISEZMOI.txt" | od -An -tx1 | grep -q 'ef bb bf' ||
-    ! grep -q $'\r$' "$unpacked/$top/LISEZMOI.txt"; then
-    echo "FAILED: the guide is not UTF-8 with Windows line ends"
-    exit 1
-fi
-echo "ok: the guide is UTF-8 with Windows line ends"
+system32=""
+cleanup() {
+    rm -rf "$unpacked"
+    [ -z "$system32" ] || rm -f "$system32/iowkit.dll"
+}
+trap cleanup EXIT
+(cd "$unpacked" && unzip -q "$zip")
+dir=$unpacked/$top
 
-# Users without the hardware learn how the simulator loads the virtual
-# IOW24, what a new virtual chip reads, and how to go back; users with it,
-# how to check the wiring.
-for line in "Essayer dans le simulateur sans matériel" \
-    "2. Copiez virtuel\\iowkit.dll dans le dossier de l'exécutable du simulateur" \
-    "une lecture avec \"RD\" donne SEC = 80 (le bit 7 des secondes, qui arrête" \
-    "Pour revenir au matériel : supprimez l'iowkit.dll copiée à côté du" \
-    "    rtc_host --device \"C:\\chemin\\vers\\iowkit.dll\" --check" \
-    "- L'horloge avance : deux lectures à 1,5 s d'intervalle diffèrent d'une"; do
-    if ! tr -d '\r' <"$unpacked/$top/LISEZMOI.txt" | grep -qxF -e "$line"; then
-        echo "FAILED: the guide lacks the line: $line"
-        exit 1
+# Size budgets: what a teacher downloads and copies.
+block_size=$(stat -c %s "$dir/rtc_iow24.dll")
+zip_size=$(stat -c %s "$zip")
+[ "$block_size" -le 65536 ] && ok "rtc_iow24.dll weighs $block_size bytes (at most 64 KB)" ||
+    fail "rtc_iow24.dll weighs $block_size bytes, more than 64 KB"
+[ "$zip_size" -le 1048576 ] && ok "the ZIP weighs $zip_size bytes (at most 1 MB)" ||
+    fail "the ZIP weighs $zip_size bytes, more than 1 MB"
+for binary in rtc_iow24.dll rtc_host.exe virtuel/iowkit.dll; do
+    if "$objdump" -h "$dir/$binary" | grep -q '\.debug_'; then
+        fail "$binary carries debug symbols"
     fi
 done
-echo "ok: the guide tells how to try the block in the simulator without hardware, and how to check the wiring"
+ok "the shipped binaries carry no debug symbols"
+
+# The checksum beside the ZIP is the ZIP's.
+if (cd "$(dirname "$zip")" && sha256sum --quiet -c "$(basename "$zip").sha256"); then
+    ok "the SHA-256 beside the ZIP is the ZIP's"
+else
+    fail "the SHA-256 beside the ZIP is not the ZIP's"
+fi
+
+# Text for Notepad and cmd.exe: Windows line ends; the command files plain
+# ASCII, which every console code page reads alike.
+if ! head -c 3 "$dir/LISEZMOI.txt" | od -An -tx1 | grep -q 'ef bb bf' ||
+    grep -q $'[^\r]$' "$dir/LISEZMOI.txt"; then
+    fail "the guide is not UTF-8 with Windows line ends"
+fi
+for cmd in "Essayer sans materiel.cmd" "Verifier le cablage.cmd"; do
+    if grep -q $'[^\r]$' "$dir/$cmd" || LC_ALL=C grep -q $'[\x80-\xff]' "$dir/$cmd" ||
+        ! grep -q '^pause' "$dir/$cmd"; then
+        fail "$cmd is not plain ASCII with Windows line ends ending on a pause"
+    fi
+done
+ok "the guide and the command files have Windows line ends"
+
+# The guide starts from the double-clicks; the command lines stay.
+for line in "Essayer dans le simulateur sans matériel" \
+    "Double-cliquez sur « Essayer sans materiel.cmd » dans le dossier du paquet." \
+    "Double-cliquez sur « Verifier le cablage.cmd » dans le dossier du paquet." \
+    "2. Copiez virtuel\\iowkit.dll dans le dossier de l'exécutable du simulateur" \
+    "Pour revenir au matériel : supprimez l'iowkit.dll copiée à côté du" \
+    "    rtc_host --device \"C:\\chemin\\vers\\iowkit.dll\" --check"; do
+    tr -d '\r' <"$dir/LISEZMOI.txt" | grep -qxF -e "$line" || fail "the guide lacks the line: $line"
+done
+ok "the guide tells the double-clicks and the command lines"
 
 if [ "$wine_run" = "-" ]; then
-    echo "skipped: running the packaged host (Wine cannot run these programs here)"
-    exit 0
+    echo "skipped: running the packaged programs (Wine cannot run these programs here)"
+    [ "$failures" -eq 0 ]
+    exit
 fi
-out=$(cd "$unpacked/$top" && IOWVIRT=frozen "$wine_run" rtc_host.exe --set "2011-12-31 23:59:58" \
+
+# Each command file through cmd /c with no input: its pause ends at once.
+# The host's clock is simulated and the virtual clock moves a second per
+# read, so no run waits for real seconds.
+run_cmd() {
+    (cd "$dir" && RTC_HOST_CLOCK=simulated "$wine_run" cmd /c "$1" </dev/null 2>&1 | tr -d '\r') || true
+}
+
+out=$(cd "$dir" && IOWVIRT=frozen "$wine_run" rtc_host.exe --set "2011-12-31 23:59:58" \
     --read 1 --period-ms 0 --console-alerts 2>&1 | tr -d '\r')
-want="   2  read       58     59     23     31     12     11"
-if ! grep -qxF "$want" <<<"$out"; then
-    printf 'FAILED: the packaged host printed\n%s\n' "$out"
-    exit 1
+grep -qxF "   2  lecture      58     59     23     31     12     11" <<<"$out" &&
+    ok "the packaged host runs against its virtual IOW24" || fail "the packaged host printed"$'\n'"$out"
+
+out=$(IOWVIRT=tick run_cmd "Essayer sans materiel.cmd")
+rows=$(grep -cE '^   [2-6]  lecture +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+$' <<<"$out" || true)
+if [ "$rows" -eq 5 ] && grep -qF "[Recherche IOW24] IOW24 détecté" <<<"$out" &&
+    grep -qE '^   1  écriture +-' <<<"$out"; then
+    ok "Essayer sans materiel.cmd sets the virtual clock, then reads it 5 times, alerts on the console"
+else
+    fail "Essayer sans materiel.cmd printed"$'\n'"$out"
 fi
-echo "ok: the packaged host runs against its virtual IOW24"
+
+out=$(run_cmd "Verifier le cablage.cmd")
+if grep -qF "Windows ne trouve pas l'iowkit.dll de Code Mercenaries" <<<"$out" &&
+    ! grep -q "IOW24 sur l'USB" <<<"$out"; then
+    ok "Verifier le cablage.cmd without the vendor's library says where to put it"
+else
+    fail "Verifier le cablage.cmd without the vendor's library printed"$'\n'"$out"
+fi
+
+# A copy of the virtual library in the system folder of 32-bit programs
+# stands for the vendor's, installed where its installer puts it.
+for folder in syswow64 system32; do
+    if [ -d "$prefix/drive_c/windows/$folder" ]; then
+        system32=$prefix/drive_c/windows/$folder
+        break
+    fi
+done
+cp "$dir/virtuel/iowkit.dll" "$system32/iowkit.dll"
+out=$(run_cmd "Verifier le cablage.cmd")
+if grep -qxF "OK       IOW24 sur l'USB : trouvé." <<<"$out" &&
+    grep -qF "DEFAUT   Horloge en marche : l'horloge est arrêtée" <<<"$out" &&
+    grep -qF "Bilan : un défaut" <<<"$out" && grep -qF "[Recherche IOW24]" <<<"$out"; then
+    ok "Verifier le cablage.cmd checks the library Windows finds in its system folder"
+else
+    fail "Verifier le cablage.cmd with a library in the system folder printed"$'\n'"$out"
+fi
+
+[ "$failures" -eq 0 ]
