@@ -20,10 +20,19 @@ struct Block {
 
 using Steps = std::vector<std::vector<double>>;
 
+struct CheckOptions {
+    int period_ms;   // between reads
+    int timeout_ms;  // of each device call
+    Format format;
+    std::string library;  // the device library's full path
+    bool virtual_device;
+};
+
 // One run of the block that checks the way to the clock chip: the start,
 // the steps before the last one (setting the clock, with --set), then the
-// last step, with "RD" high, and once more `wait_ms` later when the first
-// read looks sound. Prints the findings; the exit status.
-int check_wiring(const Block& block, Steps steps, int period_ms, Format format);
+// last step, with "RD" high, and again every `period_ms` until the seconds
+// change, when the first read looks sound. Prints the findings; the exit
+// status. A device call that stalls is a finding too, and ends the process.
+int check_wiring(const Block& block, Steps steps, const CheckOptions& options);
 
 }  // namespace host

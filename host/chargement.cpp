@@ -101,6 +101,10 @@ void unload(Loaded& loaded) {
     loaded.library = loaded.device = nullptr;
 }
 
+bool virtual_device(const Loaded& loaded) {
+    return loaded.device != nullptr && find_function(loaded.device, kVirtualIdentity) != nullptr;
+}
+
 std::string version_text(const Loaded& loaded) {
     std::string text = std::string("rtc_host ") + kVersion + "\n";
     if (loaded.library != nullptr) text += "bloc : " + library_path(loaded.library) + "\n";

@@ -31,6 +31,9 @@ LoadError load_device(const Options& options, Loaded& loaded);
 LoadError load_block(const Options& options, Loaded& loaded);
 void unload(Loaded& loaded);
 
+// Whether the device library loaded is this project's virtual IOW24.
+bool virtual_device(const Loaded& loaded);
+
 // The version and the libraries loaded, in full, in French.
 std::string version_text(const Loaded& loaded);
 

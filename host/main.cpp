@@ -7,6 +7,7 @@
 #include "host/horloge.h"
 #include "host/relais.h"
 #include "host/script.h"
+#include "host/surveillance.h"
 #include "host/systeme.h"
 #include "host/table.h"
 
@@ -15,6 +16,7 @@ namespace {
 // Exit statuses, documented in the help.
 constexpr int kExitUsage = 2;
 constexpr int kExitLibrary = 3;
+constexpr int kExitStalled = 5;
 constexpr double kHigh = 5.0;
 constexpr double kThreshold = 2.5;
 
@@ -70,17 +72,26 @@ void run(const Block& block, const host::Steps& steps, host::Format format, int 
     std::fflush(stdout);
     std::vector<double> out(block.outputs.size(), host::kNotDriven);
     std::vector<double> in;
+    host::entering("CSimStart", 0);
     block.start(nullptr, nullptr, nullptr);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i > 0) host::wait_ms(period_ms);
         in = steps[i];
+        host::entering("CCalculate", static_cast<int>(i + 1));
         block.calculate(in.data(), out.data(), nullptr);
         const std::string line =
             host::step_line(format, static_cast<int>(i + 1), action_of(block, steps[i]), out);
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
     }
+    host::entering("CSimStop", 0);
     block.stop(nullptr, nullptr, nullptr);
+}
+
+// The IOW24 stopped answering in a run: said, and the end.
+void stalled(const host::Stall& stall) {
+    std::fprintf(stderr, "Erreur : l'IOW24 ne répond plus : %s.\n", host::describe(stall).c_str());
+    host::end_process(kExitStalled);
 }
 
 bool read_file(const std::string& path, std::string& text) {
@@ -149,12 +160,16 @@ int main(int argc, char** argv) {
     if (const int status = steps_of(o, loaded, steps); status != 0) return status;
     int status = 0;
     if (o.check) {
-        status = host::check_wiring(loaded.block, std::move(steps), o.period_ms,
-                                    o.format.value_or(host::Format::table));
+        status =
+            host::check_wiring(loaded.block, std::move(steps),
+                               {o.period_ms, o.timeout_ms, o.format.value_or(host::Format::table),
+                                host::library_path(loaded.device), host::virtual_device(loaded)});
     } else {
+        host::start_watchdog(o.timeout_ms, stalled);
         run(loaded.block, steps,
             o.format.value_or(o.script.empty() ? host::Format::table : host::Format::csv),
             o.period_ms);
+        host::stop_watchdog();
     }
     host::unload(loaded);
     return status;

@@ -7,9 +7,10 @@ namespace host {
 namespace {
 
 constexpr int kMaxSteps = 1000000;
-// The wiring check reads the clock twice, this far apart by default.
-constexpr int kCheckPeriodMs = 1500;
+// The wiring check reads the clock this often, until its seconds change.
+constexpr int kCheckPeriodMs = 100;
 constexpr int kMaxPeriodMs = 3600000;
+constexpr int kMaxTimeoutMs = 3600000;
 // The clock chip keeps the year within one century.
 constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2099;
@@ -87,7 +88,7 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         const std::string value = has_value ? arguments[i + 1] : std::string();
         auto needs_value = [&] {
             return a == "--block" || a == "--device" || a == "--set" || a == "--read" ||
-                   a == "--period-ms" || a == "--script" || a == "--format";
+                   a == "--period-ms" || a == "--script" || a == "--format" || a == "--timeout-ms";
         };
         if (needs_value()) {
             if (!has_value) return fail(a + " demande une valeur");
@@ -115,6 +116,11 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             period_given = true;
             if (!whole_number(value, 0, kMaxPeriodMs, o.period_ms)) {
                 return fail("--period-ms prend des millisecondes de 0 à 3600000, pas " +
+                            quoted(value));
+            }
+        } else if (a == "--timeout-ms") {
+            if (!whole_number(value, 1, kMaxTimeoutMs, o.timeout_ms)) {
+                return fail("--timeout-ms prend des millisecondes de 1 à 3600000, pas " +
                             quoted(value));
             }
         } else if (a == "--script") {
@@ -165,11 +171,15 @@ Ce qu'il faut faire (par défaut : --read 1) :
                       un pas par ligne ; l'en-tête nomme les entrées du bloc
                       (RD,sec,min,heu,dat,moi,ann,init), les absentes valent 0
   --period-ms MS      attente entre deux pas (par défaut 1000)
-  --check             vérifie le chemin jusqu'à l'horloge : l'IOW24, son mode
-                      I2C, la réponse de l'horloge, qu'elle est en marche,
-                      tient une heure valide et avance (deux lectures à
-                      --period-ms d'intervalle, par défaut 1500) ; n'écrit
-                      dans l'horloge qu'avec --set
+  --check             vérifie le chemin jusqu'à l'horloge : la bibliothèque
+                      de l'IOW24, l'IOW24, son mode I2C, la réponse de
+                      l'horloge, qu'elle est en marche, tient une heure
+                      valide et avance (une lecture toutes les --period-ms,
+                      par défaut 100, jusqu'à ce que les secondes changent,
+                      1,5 s au plus) ; n'écrit dans l'horloge qu'avec --set
+  --timeout-ms MS     temps accordé à chaque appel de la bibliothèque de
+                      l'IOW24 (par défaut 5000) : au-delà, l'IOW24 ne répond
+                      plus et rtc_host s'arrête
 
 Bibliothèques :
   --block CHEMIN      le bloc (par défaut : celui à côté de ce programme)
@@ -189,7 +199,8 @@ Affichage :
 
 Code de sortie : 0 après la simulation (les messages du bloc disent les
 défauts), 2 pour une ligne de commande ou un script incorrects, 3 quand une
-bibliothèque ne peut pas être chargée, 4 quand --check trouve un défaut.
+bibliothèque ne peut pas être chargée, 4 quand --check trouve un défaut,
+5 quand l'IOW24 ne répond plus pendant la simulation (--timeout-ms).
 )";
 }
 

@@ -20,6 +20,7 @@ struct Options {
     std::optional<Moment> set_at;
     int read_steps = 0;
     int period_ms = 1000;
+    int timeout_ms = 5000;  // of each call into the device library
     std::string script;
     bool check = false;  // the wiring check instead of a run of steps
     std::optional<Format> format;

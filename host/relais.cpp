@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "host/protocole.h"
+#include "host/surveillance.h"
 #include "host/trace.h"
 
 namespace host {
@@ -42,7 +43,9 @@ void set_relay(const DeviceFunctions& functions, bool trace) {
 void keep_journal(Journal* kept) { journal = kept; }
 
 IOWKIT_HANDLE APPEL_STD relay_open() {
+    device_call_begins("IowKitOpenDevice");
     IOWKIT_HANDLE handle = device.open();
+    device_call_ends();
     note(Exchange::Call::open, nullptr, 0, handle != nullptr);
     if (tracing)
         std::fprintf(stderr, "trace: ouverture  %s\n",
@@ -52,13 +55,17 @@ IOWKIT_HANDLE APPEL_STD relay_open() {
 
 void APPEL_STD relay_close(IOWKIT_HANDLE handle) {
     if (tracing) std::fprintf(stderr, "trace: fermeture%s\n", handle ? "" : " (poignée nulle)");
+    device_call_begins("IowKitCloseDevice");
     device.close(handle);
+    device_call_ends();
     note(Exchange::Call::close, nullptr, 0, 0);
 }
 
 std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer,
                                    std::uint32_t length) {
+    device_call_begins("IowKitRead");
     const std::uint32_t read = device.read(handle, pipe, buffer, length);
+    device_call_ends();
     note(Exchange::Call::read, buffer, length, read);
     if (tracing) {
         trace_report("<", buffer, length,
@@ -69,7 +76,10 @@ std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, cha
 
 std::uint32_t APPEL_STD relay_write(IOWKIT_HANDLE handle, std::uint32_t pipe, char* buffer,
                                     std::uint32_t length) {
+    if (buffer != nullptr && length >= kReportSize) report_sent(buffer);
+    device_call_begins("IowKitWrite");
     const std::uint32_t written = device.write(handle, pipe, buffer, length);
+    device_call_ends();
     note(Exchange::Call::write, buffer, length, written);
     if (tracing) {
         trace_report(">", buffer, length,

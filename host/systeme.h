@@ -24,6 +24,10 @@ std::string library_path(void* library);
 std::string program_folder();
 bool file_exists(const std::string& path);
 
+// Ends the process at once, whatever its other threads are doing: a thread
+// stuck in a device call cannot be unwound. Flushes stdout and stderr first.
+[[noreturn]] void end_process(int status);
+
 // The program writes UTF-8 (the block's alerts, the check's findings): a
 // Windows console is told so; elsewhere terminals expect it already.
 void use_utf8_console();

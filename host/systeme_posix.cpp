@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 
 #include "host/systeme.h"
 
@@ -42,6 +43,12 @@ std::string program_folder() {
 }
 
 bool file_exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+void end_process(int status) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(status);
+}
 
 void use_utf8_console() {}
 

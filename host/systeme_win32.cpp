@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstdio>
+
 #include "host/systeme.h"
 
 namespace host {
@@ -48,6 +50,14 @@ std::string program_folder() {
 
 bool file_exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void end_process(int status) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // No DLL is told: the device library may be inside the stuck call.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    ExitProcess(static_cast<UINT>(status));
 }
 
 void use_utf8_console() { SetConsoleOutputCP(CP_UTF8); }

@@ -14,8 +14,8 @@ using Registers = std::array<std::uint8_t, 3>;
 constexpr int kSecondsPerDay = 86400;
 // The chip keeps the year within this century.
 constexpr int kCentury = 2000;
-// Two reads about 1.5 s apart see the seconds move on by one or two.
-constexpr int kLeastAdvance = 1, kMostAdvance = 2;
+// The seconds read at the first change after a good read: one more.
+constexpr int kAdvance = 1;
 
 // A request that expects a reply, and that reply.
 struct Transfer {
@@ -167,6 +167,12 @@ int fault_count(const std::vector<Finding>& findings) {
 
 }  // namespace
 
+std::optional<std::array<std::uint8_t, 3>> time_read(const Journal& journal) {
+    const Reading r = reading_of(journal);
+    if (!r.made || !r.pointers_answered || !r.data_answered) return std::nullopt;
+    return r.time;
+}
+
 bool worth_a_second_read(const CheckRun& run) {
     const Reading r = reading_of(run.first_read);
     return device_found(run.start) && i2c_mode_taken(run.start) && r.made && r.pointers_answered &&
@@ -176,11 +182,14 @@ bool worth_a_second_read(const CheckRun& run) {
 std::vector<Finding> diagnose(const CheckRun& run) {
     std::vector<Finding> findings;
     // After a fault, what comes later cannot be told apart from its effects.
+    // Where the IOW24 stopped answering, that is the fault.
     const auto add = [&](const char* id, const char* title, bool good, const std::string& ok,
                          const std::string& fault) {
         if (!findings.empty() && findings.back().verdict != Verdict::ok) {
             findings.push_back({id, title, Verdict::unknown,
                                 "non vérifié tant que le défaut ci-dessus n'est pas corrigé."});
+        } else if (run.stall && run.stall->finding == id) {
+            findings.push_back({id, title, Verdict::fault, run.stall->what});
         } else {
             findings.push_back({id, title, good ? Verdict::ok : Verdict::fault, good ? ok : fault});
         }
@@ -188,6 +197,10 @@ std::vector<Finding> diagnose(const CheckRun& run) {
     const Reading first = reading_of(run.first_read);
     const Reading second = reading_of(run.second_read);
 
+    add("bibliotheque", "Bibliothèque de l'IOW24", true,
+        run.library + (run.virtual_device ? " : l'IOW24 virtuel de rtc_iow24, pas du matériel."
+                                          : " : pas l'IOW24 virtuel."),
+        "");
     add("iow24", "IOW24 sur l'USB", device_found(run.start), "trouvé.",
         "introuvable. Vérifiez le câble USB, que l'IOW24 apparaît dans le gestionnaire de "
         "périphériques, et qu'aucun autre programme (le simulateur ?) ne l'utilise.");
@@ -218,11 +231,10 @@ std::vector<Finding> diagnose(const CheckRun& run) {
         (seconds_of_day(second.time) - seconds_of_day(first.time) + kSecondsPerDay) %
         kSecondsPerDay;
     const std::string interval = seconds_text(run.wait_ms);
-    add("avance", "L'horloge avance",
-        second.made && second.data_answered && advance >= kLeastAdvance && advance <= kMostAdvance,
+    add("avance", "L'horloge avance", second.made && second.data_answered && advance == kAdvance,
         "+" + std::to_string(advance) + " s en " + interval + ".",
         !second.made || !second.data_answered
-            ? "la seconde lecture a échoué. Vérifiez le câblage du bus I²C."
+            ? "une lecture suivante a échoué. Vérifiez le câblage du bus I²C."
         : advance == 0
             ? "l'horloge n'avance pas en " + interval +
                   " alors que son bit d'arrêt est à 0. Vérifiez le quartz (32,768 kHz) et ses "
@@ -252,11 +264,11 @@ std::string finding_line(Format format, const Finding& f) {
     return verdict + f.title + " : " + f.sentence;
 }
 
-std::string summary_line(Format format, const std::vector<Finding>& findings) {
+std::string summary_line(Format format, const std::vector<Finding>& findings, bool virtual_device) {
     const int faults = fault_count(findings);
-    const std::string text = faults == 0
-                                 ? "tout est bon : le bloc peut lire et écrire l'horloge."
-                                 : "un défaut ; corrigez-le, puis relancez la vérification.";
+    std::string text = faults == 0 ? "tout est bon : le bloc peut lire et écrire l'horloge."
+                                   : "un défaut ; corrigez-le, puis relancez la vérification.";
+    if (virtual_device) text += " IOW24 virtuel : aucun matériel n'a été vérifié.";
     if (format == Format::csv)
         return std::string("bilan,") + (faults == 0 ? "OK" : "DEFAUT") + ",\"Bilan\"," +
                csv_field(text);

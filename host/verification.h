@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,23 @@ struct Exchange {
 };
 using Journal = std::vector<Exchange>;
 
-// The start of the run, its first step with "RD" high and a second one
-// `wait_ms` later (empty when the first one showed a fault).
+// Where the IOW24 stopped answering, when it did: the finding it faults
+// ("iow24", "i2c", "horloge" or "avance") and what the watchdog saw.
+struct CheckStall {
+    std::string finding;
+    std::string what;
+};
+
+// The start of the run, its first step with "RD" high, and the read where
+// the seconds were first seen to change, `wait_ms` after the first one (the
+// last read made when they never did; empty when the first read showed a
+// fault). `library`: the device library's full path.
 struct CheckRun {
     Journal start, first_read, second_read;
     int wait_ms = 0;
+    std::string library{};
+    bool virtual_device = false;
+    std::optional<CheckStall> stall{};
 };
 
 enum class Verdict { ok, fault, unknown };
@@ -40,12 +53,19 @@ struct Finding {
 // Whether the first read is sound enough to be compared with a second one.
 bool worth_a_second_read(const CheckRun& run);
 
-// Six findings; after the first fault the later ones are unknown.
+// The time registers (seconds, minutes, hours) of a step with "RD" high,
+// when every transfer of it was answered.
+std::optional<std::array<std::uint8_t, 3>> time_read(const Journal& journal);
+
+// Seven findings, the device library first; after the first fault the
+// later ones are unknown.
 std::vector<Finding> diagnose(const CheckRun& run);
 bool all_good(const std::vector<Finding>& findings);
 
 std::string check_header(Format format);  // empty for the table
 std::string finding_line(Format format, const Finding& finding);
-std::string summary_line(Format format, const std::vector<Finding>& findings);
+// `virtual_device`: says that no hardware was checked.
+std::string summary_line(Format format, const std::vector<Finding>& findings,
+                         bool virtual_device = false);
 
 }  // namespace host

@@ -3,6 +3,7 @@
 #include "host/bloc.h"
 #include "host/horloge.h"
 #include "host/relais.h"
+#include "host/surveillance.h"
 #include "host/systeme.h"
 #include "host/table.h"
 #include "host/verification.h"
@@ -10,39 +11,108 @@
 namespace host {
 
 namespace {
+
 constexpr int kExitFault = 4;
-}  // namespace
+// A running clock's seconds change within a second of a read; none within
+// this long is a clock that does not advance.
+constexpr int kFrozenAfterMs = 1500;
 
-int check_wiring(const Block& block, Steps steps, int period_ms, Format format) {
-    CheckRun run;
-    run.wait_ms = period_ms;
-    Journal setting;
-    std::vector<double> out(block.outputs.size(), kNotDriven);
-    std::vector<double>& read = steps.back();
+// Where the run is, for the finding a stalled device call faults.
+enum class Phase { start, first_read, later_reads, stop };
 
-    keep_journal(&run.start);
-    block.start(nullptr, nullptr, nullptr);
-    keep_journal(&setting);
-    for (std::size_t i = 0; i + 1 < steps.size(); ++i)
-        block.calculate(steps[i].data(), out.data(), nullptr);
-    keep_journal(&run.first_read);
-    block.calculate(read.data(), out.data(), nullptr);
-    if (worth_a_second_read(run)) {
-        wait_ms(run.wait_ms);
-        keep_journal(&run.second_read);
-        block.calculate(read.data(), out.data(), nullptr);
-    }
-    keep_journal(nullptr);
-    block.stop(nullptr, nullptr, nullptr);
-
+void print(const CheckRun& run, Format format) {
     const std::vector<Finding> findings = diagnose(run);
     if (const std::string header = check_header(format); !header.empty())
         std::printf("%s\n", header.c_str());
     for (const Finding& finding : findings)
         std::printf("%s\n", finding_line(format, finding).c_str());
-    std::printf("%s\n", summary_line(format, findings).c_str());
+    std::printf("%s\n", summary_line(format, findings, run.virtual_device).c_str());
     std::fflush(stdout);
-    return all_good(findings) ? 0 : kExitFault;
+}
+
+std::string stalled_finding(Phase phase, const Journal& start) {
+    switch (phase) {
+        case Phase::start:
+            for (const Exchange& e : start)
+                if (e.call == Exchange::Call::open) return "i2c";
+            return "iow24";
+        case Phase::first_read:
+            return "horloge";
+        case Phase::later_reads:
+            return "avance";
+        default:
+            return "i2c";
+    }
+}
+
+// Steps with "RD" high, `period_ms` apart, until the seconds read change,
+// or the first one that fails, or kFrozenAfterMs after the first read.
+void read_until_the_seconds_change(const Block& block, std::vector<double>& read,
+                                   std::vector<double>& out, int period_ms, int& step,
+                                   CheckRun& run) {
+    const auto first = time_read(run.first_read);
+    const std::int64_t began = now_ms();
+    // With a clock that does not move between reads, the count ends it.
+    const int most_reads = kFrozenAfterMs / (period_ms > 0 ? period_ms : 1) + 1;
+    for (int reads = 1;; ++reads) {
+        wait_ms(period_ms);
+        run.second_read.clear();
+        keep_journal(&run.second_read);
+        entering("CCalculate", ++step);
+        block.calculate(read.data(), out.data(), nullptr);
+        keep_journal(nullptr);
+        run.wait_ms = static_cast<int>(now_ms() - began);
+        const auto time = time_read(run.second_read);
+        if (!time || *time != *first || run.wait_ms >= kFrozenAfterMs || reads >= most_reads)
+            return;
+    }
+}
+
+}  // namespace
+
+int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
+    CheckRun run;
+    run.library = options.library;
+    run.virtual_device = options.virtual_device;
+    Phase phase = Phase::start;
+    // The IOW24 stopped answering: what was found so far, and the end.
+    start_watchdog(options.timeout_ms, [&](const Stall& stall) {
+        run.stall = CheckStall{stalled_finding(phase, run.start),
+                               "l'IOW24 ne répond plus : " + describe(stall) +
+                                   ". Débranchez l'IOW24, rebranchez-le, puis relancez la "
+                                   "vérification."};
+        print(run, options.format);
+        end_process(kExitFault);
+    });
+
+    Journal setting;
+    std::vector<double> out(block.outputs.size(), kNotDriven);
+    std::vector<double>& read = steps.back();
+    int step = 0;
+    keep_journal(&run.start);
+    entering("CSimStart", 0);
+    block.start(nullptr, nullptr, nullptr);
+    phase = Phase::first_read;
+    keep_journal(&setting);
+    for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
+        entering("CCalculate", ++step);
+        block.calculate(steps[i].data(), out.data(), nullptr);
+    }
+    keep_journal(&run.first_read);
+    entering("CCalculate", ++step);
+    block.calculate(read.data(), out.data(), nullptr);
+    keep_journal(nullptr);
+    if (worth_a_second_read(run)) {
+        phase = Phase::later_reads;
+        read_until_the_seconds_change(block, read, out, options.period_ms, step, run);
+    }
+    phase = Phase::stop;
+    entering("CSimStop", 0);
+    block.stop(nullptr, nullptr, nullptr);
+    stop_watchdog();
+
+    print(run, options.format);
+    return all_good(diagnose(run)) ? 0 : kExitFault;
 }
 
 }  // namespace host

@@ -6,7 +6,7 @@
 namespace {
 
 enum class Phase { start, set, read, stop };
-enum class Fault { failed_status, short_write, read_zero, unplugged };
+enum class Fault { failed_status, short_write, read_zero, short_read, unplugged };
 
 struct Case {
     const char* name;
@@ -15,6 +15,7 @@ struct Case {
     int exchange;  // within the phase: its n-th write report and reply
     std::vector<Alert> alerts;
     std::array<bool, 6> written;  // outputs a read step wrote
+    std::uint32_t bytes = 7;      // a short read's count
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -36,6 +37,8 @@ const Case kCases[] = {
     {"set_second_short", Phase::set, Fault::short_write, 1, {kSet}, kNone},
     {"set_first_read_zero", Phase::set, Fault::read_zero, 0, {kSet}, kNone},
     {"set_second_read_zero", Phase::set, Fault::read_zero, 1, {kSet}, kNone},
+    {"set_first_short_read", Phase::set, Fault::short_read, 0, {kSet}, kNone, 1},
+    {"set_second_short_read", Phase::set, Fault::short_read, 1, {kSet}, kNone, 7},
     {"set_first_unplugged", Phase::set, Fault::unplugged, 0, {kSet, kSet}, kNone},
     {"set_second_unplugged", Phase::set, Fault::unplugged, 1, {kSet}, kNone},
 
@@ -51,6 +54,11 @@ const Case kCases[] = {
     {"time_data_read_zero", Phase::read, Fault::read_zero, 1, {kRead}, kDate},
     {"date_pointer_read_zero", Phase::read, Fault::read_zero, 2, {kPointer}, kAll},
     {"date_data_read_zero", Phase::read, Fault::read_zero, 3, {kRead}, kTime},
+    // A reply that stops short is no reply, however much of it came.
+    {"time_pointer_short_read", Phase::read, Fault::short_read, 0, {kPointer}, kAll, 7},
+    {"time_data_short_read", Phase::read, Fault::short_read, 1, {kRead}, kDate, 7},
+    {"date_pointer_short_read", Phase::read, Fault::short_read, 2, {kPointer}, kAll, 2},
+    {"date_data_short_read", Phase::read, Fault::short_read, 3, {kRead}, kTime, 5},
     {"time_pointer_unplugged",
      Phase::read,
      Fault::unplugged,
@@ -81,6 +89,9 @@ class FaultMatrix : public Bench, public ::testing::WithParamInterface<Case> {
                 break;
             case Fault::read_zero:
                 iowvirt::fail_next_reads(1, c.exchange);
+                break;
+            case Fault::short_read:
+                iowvirt::short_next_reads(1, c.bytes, c.exchange);
                 break;
             case Fault::unplugged:
                 if (c.phase == Phase::start) {

@@ -36,6 +36,20 @@ void fail_next_reads(int count, int skip) {
     locked([&](Device& d) { d.failed_read = Fault{skip, count}; });
 }
 
+void short_next_reads(int count, std::uint32_t bytes, int skip) {
+    locked([&](Device& d) {
+        d.short_read = Fault{skip, count};
+        d.short_read_bytes = bytes < kReportSize ? bytes : kReportSize - 1;
+    });
+}
+
+void silence_reads(int skip) {
+    locked([&](Device& d) {
+        d.silent_after = skip < 0 ? -1 : skip;
+        d.reply_ready.notify_all();
+    });
+}
+
 void unplug() {
     locked([](Device& d) { d.unplug(); });
 }

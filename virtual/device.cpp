@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace iowvirt {
@@ -35,11 +36,26 @@ void apply_environment(Device& d) {
             d.tick_ms = system_ms();
             d.chip.set_time_source([&d] { return d.tick_ms; });
         }
+        if (word == "silent") d.silent_after = 0;
+        if (word.rfind("silent:", 0) == 0) d.silent_after = std::atoi(word.c_str() + 7);
+        if (word == "short-read") {
+            d.short_read = Fault{0, std::numeric_limits<int>::max()};
+            d.short_read_bytes = kReportSize - 1;
+        }
         if (word == "invalid") {
             for (std::uint8_t reg = 0; reg < sizeof kNoValidTime; ++reg)
                 d.chip.poke(reg, kNoValidTime[reg]);
         }
     }
+}
+
+// An I2C write of two bytes, the chip's write address and register 0x00: a
+// reader about to read the time.
+bool points_at_the_seconds(const Report& request) {
+    constexpr std::uint8_t kChipWrite = Ds1307::kBusAddress << 1;
+    constexpr std::uint8_t kSecondsRegister = 0x00;
+    return request[0] == kReportWrite && (request[1] & kCountMask) == 2 &&
+           request[2] == kChipWrite && request[3] == kSecondsRegister;
 }
 
 Report as_report(const char* buffer) {
@@ -89,7 +105,8 @@ void Device::power_up() {
     open_handles.clear();
     unplugged_handles.clear();
     replies.clear();
-    bus_fault = short_write = failed_read = unplug_on_write = Fault{};
+    bus_fault = short_write = failed_read = short_read = unplug_on_write = Fault{};
+    silent_after = -1;
     read_timeout = kDefaultReadTimeout;
     ticking = false;
     log.clear();
@@ -174,7 +191,7 @@ std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
     }
     if (short_write.strikes()) return short_write_bytes;
     const Report request = as_report(buffer);
-    if (ticking && request[0] == kReportRead) tick_ms += kTickMs;
+    if (ticking && points_at_the_seconds(request)) tick_ms += kTickMs;
     const bool fault = I2cFunction::is_transfer(request) && bus_fault.strikes();
     if (auto reply = i2c.handle(request, fault)) {
         replies.push_back(*reply);
@@ -190,6 +207,12 @@ std::uint32_t Device::collect(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE 
         if (!replies.empty()) replies.pop_front();
         return 0;
     }
+    if (silent_after == 0) {
+        // The reply never comes, until a reset or the end of the silence.
+        reply_ready.wait(lock, [&] { return silent_after != 0; });
+        return 0;
+    }
+    if (silent_after > 0) --silent_after;
     // A reply may still come from a write on another thread.
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
     const auto ready = [&] { return !replies.empty() || open_handles.count(value) == 0; };
@@ -200,9 +223,10 @@ std::uint32_t Device::collect(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE 
     }
     const Report reply = replies.front();
     replies.pop_front();
-    for (std::size_t i = 0; i < kReportSize; ++i)
+    const std::uint32_t count = short_read.strikes() ? short_read_bytes : kReportSize;
+    for (std::size_t i = 0; i < count; ++i)
         buffer[i] = static_cast<char>(reply[i]);
-    return kReportSize;
+    return count;
 }
 
 void Device::record(Direction direction, std::uint32_t pipe, const char* buffer,

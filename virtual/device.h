@@ -45,9 +45,13 @@ struct Device {
     Fault short_write;
     std::uint32_t short_write_bytes = 0;
     Fault failed_read;
+    Fault short_read;
+    std::uint32_t short_read_bytes = 0;
+    int silent_after = -1;  // reads still answered before silence; -1: never silent
     Fault unplug_on_write;
     std::chrono::milliseconds read_timeout = kDefaultReadTimeout;
-    // IOWVIRT=tick: the chip's time moves one second at each read request.
+    // IOWVIRT=tick: the chip's time moves one second at each pointer set to
+    // the seconds register.
     bool ticking = false;
     std::int64_t tick_ms = 0;
     std::deque<LogEntry> log;

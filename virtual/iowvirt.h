@@ -44,10 +44,15 @@ struct Calls {
 // words in the environment variable IOWVIRT, read when the device is first
 // used: "absent" (no IOW24 plugged in), "no-chip" (the clock chip does not
 // answer), "frozen" (the chip's oscillator stands still, its halt bit clear,
-// as with a dead crystal), "tick" (the chip's time moves one second at each
-// read request, not with the PC's clock: runs without waits see it go on),
+// as with a dead crystal), "tick" (the chip's time moves one second each
+// time a reader sets the register pointer to the seconds, as a step with
+// "RD" high does first, not with the PC's clock: runs without waits see it
+// go on one second a step),
 // "invalid" (the time and date registers hold no valid time or date, as
-// after a power failure without battery, or noise). Example: IOWVIRT=frozen.
+// after a power failure without battery, or noise), "silent" (from the
+// first read on, no read returns: the IOW24 stopped answering; "silent:N"
+// after N good reads), "short-read" (every read brings back 7 bytes of its
+// reply). Example: IOWVIRT=frozen.
 //
 // The device as when first plugged in: clock chip at power-up (halted,
 // 2000-01-01), system clock as time source, one-second read wait, no fault
@@ -65,6 +70,14 @@ IOWVIRT_API void short_next_writes(int count, std::uint32_t bytes = 7, int skip 
 // After `skip` good ones, the next `count` reads return 0, leave the buffer
 // untouched and lose the reply they would have brought.
 IOWVIRT_API void fail_next_reads(int count, int skip = 0);
+// After `skip` good ones, the next `count` reads bring back only the first
+// `bytes` (< 8) of their reply and return that count.
+IOWVIRT_API void short_next_reads(int count, std::uint32_t bytes = 7, int skip = 0);
+// After `skip` good ones, every read waits for a reply that never comes
+// and does not return, as the vendor's library does when the IOW24 stops
+// answering; a reset ends the wait (the read then returns 0). Negative:
+// reads return again.
+IOWVIRT_API void silence_reads(int skip = 0);
 // Unplugging kills every open handle and drops pending replies; the chip
 // keeps its time on its battery. After a replug the device must be opened
 // anew, and its I2C mode is off.

@@ -18,6 +18,8 @@ std::string own_folder() {
 
 namespace {
 
+constexpr unsigned kMostSeconds = 120;
+
 std::string slurp(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::stringstream text;
@@ -36,6 +38,8 @@ Finished run_program(const std::string& program, const std::vector<std::string>&
     const int err = mkstemp(err_path);
     const pid_t child = fork();
     if (child == 0) {
+        // A program that hangs is killed, never waited for.
+        alarm(kMostSeconds);
         dup2(out, 1);
         dup2(err, 2);
         for (const auto& [name, value] : environment)

@@ -14,6 +14,8 @@ std::string own_folder() {
 
 namespace {
 
+constexpr DWORD kMostMs = 120000;
+
 std::string temp_folder() {
     char path[MAX_PATH];
     const DWORD length = GetTempPathA(MAX_PATH, path);
@@ -74,7 +76,9 @@ Finished run_program(const std::string& program, const std::vector<std::string>&
     Finished finished;
     if (CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                        &startup, &child)) {
-        WaitForSingleObject(child.hProcess, INFINITE);
+        // A program that hangs is ended, never waited for.
+        if (WaitForSingleObject(child.hProcess, kMostMs) == WAIT_TIMEOUT)
+            TerminateProcess(child.hProcess, 124);
         DWORD code = 0;
         GetExitCodeProcess(child.hProcess, &code);
         finished.status = static_cast<int>(code);

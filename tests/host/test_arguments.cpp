@@ -16,6 +16,18 @@ TEST(Arguments, NothingAskedMeansOneRead) {
     EXPECT_FALSE(p.options.set_now);
 }
 
+TEST(Arguments, LeapDaysOfTheCenturyAreDates) {
+    // 2000 is a leap year: divisible by 400.
+    for (const char* day : {"2000-02-29 12:00:00", "2024-02-29 23:59:59", "2096-02-29 00:00:00"}) {
+        const auto p = parse_arguments({"--set", day});
+        ASSERT_EQ(p.error, "") << day;
+        EXPECT_EQ(p.options.set_at->day, 29) << day;
+    }
+    EXPECT_NE(parse_arguments({"--set", "2001-02-29 12:00:00"}).error, "");
+    EXPECT_EQ(parse_arguments({"--timeout-ms", "250"}).options.timeout_ms, 250);
+    EXPECT_EQ(parse_arguments({}).options.timeout_ms, 5000);
+}
+
 TEST(Arguments, SetAndReadTogether) {
     const auto p = parse_arguments({"--set", "2024-02-29 23:59:58", "--read", "5", "--period-ms",
                                     "0", "--trace", "--format", "csv", "--device", "x/iowkit.dll"});
@@ -53,6 +65,20 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--set", "2011-01-01 00:00:00x"},
          "--set \"2011-01-01 00:00:00x\" : pas une date et une heure de la forme "
          "\"AAAA-MM-JJ HH:MM:SS\""},
+        // Bad values caught past their first character, and past the first
+        // bound.
+        {{"--read", "1000001"}, "--read prend un nombre de pas de 1 à 1000000, pas \"1000001\""},
+        {{"--timeout-ms", "500x"},
+         "--timeout-ms prend des millisecondes de 1 à 3600000, pas \"500x\""},
+        {{"--timeout-ms", "0"}, "--timeout-ms prend des millisecondes de 1 à 3600000, pas \"0\""},
+        {{"--format", "csvx"}, "--format vaut table ou csv, pas \"csvx\""},
+        {{"--set", "2011-12-31 23:59:5x"},
+         "--set \"2011-12-31 23:59:5x\" : pas une date et une heure de la forme "
+         "\"AAAA-MM-JJ HH:MM:SS\""},
+        {{"--set", "2011-12-31 23:59:60"},
+         "--set \"2011-12-31 23:59:60\" : cette date ou cette heure n'existe pas"},
+        {{"--set", "2100-02-29 00:00:00"},
+         "--set \"2100-02-29 00:00:00\" : l'horloge ne garde que les années 2000 à 2099"},
         {{"--script", "a.csv", "--read", "2"},
          "--script fait ses propres pas ; il ne va pas avec --set ni --read"},
     };
@@ -92,6 +118,12 @@ TEST(Script, ErrorsNameTheLineAndTheColumn) {
         {"RD,sec\n1,\"2\"\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"\"2\"\""},
         {"RD,sec\n,2\n", "ligne 2, colonne 1 (RD) : pas un nombre : \"\""},
         {"RD,sec\n1,1e999\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"1e999\""},
+        // A number followed by other text, in a later column of a later row.
+        {"RD,ann\n5,2011\n5,2011x\n", "ligne 3, colonne 2 (ann) : pas un nombre : \"2011x\""},
+        {"RD,ann\n5,2011\n5 5,2011\n", "ligne 3, colonne 1 (RD) : pas un nombre : \"5 5\""},
+        {"ann,RDx\n",
+         "ligne 1, colonne 2 : \"RDx\" n'est pas une entrée du bloc (RD, sec, min, "
+         "heu, dat, moi, ann, init)"},
         {"RD,sec\n", "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs"},
         {"", "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs"},
     };

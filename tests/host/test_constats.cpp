@@ -54,23 +54,23 @@ TEST(Findings, AHealthyClockIsGoodThroughout) {
     const CheckRun run = healthy();
     EXPECT_TRUE(host::worth_a_second_read(run));
     const std::vector<Finding> f = host::diagnose(run);
-    EXPECT_EQ(verdicts(f), "OK OK OK OK OK OK");
-    EXPECT_EQ(f[4].sentence, "23:59:58 le 31/12/2011.");
-    EXPECT_EQ(f[5].sentence, "+1 s en 1,5 s.");
+    EXPECT_EQ(verdicts(f), "OK OK OK OK OK OK OK");
+    EXPECT_EQ(f[5].sentence, "23:59:58 le 31/12/2011.");
+    EXPECT_EQ(f[6].sentence, "+1 s en 1,5 s.");
     EXPECT_TRUE(host::all_good(f));
     EXPECT_EQ(host::summary_line(Format::table, f),
               "Bilan : tout est bon : le bloc peut lire et écrire l'horloge.");
 }
 
 TEST(Findings, TheAdvanceIsCountedAcrossMidnightAndInTwelveHourMode) {
-    CheckRun run{start(), reading({0x59, 0x59, 0x23}, kDate), reading({0x01, 0x00, 0x00}, kDate),
-                 1500};
-    EXPECT_EQ(host::diagnose(run)[5].sentence, "+2 s en 1,5 s.");
+    CheckRun run{start(), reading({0x59, 0x59, 0x23}, kDate), reading({0x00, 0x00, 0x00}, kDate),
+                 400};
+    EXPECT_EQ(host::diagnose(run)[6].sentence, "+1 s en 0,4 s.");
     run = {start(), reading({0x59, 0x59, 0x71}, kDate), reading({0x00, 0x00, 0x52}, kDate), 1500};
     const std::vector<Finding> f = host::diagnose(run);
-    EXPECT_EQ(verdicts(f), "OK OK OK OK OK OK");
-    EXPECT_EQ(f[4].sentence, "11:59:59 PM (mode 12 heures) le 31/12/2011.");
-    EXPECT_EQ(f[5].sentence, "+1 s en 1,5 s.");
+    EXPECT_EQ(verdicts(f), "OK OK OK OK OK OK OK");
+    EXPECT_EQ(f[5].sentence, "11:59:59 PM (mode 12 heures) le 31/12/2011.");
+    EXPECT_EQ(f[6].sentence, "+1 s en 1,5 s.");
 }
 
 TEST(Findings, EachFaultIsNamedWhereItIsAndWhatFollowsIsUnknown) {
@@ -83,40 +83,40 @@ TEST(Findings, EachFaultIsNamedWhereItIsAndWhatFollowsIsUnknown) {
     const Case cases[] = {
         {"no IOW24",
          {start(false, 0), reading(kTime, kDate, kFailed, 0), {}, 1500},
-         "DEFAUT INCONNU INCONNU INCONNU INCONNU INCONNU",
+         "OK DEFAUT INCONNU INCONNU INCONNU INCONNU INCONNU",
          "gestionnaire de périphériques"},
         {"I2C mode refused",
          {start(true, 7), reading(kTime, kDate), {}, 1500},
-         "OK DEFAUT INCONNU INCONNU INCONNU INCONNU",
+         "OK OK DEFAUT INCONNU INCONNU INCONNU INCONNU",
          "rebranchez"},
         {"no answer at D0",
          {start(), reading(kTime, kDate, kFailed), {}, 1500},
-         "OK OK DEFAUT INCONNU INCONNU INCONNU",
+         "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
          "ne répond pas à l'adresse D0"},
         {"data lost",
          {start(), reading(kTime, kDate, kGood, 0), {}, 1500},
-         "OK OK DEFAUT INCONNU INCONNU INCONNU",
+         "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
          "la lecture de ses registres a échoué"},
         {"halted",
          {start(), reading({0x80, 0x00, 0x00}, {0x01, 0x01, 0x00}), {}, 1500},
-         "OK OK OK DEFAUT INCONNU INCONNU",
+         "OK OK OK OK DEFAUT INCONNU INCONNU",
          "SEC = 80 ou plus"},
         {"invalid",
          {start(), reading({0x5A, 0x7F, 0x3F}, {0x3F, 0x1F, 0xAA}), {}, 1500},
-         "OK OK OK OK DEFAUT INCONNU",
+         "OK OK OK OK OK DEFAUT INCONNU",
          "(lu : 5A 7F 3F / 3F 1F AA)"},
         {"frozen",
          {start(), reading(kTime, kDate), reading(kTime, kDate), 1500},
-         "OK OK OK OK OK DEFAUT",
+         "OK OK OK OK OK OK DEFAUT",
          "n'avance pas en 1,5 s alors que son bit d'arrêt est à 0"},
-        {"too fast",
-         {start(), reading(kTime, kDate), reading({0x01, 0x00, 0x00}, kDate), 1500},
-         "OK OK OK OK OK DEFAUT",
-         "a avancé de 3 s en 1,5 s"},
-        {"second read lost",
+        {"two seconds at the first change",
+         {start(), reading(kTime, kDate), reading({0x00, 0x00, 0x00}, kDate), 200},
+         "OK OK OK OK OK OK DEFAUT",
+         "a avancé de 2 s en 0,2 s"},
+        {"a later read lost",
          {start(), reading(kTime, kDate), reading(kLater, kDate, kGood, 0), 1500},
-         "OK OK OK OK OK DEFAUT",
-         "la seconde lecture a échoué"},
+         "OK OK OK OK OK OK DEFAUT",
+         "une lecture suivante a échoué"},
     };
     for (const Case& c : cases) {
         const std::vector<Finding> f = host::diagnose(c.run);
@@ -159,7 +159,7 @@ TEST(Findings, AValidTimeFollowsTheCalendarAndTheHourMode) {
     };
     for (const Case& c : cases) {
         const CheckRun run{start(), reading(c.time, c.date), {}, 0};
-        EXPECT_EQ(host::diagnose(run)[4].verdict, c.valid ? Verdict::ok : Verdict::fault)
+        EXPECT_EQ(host::diagnose(run)[5].verdict, c.valid ? Verdict::ok : Verdict::fault)
             << std::hex << int(c.time[2]) << ":" << int(c.time[1]) << ":" << int(c.time[0]) << " "
             << int(c.date[0]) << "/" << int(c.date[1]) << "/" << int(c.date[2]);
     }
@@ -168,17 +168,59 @@ TEST(Findings, AValidTimeFollowsTheCalendarAndTheHourMode) {
 TEST(Findings, LinesForPeopleAndRowsForScripts) {
     const std::vector<Finding> f =
         host::diagnose({start(), reading({0x80, 0x00, 0x00}, {0x01, 0x01, 0x00}), {}, 1500});
-    EXPECT_EQ(host::finding_line(Format::table, f[0]), "OK       IOW24 sur l'USB : trouvé.");
+    EXPECT_EQ(host::finding_line(Format::table, f[1]), "OK       IOW24 sur l'USB : trouvé.");
     EXPECT_EQ(host::check_header(Format::table), "");
     EXPECT_EQ(host::check_header(Format::csv), "constat,verdict,titre,message");
-    EXPECT_EQ(host::finding_line(Format::csv, f[4]),
+    EXPECT_EQ(host::finding_line(Format::csv, f[5]),
               "registres,INCONNU,\"Heure et date valides\",\"non vérifié tant que le défaut "
               "ci-dessus n'est pas corrigé.\"");
     // A quote in the text is doubled.
-    EXPECT_NE(host::finding_line(Format::csv, f[3]).find("avec \"\"init\"\" (rtc_host"),
+    EXPECT_NE(host::finding_line(Format::csv, f[4]).find("avec \"\"init\"\" (rtc_host"),
               std::string::npos);
     EXPECT_EQ(host::summary_line(Format::csv, f),
               "bilan,DEFAUT,\"Bilan\",\"un défaut ; corrigez-le, puis relancez la vérification.\"");
+}
+
+TEST(Findings, TheFirstNamesTheDeviceLibraryAndTheSummarySaysWhenNoHardwareWasChecked) {
+    CheckRun run = healthy();
+    run.library = "C:\\paquet\\virtuel\\iowkit.dll";
+    run.virtual_device = true;
+    std::vector<Finding> f = host::diagnose(run);
+    EXPECT_EQ(host::finding_line(Format::table, f[0]),
+              "OK       Biblioth\u00e8que de l'IOW24 : C:\\paquet\\virtuel\\iowkit.dll : l'IOW24 "
+              "virtuel de rtc_iow24, pas du mat\u00e9riel.");
+    EXPECT_EQ(host::summary_line(Format::table, f, true),
+              "Bilan : tout est bon : le bloc peut lire et \u00e9crire l'horloge. IOW24 virtuel : "
+              "aucun mat\u00e9riel n'a \u00e9t\u00e9 v\u00e9rifi\u00e9.");
+    run.library = "C:\\Windows\\SysWOW64\\iowkit.dll";
+    run.virtual_device = false;
+    f = host::diagnose(run);
+    EXPECT_EQ(f[0].sentence, "C:\\Windows\\SysWOW64\\iowkit.dll : pas l'IOW24 virtuel.");
+    EXPECT_EQ(host::summary_line(Format::table, f, false).find("virtuel"), std::string::npos);
+}
+
+TEST(Findings, WhereTheIow24StoppedAnsweringIsTheFaultAndWhatFollowsIsUnknown) {
+    struct Case {
+        const char* finding;
+        CheckRun run;
+        const char* verdicts;
+    };
+    const Case cases[] = {
+        {"iow24", {{}, {}, {}, 0}, "OK DEFAUT INCONNU INCONNU INCONNU INCONNU INCONNU"},
+        {"i2c", {start(), {}, {}, 0}, "OK OK DEFAUT INCONNU INCONNU INCONNU INCONNU"},
+        {"horloge", {start(), {}, {}, 0}, "OK OK OK DEFAUT INCONNU INCONNU INCONNU"},
+        {"avance", {start(), reading(kTime, kDate), {}, 300}, "OK OK OK OK OK OK DEFAUT"},
+    };
+    for (Case c : cases) {
+        c.run.stall = host::CheckStall{c.finding, "l'IOW24 ne r\u00e9pond plus : IowKitRead ..."};
+        const std::vector<Finding> f = host::diagnose(c.run);
+        EXPECT_EQ(verdicts(f), c.verdicts) << c.finding;
+        for (const Finding& finding : f) {
+            if (finding.verdict == Verdict::fault) {
+                EXPECT_EQ(finding.sentence, "l'IOW24 ne r\u00e9pond plus : IowKitRead ...");
+            }
+        }
+    }
 }
 
 }  // namespace

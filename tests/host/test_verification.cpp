@@ -11,12 +11,13 @@ namespace {
 
 constexpr int kExitFault = 4;
 
-// `tick` moves the virtual clock one second per read request, so that the
-// check's two reads need no wait between them.
+// The host's clock is simulated: the check's reads, --period-ms apart, take
+// no real time. `tick` moves the virtual clock one second per step with
+// "RD" high, so that the second read already sees it advance.
 Finished check(std::vector<std::string> arguments, const std::string& iowvirt) {
     arguments.insert(arguments.begin(), "--check");
     arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
-    return run_program(kHost, arguments, {{"IOWVIRT", iowvirt}});
+    return run_program(kHost, arguments, {{"IOWVIRT", iowvirt}, {"RTC_HOST_CLOCK", "simulated"}});
 }
 
 // The first word of every line of the table but the summary.
@@ -38,26 +39,32 @@ bool says(const Finished& run, const std::string& words) {
 TEST(WiringCheck, AFreshChipIsHalted) {
     const Finished run = check({"--period-ms", "0"}, "tick");
     EXPECT_EQ(run.status, kExitFault);
-    EXPECT_EQ(verdicts(run.out), "OK OK OK DEFAUT INCONNU INCONNU") << run.out;
+    EXPECT_EQ(verdicts(run.out), "OK OK OK OK DEFAUT INCONNU INCONNU") << run.out;
     EXPECT_TRUE(says(run,
                      "DEFAUT   Horloge en marche : l'horloge est arrêtée (bit 7 des "
                      "secondes à 1 : le bloc lit SEC = 80 ou plus)."))
         << run.out;
-    EXPECT_TRUE(says(run, "\nBilan : un défaut ; corrigez-le, puis relancez la vérification.\n"));
+    EXPECT_TRUE(says(run,
+                     "\nBilan : un défaut ; corrigez-le, puis relancez la vérification. IOW24 "
+                     "virtuel : aucun matériel n'a été vérifié.\n"));
 }
 
 TEST(WiringCheck, AClockSetFirstIsGoodThroughout) {
-    const Finished run = check({"--set", "2011-12-31 13:30:58", "--period-ms", "0"}, "tick");
+    // No --period-ms: the check reads every 100 ms, and sees the tick at once.
+    const Finished run = check({"--set", "2011-12-31 13:30:58"}, "tick");
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(run.out,
-              "OK       IOW24 sur l'USB : trouvé.\n"
-              "OK       Mode I²C de l'IOW24 : activé.\n"
-              "OK       Réponse de l'horloge : l'horloge répond à l'adresse D0 (0x68) du bus "
-              "I²C.\n"
-              "OK       Horloge en marche : le bit d'arrêt des secondes est à 0.\n"
-              "OK       Heure et date valides : 13:30:59 le 31/12/2011.\n"
-              "OK       L'horloge avance : +2 s en 0,0 s.\n"
-              "Bilan : tout est bon : le bloc peut lire et écrire l'horloge.\n");
+              "OK       Bibliothèque de l'IOW24 : " + library_in(own_folder(), kDeviceFile) +
+                  " : l'IOW24 virtuel de rtc_iow24, pas du matériel.\n"
+                  "OK       IOW24 sur l'USB : trouvé.\n"
+                  "OK       Mode I²C de l'IOW24 : activé.\n"
+                  "OK       Réponse de l'horloge : l'horloge répond à l'adresse D0 (0x68) du bus "
+                  "I²C.\n"
+                  "OK       Horloge en marche : le bit d'arrêt des secondes est à 0.\n"
+                  "OK       Heure et date valides : 13:30:59 le 31/12/2011.\n"
+                  "OK       L'horloge avance : +1 s en 0,1 s.\n"
+                  "Bilan : tout est bon : le bloc peut lire et écrire l'horloge. IOW24 virtuel : "
+                  "aucun matériel n'a été vérifié.\n");
 }
 
 TEST(WiringCheck, EachFaultOfTheVirtualIow24IsNamed) {
@@ -70,26 +77,43 @@ TEST(WiringCheck, EachFaultOfTheVirtualIow24IsNamed) {
     const Case cases[] = {
         {{},
          "absent",
-         "DEFAUT INCONNU INCONNU INCONNU INCONNU INCONNU",
+         "OK DEFAUT INCONNU INCONNU INCONNU INCONNU INCONNU",
          "DEFAUT   IOW24 sur l'USB : introuvable."},
         {{},
          "no-chip",
-         "OK OK DEFAUT INCONNU INCONNU INCONNU",
+         "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
          "DEFAUT   Réponse de l'horloge : l'horloge ne répond pas à l'adresse D0 (0x68)."},
         {{},
          "invalid",
-         "OK OK OK OK DEFAUT INCONNU",
+         "OK OK OK OK OK DEFAUT INCONNU",
          "DEFAUT   Heure et date valides : les registres ne tiennent pas une heure et une date "
          "valides"},
         {{"--set", "now"},
          "frozen",
-         "OK OK OK OK OK DEFAUT",
-         "DEFAUT   L'horloge avance : l'horloge n'avance pas en 0,0 s alors que son bit d'arrêt "
+         "OK OK OK OK OK OK DEFAUT",
+         "DEFAUT   L'horloge avance : l'horloge n'avance pas en 1,5 s alors que son bit d'arrêt "
          "est à 0."},
+        // A reply of fewer than 8 bytes is no reply.
+        {{},
+         "short-read",
+         "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
+         "DEFAUT   Réponse de l'horloge : l'horloge ne répond pas à l'adresse D0 (0x68)."},
+        {{},
+         "silent",
+         "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
+         "DEFAUT   Réponse de l'horloge : l'IOW24 ne répond plus : IowKitRead n'est pas revenue "
+         "en 300 ms (CCalculate, pas 1 ; dernier rapport envoyé à l'IOW24 : 02 C2 D0 00 00 00 "
+         "00 00). Débranchez l'IOW24, rebranchez-le, puis relancez la vérification.\n"},
+        // Six replies come: the setting step's two, the first read's four.
+        {{"--set", "now"},
+         "silent:6",
+         "OK OK OK OK OK OK DEFAUT",
+         "DEFAUT   L'horloge avance : l'IOW24 ne répond plus : IowKitRead n'est pas revenue en "
+         "300 ms (CCalculate, pas 3 ; dernier rapport envoyé à l'IOW24 : 02 C2 D0 00"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> arguments = c.arguments;
-        arguments.insert(arguments.end(), {"--period-ms", "0"});
+        arguments.insert(arguments.end(), {"--timeout-ms", "300"});
         const Finished run = check(arguments, c.iowvirt);
         EXPECT_EQ(run.status, kExitFault) << c.iowvirt;
         EXPECT_EQ(verdicts(run.out), c.verdicts) << c.iowvirt << "\n" << run.out;
@@ -105,8 +129,8 @@ TEST(WiringCheck, GivesRowsForScripts) {
     while (std::getline(lines, line))
         keys += line.substr(0, line.find(',', line.find(',') + 1)) + ";";
     EXPECT_EQ(keys,
-              "constat,verdict;iow24,OK;i2c,OK;horloge,DEFAUT;marche,INCONNU;registres,INCONNU;"
-              "avance,INCONNU;bilan,DEFAUT;");
+              "constat,verdict;bibliotheque,OK;iow24,OK;i2c,OK;horloge,DEFAUT;marche,INCONNU;"
+              "registres,INCONNU;avance,INCONNU;bilan,DEFAUT;");
 }
 
 TEST(WiringCheck, ReadsOnlyItsOwnWayAndLeavesTheChipUnwrittenWithoutSet) {
@@ -120,6 +144,45 @@ TEST(WiringCheck, ReadsOnlyItsOwnWayAndLeavesTheChipUnwrittenWithoutSet) {
                             "ni --script\n"),
               std::string::npos)
         << both.err;
+}
+
+TEST(WiringCheck, SaysWhenTheDeviceLibraryIsNotTheVirtualIow24) {
+    const std::string other = library_in(own_folder() + "autre", kDeviceFile);
+    const Finished run = check({"--device", other}, "");
+    EXPECT_EQ(run.status, kExitFault);
+    EXPECT_EQ(run.out.rfind("OK       Bibliothèque de l'IOW24 : " + other +
+                                " : pas l'IOW24 virtuel.\nDEFAUT   IOW24 sur l'USB : introuvable.",
+                            0),
+              0u)
+        << run.out;
+    EXPECT_EQ(run.out.find("aucun matériel"), std::string::npos) << run.out;
+}
+
+TEST(WiringCheck, WaitsForTheTickAtItsOwnPaceAndNoLonger) {
+    // Without tick the virtual clock runs on the PC's clock, which does not
+    // move between simulated reads: the check gives up 1,5 s in, after 15
+    // reads 100 ms apart, and says so.
+    const Finished run = check({"--set", "now", "--trace"}, "");
+    EXPECT_EQ(run.status, kExitFault);
+    EXPECT_TRUE(says(run, "DEFAUT   L'horloge avance : l'horloge n'avance pas en 1,5 s"))
+        << run.out;
+    std::size_t reads = 0;
+    for (std::size_t at = 0; (at = run.err.find("02 C2 D0 00 00", at)) != std::string::npos; ++at)
+        ++reads;
+    EXPECT_EQ(reads, 16u) << run.err;
+}
+
+TEST(HostProgram, ARunWhoseIow24StopsAnsweringEndsWithItsOwnStatus) {
+    const Finished run =
+        run_program(kHost, {"--read", "2", "--timeout-ms", "300", "--console-alerts"},
+                    {{"IOWVIRT", "silent:4"}});
+    EXPECT_EQ(run.status, 5);
+    EXPECT_NE(run.err.find("Erreur : l'IOW24 ne répond plus : IowKitRead n'est pas revenue en "
+                           "300 ms (CCalculate, pas 2 ; dernier rapport envoyé à l'IOW24 : 02 "
+                           "C2 D0 00 00 00 00 00).\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("   1  lecture"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -8,12 +8,6 @@
 
 namespace {
 
-#ifdef _WIN32
-const std::string kBlockFile = "rtc_iow24.dll", kDeviceFile = "iowkit.dll", kSeparator = "\\";
-#else
-const std::string kBlockFile = "librtc_iow24.so", kDeviceFile = "libiowkit.so", kSeparator = "/";
-#endif
-
 // The line of `text` that starts with `start`, without it.
 std::string line_after(const std::string& text, const std::string& start) {
     const std::size_t at = text.find("\n" + start);

@@ -1,0 +1,119 @@
+#include "host/surveillance.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "host/trace.h"
+
+namespace host {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Shared by the host's thread and the watchdog's, under `mutex`.
+struct Watch {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::thread thread;
+    bool running = false;
+    int timeout_ms = 0;
+    std::function<void(const Stall&)> on_stall;
+    bool in_call = false;
+    Clock::time_point deadline;
+    bool fired = false;
+    Stall place{"", "", 0, false, {}, 0};
+};
+
+Watch& watch() {
+    static Watch w;
+    return w;
+}
+
+void watchdog() {
+    Watch& w = watch();
+    std::unique_lock lock(w.mutex);
+    while (w.running) {
+        if (!w.in_call) {
+            w.changed.wait(lock);
+            continue;
+        }
+        if (w.changed.wait_until(lock, w.deadline) == std::cv_status::timeout && w.in_call &&
+            Clock::now() >= w.deadline) {
+            w.fired = true;
+            const Stall stall = w.place;
+            lock.unlock();
+            w.on_stall(stall);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::string describe(const Stall& s) {
+    std::string text = std::string(s.function) + " n'est pas revenue en " +
+                       std::to_string(s.timeout_ms) + " ms (" + s.entry_point;
+    if (s.step > 0) text += ", pas " + std::to_string(s.step);
+    text += s.sent ? " ; dernier rapport envoyé à l'IOW24 : " + hex(s.last_report.data())
+                   : " ; aucun rapport envoyé à l'IOW24";
+    return text + ")";
+}
+
+void start_watchdog(int timeout_ms, std::function<void(const Stall&)> on_stall) {
+    Watch& w = watch();
+    std::lock_guard lock(w.mutex);
+    w.timeout_ms = w.place.timeout_ms = timeout_ms;
+    w.on_stall = std::move(on_stall);
+    w.running = true;
+    w.thread = std::thread(watchdog);
+}
+
+void stop_watchdog() {
+    Watch& w = watch();
+    {
+        std::lock_guard lock(w.mutex);
+        if (!w.running) return;
+        w.running = false;
+        w.changed.notify_all();
+    }
+    w.thread.join();
+}
+
+void entering(const char* entry_point, int step) {
+    Watch& w = watch();
+    std::lock_guard lock(w.mutex);
+    w.place.entry_point = entry_point;
+    w.place.step = step;
+}
+
+void device_call_begins(const char* function) {
+    Watch& w = watch();
+    std::lock_guard lock(w.mutex);
+    w.place.function = function;
+    w.in_call = true;
+    w.deadline = Clock::now() + std::chrono::milliseconds(w.timeout_ms);
+    w.changed.notify_all();
+}
+
+void device_call_ends() {
+    Watch& w = watch();
+    std::unique_lock lock(w.mutex);
+    // Too late: the watchdog is ending the process with what it saw.
+    while (w.fired)
+        w.changed.wait(lock);
+    w.in_call = false;
+    w.changed.notify_all();
+}
+
+void report_sent(const char* report) {
+    Watch& w = watch();
+    std::lock_guard lock(w.mutex);
+    w.place.sent = true;
+    for (std::size_t i = 0; i < w.place.last_report.size(); ++i)
+        w.place.last_report[i] = static_cast<std::uint8_t>(report[i]);
+}
+
+}  // namespace host
