@@ -14,7 +14,11 @@ auto locked(Action action) {
 }  // namespace
 
 void reset() {
-    locked([](Device& d) { d.power_up(); });
+    locked([](Device& d) {
+        d.power_up();
+        d.controlled = true;
+        d.state_path.clear();
+    });
 }
 
 void set_open_fails(bool fails) {

@@ -13,42 +13,6 @@ constexpr std::uintptr_t kFirstHandle = 0x10000;
 constexpr std::uintptr_t kHandleStep = 0x10;
 constexpr std::size_t kLogCapacity = 65536;
 constexpr std::int64_t kTickMs = 1000;
-// Time and date registers 0x00-0x06 that hold no valid time or date, with
-// the clock running: digits above 9, fields out of range.
-constexpr std::uint8_t kNoValidTime[] = {0x5A, 0x7F, 0x3F, 0x00, 0x3F, 0x1F, 0xAA};
-
-// The words of IOWVIRT set up a device that a program loads without code.
-void apply_environment(Device& d) {
-    const char* words = std::getenv("IOWVIRT");
-    if (words == nullptr) return;
-    const std::string list = words;
-    for (std::size_t from = 0, at = 0; from <= list.size(); from = at + 1) {
-        at = std::min(list.find(',', from), list.size());
-        const std::string word = list.substr(from, at - from);
-        if (word == "absent") d.plugged = false;
-        if (word == "no-chip") d.i2c.set_chip_connected(false);
-        if (word == "frozen") {
-            const std::int64_t start = system_ms();
-            d.chip.set_time_source([start] { return start; });
-        }
-        if (word == "tick") {
-            d.ticking = true;
-            d.tick_ms = system_ms();
-            d.chip.set_time_source([&d] { return d.tick_ms; });
-        }
-        if (word == "silent") d.silent_after = 0;
-        if (word.rfind("silent:", 0) == 0) d.silent_after = std::atoi(word.c_str() + 7);
-        if (word == "short-read") {
-            d.short_read = Fault{0, std::numeric_limits<int>::max()};
-            d.short_read_bytes = kReportSize - 1;
-        }
-        if (word == "invalid") {
-            for (std::uint8_t reg = 0; reg < sizeof kNoValidTime; ++reg)
-                d.chip.poke(reg, kNoValidTime[reg]);
-        }
-    }
-}
-
 // An I2C write of two bytes, the chip's write address and register 0x00: a
 // reader about to read the time.
 bool points_at_the_seconds(const Report& request) {
@@ -84,12 +48,8 @@ bool Fault::strikes() {
 }
 
 Device& device() {
-    static Device& instance = []() -> Device& {
-        static Device d;
-        apply_environment(d);
-        return d;
-    }();
-    return instance;
+    static Device d;
+    return d;
 }
 
 // Handles are never reused, not even across a reset: an old one stays stale.
@@ -117,6 +77,7 @@ void Device::power_up() {
 
 IOWKIT_HANDLE Device::open() {
     ++calls.open;
+    if (open_handles.empty()) configure();
     if (!plugged || open_fails) return nullptr;
     const std::uintptr_t handle = next_handle;
     next_handle += kHandleStep;
@@ -130,6 +91,7 @@ void Device::close(IOWKIT_HANDLE handle) {
     switch (state_of(handle)) {
         case HandleState::open:
             open_handles.erase(value);
+            save_state();
             // Replies not read by then were the closed handle's.
             if (open_handles.empty()) replies.clear();
             reply_ready.notify_all();
@@ -197,6 +159,10 @@ std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
         replies.push_back(*reply);
         reply_ready.notify_all();
     }
+    // A transaction that wrote registers is over: the chip's state is kept.
+    if (request[0] == kReportWrite && (request[1] & kFlagStop) != 0 &&
+        chip.bytes_written() != bytes_saved)
+        save_state();
     return kReportSize;
 }
 

@@ -9,6 +9,8 @@
 #include <deque>
 #include <mutex>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "iow/iowkit.h"
 #include "virtual/iowvirt.h"
@@ -59,6 +61,16 @@ struct Device {
     Calls null_handle_calls;
     int stale_uses = 0;
 
+    // Set up from IOWVIRT or iowvirt.txt at each open with no handle open;
+    // once the control interface has reset it, only that sets it up.
+    bool controlled = false;
+    bool configured = false;
+    std::string applied_words;
+    bool poison_registers = false;  // IOWVIRT=invalid
+    // The file that keeps the chip's registers; empty: in memory only.
+    std::string state_path;
+    std::uint64_t bytes_saved = 0;  // the chip's bytes written at the last save
+
     Device();
     void power_up();  // as when first plugged in
     IOWKIT_HANDLE open();
@@ -71,6 +83,10 @@ struct Device {
     void unplug();
 
   private:
+    void configure();
+    void apply_words(const std::vector<std::string>& words, const std::string& source);
+    void load_state();
+    void save_state();
     // Counts a call of one function, apart as well when on the null handle.
     void count(int Calls::*function, IOWKIT_HANDLE handle);
     HandleState state_of(IOWKIT_HANDLE handle);

@@ -105,6 +105,7 @@ void Ds1307::write(std::uint8_t byte) {
         return;
     }
     poke(pointer_, byte);
+    ++bytes_written_;
     pointer_ = (pointer_ + 1) & kPointerMask;
 }
 
@@ -124,6 +125,23 @@ void Ds1307::poke(std::uint8_t reg, std::uint8_t value) {
     regs_[reg & kPointerMask] = value;
     // Writing the seconds restarts the one-second divider.
     if ((reg & kPointerMask) == kSeconds) second_start_ms_ = source_();
+}
+
+ChipState Ds1307::state() {
+    catch_up();
+    ChipState kept;
+    kept.registers = regs_;
+    kept.at_ms = source_();
+    kept.into_second_ms = static_cast<std::int32_t>(kept.at_ms - second_start_ms_);
+    return kept;
+}
+
+void Ds1307::restore(const ChipState& kept) {
+    regs_ = kept.registers;
+    pointer_ = 0;
+    expect_pointer_ = false;
+    second_start_ms_ = kept.at_ms - kept.into_second_ms;
+    catch_up();
 }
 
 void Ds1307::catch_up() {

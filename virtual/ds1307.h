@@ -14,6 +14,14 @@ namespace iowvirt {
 // Milliseconds on any monotonic or wall-clock scale.
 using TimeSource = std::function<std::int64_t()>;
 
+// What the chip keeps on its battery, at a moment of its time source: its
+// registers, and how far into the current second its divider was.
+struct ChipState {
+    std::array<std::uint8_t, 64> registers{};
+    std::int64_t at_ms = 0;
+    std::int32_t into_second_ms = 0;
+};
+
 class Ds1307 {
   public:
     static constexpr std::uint8_t kBusAddress = 0x68;
@@ -35,6 +43,15 @@ class Ds1307 {
     std::uint8_t peek(std::uint8_t reg);
     void poke(std::uint8_t reg, std::uint8_t value);
 
+    // The registers as they stand now, and the chip taken back to a kept
+    // state: a running clock then counts the time elapsed since, by its
+    // time source; a halted one stays as it was. The register pointer is
+    // lost, as on a power-down.
+    ChipState state();
+    void restore(const ChipState& state);
+    // Bytes written to the registers over the bus so far.
+    std::uint64_t bytes_written() const { return bytes_written_; }
+
   private:
     void catch_up();
     void advance(std::int64_t seconds);
@@ -48,6 +65,7 @@ class Ds1307 {
     std::uint8_t pointer_ = 0;
     bool expect_pointer_ = false;
     std::int64_t second_start_ms_ = 0;  // when the current second began
+    std::uint64_t bytes_written_ = 0;
 };
 
 }  // namespace iowvirt

@@ -41,8 +41,10 @@ struct Calls {
 };
 
 // A program that loads the device library can set it up without code, with
-// words in the environment variable IOWVIRT, read when the device is first
-// used: "absent" (no IOW24 plugged in), "no-chip" (the clock chip does not
+// words in the environment variable IOWVIRT or, when it is not set, in a
+// file iowvirt.txt beside the library (words separated by commas, blanks or
+// line ends; "#" starts a comment), read at each open with no handle open:
+// "absent" (no IOW24 plugged in), "no-chip" (the clock chip does not
 // answer), "frozen" (the chip's oscillator stands still, its halt bit clear,
 // as with a dead crystal), "tick" (the chip's time moves one second each
 // time a reader sets the register pointer to the seconds, as a step with
@@ -52,11 +54,23 @@ struct Calls {
 // after a power failure without battery, or noise), "silent" (from the
 // first read on, no read returns: the IOW24 stopped answering; "silent:N"
 // after N good reads), "short-read" (every read brings back 7 bytes of its
-// reply). Example: IOWVIRT=frozen.
+// reply), "fresh" (a new chip, and nothing kept in a file). A word it does
+// not know is told on stderr. Example: IOWVIRT=frozen.
+//
+// The clock chip keeps its 64 registers between launches, as on its
+// battery, in a state file: IOWVIRT_STATE, or the user's own application
+// data (%LOCALAPPDATA%\rtc_iow24\horloge-virtuelle.bin on Windows;
+// $XDG_STATE_HOME/rtc_iow24/ or ~/.local/state/rtc_iow24/ elsewhere). It is
+// taken back at each open with no handle open, and written whole (a
+// temporary file, flushed, renamed over it) after each transaction that
+// wrote registers, and at each close. A file that is not whole or not ours
+// is put aside and the chip starts new. IOWVIRT_NOW (seconds since 1970)
+// stands for the PC's clock, standing still: for tests of long absences.
 //
 // The device as when first plugged in: clock chip at power-up (halted,
 // 2000-01-01), system clock as time source, one-second read wait, no fault
-// armed, no handle open, empty log; IOWVIRT is not looked at.
+// armed, no handle open, empty log. From then on IOWVIRT and iowvirt.txt are
+// not looked at, and nothing is kept in a file: the test sets it up.
 IOWVIRT_API void reset();
 
 // Faults. Counted faults hit the next calls of their kind, then clear.

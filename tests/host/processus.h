@@ -12,14 +12,30 @@ struct Finished {
     std::string err;
 };
 
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
 // `program` is a file name in the test program's own folder; `environment`
-// adds variables for the child only.
+// adds variables for the child only. Unless it names one, the child's
+// virtual IOW24 keeps its clock in a state file of its own, new and never
+// shared: no test touches the user's real file, nor sees another's.
 Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::vector<std::pair<std::string, std::string>>& environment = {});
+                     const Environment& environment = {});
+
+// Several runs of `program` at the same time, one per argument list.
+std::vector<Finished> run_together(const std::string& program,
+                                   const std::vector<std::vector<std::string>>& runs,
+                                   const Environment& environment = {});
 
 // The folder of the test program and of the build's programs, with a
 // trailing separator.
 std::string own_folder();
+
+// `environment` with a new state file for the virtual IOW24, unless it
+// names one (IOWVIRT_STATE).
+Environment with_own_state(const Environment& environment);
+
+// A folder of its own in the scratch folder, with a trailing separator.
+std::string scratch_folder(const std::string& name);
 
 // A file in a scratch folder, and its path as the child sees it.
 std::string scratch_file(const std::string& name, const std::string& content);

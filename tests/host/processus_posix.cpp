@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +30,15 @@ std::string slurp(const std::string& path) {
 
 }  // namespace
 
-Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::vector<std::pair<std::string, std::string>>& environment) {
+namespace {
+
+struct Started {
+    pid_t child;
+    std::string out_path, err_path;
+};
+
+Started start_program(const std::string& program, const std::vector<std::string>& arguments,
+                      const Environment& environment) {
     const std::string path = own_folder() + program;
     char out_path[] = "/tmp/rtc-out-XXXXXX";
     char err_path[] = "/tmp/rtc-err-XXXXXX";
@@ -51,15 +59,44 @@ Finished run_program(const std::string& program, const std::vector<std::string>&
         execv(path.c_str(), argv.data());
         _exit(127);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
     close(out);
     close(err);
+    return {child, out_path, err_path};
+}
+
+Finished finish_program(const Started& started) {
+    int status = 0;
+    waitpid(started.child, &status, 0);
     Finished finished{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-                      slurp(out_path), slurp(err_path)};
-    unlink(out_path);
-    unlink(err_path);
+                      slurp(started.out_path), slurp(started.err_path)};
+    unlink(started.out_path.c_str());
+    unlink(started.err_path.c_str());
     return finished;
+}
+
+}  // namespace
+
+Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
+                     const Environment& environment) {
+    return finish_program(start_program(program, arguments, with_own_state(environment)));
+}
+
+std::vector<Finished> run_together(const std::string& program,
+                                   const std::vector<std::vector<std::string>>& runs,
+                                   const Environment& environment) {
+    std::vector<Started> started;
+    for (const auto& arguments : runs)
+        started.push_back(start_program(program, arguments, with_own_state(environment)));
+    std::vector<Finished> finished;
+    for (const Started& s : started)
+        finished.push_back(finish_program(s));
+    return finished;
+}
+
+std::string scratch_folder(const std::string& name) {
+    const std::string path = "/tmp/rtc-host-test-" + std::to_string(getpid()) + "-" + name;
+    mkdir(path.c_str(), 0755);
+    return path + "/";
 }
 
 std::string scratch_file(const std::string& name, const std::string& content) {

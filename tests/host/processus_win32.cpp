@@ -52,13 +52,23 @@ HANDLE inheritable_file(const std::string& path) {
 
 }  // namespace
 
-Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::vector<std::pair<std::string, std::string>>& environment) {
+namespace {
+
+struct Started {
+    bool started = false;
+    PROCESS_INFORMATION child{};
+    std::string out_path, err_path;
+};
+
+Started start_program(const std::string& program, const std::vector<std::string>& arguments,
+                      const Environment& environment) {
+    static int count = 0;
     const std::string path = own_folder() + program;
     std::string command = quoted(path);
     for (const auto& a : arguments)
         command += " " + quoted(a);
-    const std::string stem = temp_folder() + "rtc-" + std::to_string(GetCurrentProcessId());
+    const std::string stem = temp_folder() + "rtc-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(count++);
     const std::string out_path = stem + ".out", err_path = stem + ".err";
     HANDLE out = inheritable_file(out_path);
     HANDLE err = inheritable_file(err_path);
@@ -72,28 +82,61 @@ Finished run_program(const std::string& program, const std::vector<std::string>&
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
     startup.hStdError = err;
-    PROCESS_INFORMATION child{};
-    Finished finished;
-    if (CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &child)) {
-        // A program that hangs is ended, never waited for.
-        if (WaitForSingleObject(child.hProcess, kMostMs) == WAIT_TIMEOUT)
-            TerminateProcess(child.hProcess, 124);
-        DWORD code = 0;
-        GetExitCodeProcess(child.hProcess, &code);
-        finished.status = static_cast<int>(code);
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
-    }
+    Started started;
+    started.started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                     nullptr, nullptr, &startup, &started.child) != 0;
     for (const auto& pair : environment)
         SetEnvironmentVariableA(pair.first.c_str(), nullptr);
     CloseHandle(out);
     CloseHandle(err);
-    finished.out = slurp(out_path);
-    finished.err = slurp(err_path);
-    DeleteFileA(out_path.c_str());
-    DeleteFileA(err_path.c_str());
+    started.out_path = out_path;
+    started.err_path = err_path;
+    return started;
+}
+
+Finished finish_program(const Started& started) {
+    Finished finished;
+    if (started.started) {
+        // A program that hangs is ended, never waited for.
+        if (WaitForSingleObject(started.child.hProcess, kMostMs) == WAIT_TIMEOUT)
+            TerminateProcess(started.child.hProcess, 124);
+        DWORD code = 0;
+        GetExitCodeProcess(started.child.hProcess, &code);
+        finished.status = static_cast<int>(code);
+        CloseHandle(started.child.hThread);
+        CloseHandle(started.child.hProcess);
+    }
+    finished.out = slurp(started.out_path);
+    finished.err = slurp(started.err_path);
+    DeleteFileA(started.out_path.c_str());
+    DeleteFileA(started.err_path.c_str());
     return finished;
+}
+
+}  // namespace
+
+Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
+                     const Environment& environment) {
+    return finish_program(start_program(program, arguments, with_own_state(environment)));
+}
+
+std::vector<Finished> run_together(const std::string& program,
+                                   const std::vector<std::vector<std::string>>& runs,
+                                   const Environment& environment) {
+    std::vector<Started> started;
+    for (const auto& arguments : runs)
+        started.push_back(start_program(program, arguments, with_own_state(environment)));
+    std::vector<Finished> finished;
+    for (const Started& s : started)
+        finished.push_back(finish_program(s));
+    return finished;
+}
+
+std::string scratch_folder(const std::string& name) {
+    const std::string path =
+        temp_folder() + "rtc-host-test-" + std::to_string(GetCurrentProcessId()) + "-" + name;
+    CreateDirectoryA(path.c_str(), nullptr);
+    return path + "\\";
 }
 
 std::string scratch_file(const std::string& name, const std::string& content) {

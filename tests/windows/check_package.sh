@@ -90,16 +90,19 @@ fi
 # Each command file through cmd /c with no input: its pause ends at once.
 # The host's clock is simulated and the virtual clock moves a second per
 # read, so no run waits for real seconds.
+# Each run's virtual clock chip keeps its state in a file of its own:
+# run_cmd STATE_NAME COMMAND_FILE
 run_cmd() {
-    (cd "$dir" && RTC_HOST_CLOCK=simulated "$wine_run" cmd /c "$1" </dev/null 2>&1 | tr -d '\r') || true
+    (cd "$dir" && IOWVIRT_STATE="$unpacked/etat-$1" RTC_HOST_CLOCK=simulated \
+        "$wine_run" cmd /c "$2" </dev/null 2>&1 | tr -d '\r') || true
 }
 
-out=$(cd "$dir" && IOWVIRT=frozen "$wine_run" rtc_host.exe --set "2011-12-31 23:59:58" \
+out=$(cd "$dir" && IOWVIRT_STATE="$unpacked/etat-hote" IOWVIRT=frozen "$wine_run" rtc_host.exe --set "2011-12-31 23:59:58" \
     --read 1 --period-ms 0 --console-alerts 2>&1 | tr -d '\r')
 grep -qxF "   2  lecture      58     59     23     31     12     11" <<<"$out" &&
     ok "the packaged host runs against its virtual IOW24" || fail "the packaged host printed"$'\n'"$out"
 
-out=$(IOWVIRT=tick run_cmd "Essayer sans materiel.cmd")
+out=$(IOWVIRT=tick run_cmd essai "Essayer sans materiel.cmd")
 rows=$(grep -cE '^   [2-6]  lecture +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+$' <<<"$out" || true)
 if [ "$rows" -eq 5 ] && grep -qF "[Recherche IOW24] IOW24 détecté" <<<"$out" &&
     grep -qE '^   1  écriture +-' <<<"$out"; then
@@ -108,7 +111,7 @@ else
     fail "Essayer sans materiel.cmd printed"$'\n'"$out"
 fi
 
-out=$(run_cmd "Verifier le cablage.cmd")
+out=$(run_cmd sans-bibliotheque "Verifier le cablage.cmd")
 if grep -qF "Windows ne trouve pas l'iowkit.dll de Code Mercenaries" <<<"$out" &&
     ! grep -q "IOW24 sur l'USB" <<<"$out"; then
     ok "Verifier le cablage.cmd without the vendor's library says where to put it"
@@ -125,7 +128,7 @@ for folder in syswow64 system32; do
     fi
 done
 cp "$dir/virtuel/iowkit.dll" "$system32/iowkit.dll"
-out=$(run_cmd "Verifier le cablage.cmd")
+out=$(run_cmd verification "Verifier le cablage.cmd")
 if grep -qxF "OK       IOW24 sur l'USB : trouvé." <<<"$out" &&
     grep -qF "DEFAUT   Horloge en marche : l'horloge est arrêtée" <<<"$out" &&
     grep -qF "Bilan : un défaut" <<<"$out" && grep -qF "[Recherche IOW24]" <<<"$out"; then

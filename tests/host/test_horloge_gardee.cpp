@@ -1,0 +1,251 @@
+// The virtual clock chip keeps time between launches, like a chip on its
+// battery, through its state file: processes of the real program, the PC's
+// clock injected (IOWVIRT_NOW) so that no test waits for days.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/host/hote.h"
+#include "tests/host/processus.h"
+
+namespace {
+
+// Seconds since 1970 of a UTC date and time (proleptic Gregorian).
+long long epoch(int y, int m, int d, int hh, int mm, int ss) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return (era * 146097 + doe - 719468) * 86400 + hh * 3600 + mm * 60 + ss;
+}
+
+const long long kMonday = epoch(2026, 12, 7, 9, 0, 0);
+
+std::string read_bytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void write_bytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The rtc_host of the build with the virtual IOW24 at `state`, the PC's
+// clock standing at `now`.
+Finished host(const std::string& state, long long now, std::vector<std::string> arguments,
+              const std::string& iowvirt = "") {
+    arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
+    Environment environment{{"IOWVIRT_STATE", state}, {"IOWVIRT_NOW", std::to_string(now)}};
+    if (!iowvirt.empty()) environment.emplace_back("IOWVIRT", iowvirt);
+    return run_program(kHost, arguments, environment);
+}
+
+// The outputs of the last line of a run's table.
+std::string last_reading(const Finished& run) {
+    std::string out = run.out;
+    while (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out.substr(out.find_last_of('\n') + 1);
+}
+
+std::string reading(const char* values) { return std::string("   1  lecture  ") + values; }
+
+const char* const kNewChip = "    80      0      0      1      1      0";
+
+TEST(KeptTime, AClockSetByOneProcessIsReadByTheNext) {
+    const std::string state = scratch_folder("garde") + "un-autre";
+    const Finished set = host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    const Finished read = host(state, kMonday, {"--read", "1"});
+    EXPECT_EQ(last_reading(read), reading("    58     30     13     31     12     11"));
+    EXPECT_EQ(read.err.find("IOW24 virtuel"), std::string::npos) << read.err;
+}
+
+TEST(KeptTime, AnAbsenceIsCountedAsTheChipWouldHaveOnItsBattery) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> set;
+        long long absent_s;
+        const char* read;
+    };
+    const Case cases[] = {
+        {"a month's end",
+         {"--set", "2011-01-31 23:59:58"},
+         5,
+         "     3      0      0      1      2     11"},
+        {"a leap day",
+         {"--set", "2024-02-28 23:00:00"},
+         86400 + 3600,
+         "     0      0      0      1      3     24"},
+        {"a leap day in 2000",
+         {"--set", "2000-02-28 12:00:00"},
+         86400,
+         "     0      0     12     29      2      0"},
+        {"a year's end",
+         {"--set", "2011-12-31 23:59:58"},
+         3,
+         "     1      0      0      1      1     12"},
+        {"two years, 2024 a leap year",
+         {"--set", "2023-03-01 08:15:00"},
+         (365 + 366) * 86400LL,
+         "     0     15      8      1      3     25"},
+    };
+    for (const Case& c : cases) {
+        const std::string state = scratch_folder("absences") + c.what;
+        std::vector<std::string> set = c.set;
+        set.insert(set.end(), {"--period-ms", "0"});
+        ASSERT_EQ(host(state, kMonday, set).status, 0) << c.what;
+        const Finished read = host(state, kMonday + c.absent_s, {"--read", "1"});
+        EXPECT_EQ(last_reading(read), reading(c.read)) << c.what;
+    }
+}
+
+TEST(KeptTime, TwelveHourModeCarriesOnAcrossMidnight) {
+    const std::string state = scratch_folder("douze") + "etat";
+    // 11 PM in 12-hour mode: hours register 0x71.
+    const std::string script =
+        scratch_file("douze.csv", "init,sec,min,heu,dat,moi,ann\n5,0,0,71,31,12,2011\n");
+    ASSERT_EQ(host(state, kMonday, {"--script", script, "--period-ms", "0"}).status, 0);
+    const Finished read = host(state, kMonday + 3600, {"--read", "1"});
+    // 12 AM (0x52) on the next day, the next year.
+    EXPECT_EQ(last_reading(read), reading("     0      0     52      1      1     12"));
+}
+
+TEST(KeptTime, AHaltedClockStaysHaltedAndAClockSetBackNeverGoesBack) {
+    const std::string state = scratch_folder("arret") + "etat";
+    ASSERT_EQ(host(state, kMonday, {"--read", "1"}).status, 0);
+    EXPECT_EQ(last_reading(host(state, kMonday + 86400 * 30, {"--read", "1"})), reading(kNewChip));
+
+    const std::string running = scratch_folder("recul") + "etat";
+    host(running, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    host(running, kMonday + 60, {"--read", "1"});
+    // The PC's clock set back an hour: the chip holds its time, then goes on.
+    EXPECT_EQ(last_reading(host(running, kMonday - 3600, {"--read", "1"})),
+              reading("    58     31     13     31     12     11"));
+    EXPECT_EQ(last_reading(host(running, kMonday - 3600 + 2, {"--read", "1"})),
+              reading("     0     32     13     31     12     11"));
+}
+
+TEST(KeptTime, ABadFileIsNeverTrustedNorOverwritten) {
+    const std::string good_state = scratch_folder("bon") + "etat";
+    host(good_state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::string good = read_bytes(good_state);
+    ASSERT_EQ(good.size(), 92u);
+    std::string other_version = good, damaged = good;
+    other_version[8] = 2;
+    damaged[12] ^= 0x01;
+    const std::pair<const char*, std::string> files[] = {
+        {"fichier vide", ""},
+        {"fichier tronqué", good.substr(0, 50)},
+        {"pas un fichier d'horloge virtuelle", "horloge du TP 3\n"},
+        {"version inconnue", other_version},
+        {"somme de contrôle fausse", damaged},
+    };
+    for (const auto& [why, bytes] : files) {
+        const std::string folder =
+            scratch_folder(std::string("mauvais-") + std::to_string(bytes.size()) + "-" +
+                           std::to_string(bytes.empty() ? 0 : bytes[8]));
+        const std::string state = folder + "etat";
+        write_bytes(state, bytes);
+        const Finished run = host(state, kMonday, {"--read", "1"});
+        EXPECT_EQ(run.status, 0) << why;
+        EXPECT_EQ(last_reading(run), reading(kNewChip)) << why;
+        const std::string said = "IOW24 virtuel : le fichier de l'horloge " + state +
+                                 " est illisible (" + why + ") ; il est gardé sous " + state +
+                                 ".illisible-";
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("IOW24 virtuel", run.err.find(said) + 1), std::string::npos)
+            << "said once: " << run.err;
+        const std::size_t at = run.err.find(".illisible-", run.err.find(said));
+        const std::string aside = state + run.err.substr(at, run.err.find(',', at) - at);
+        EXPECT_EQ(read_bytes(aside), bytes) << why << ": kept aside as it was";
+        // The new chip's state replaces it, whole.
+        EXPECT_EQ(read_bytes(state).size(), 92u) << why;
+    }
+}
+
+TEST(KeptTime, TwoProcessesWritingAtOnceLeaveAWholeFile) {
+    const std::string state = scratch_folder("ensemble") + "etat";
+    const Environment environment{{"IOWVIRT_STATE", state},
+                                  {"IOWVIRT_NOW", std::to_string(kMonday)}};
+    for (int round = 0; round < 8; ++round) {
+        const std::vector<Finished> runs =
+            run_together(kHost,
+                         {{"--set", "2011-12-31 13:30:58", "--read", "3", "--period-ms", "0"},
+                          {"--set", "2022-06-15 08:00:00", "--read", "3", "--period-ms", "0"},
+                          {"--set", "2033-01-01 00:00:00", "--read", "3", "--period-ms", "0"}},
+                         environment);
+        for (const Finished& run : runs)
+            EXPECT_EQ(run.err.find("IOW24 virtuel"), std::string::npos) << run.err;
+    }
+    ASSERT_EQ(read_bytes(state).size(), 92u);
+    const Finished read = host(state, kMonday, {"--read", "1"});
+    EXPECT_EQ(read.err.find("IOW24 virtuel"), std::string::npos) << read.err;
+    const std::string last = last_reading(read);
+    EXPECT_TRUE(last == reading("    58     30     13     31     12     11") ||
+                last == reading("     0      0      8     15      6     22") ||
+                last == reading("     0      0      0      1      1     33"))
+        << last;
+}
+
+TEST(KeptTime, AFolderThatCannotBeWrittenLeavesTheClockInMemoryAndSaysSoOnce) {
+    const std::string plain = scratch_file("pas-un-dossier", "");
+    const Finished run = host(plain + kSeparator + "etat", kMonday,
+                              {"--set", "2011-12-31 13:30:58", "--read", "1", "--period-ms", "0"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(last_reading(run), "   2  lecture      58     30     13     31     12     11");
+    const std::size_t said = run.err.find("IOW24 virtuel : impossible");
+    EXPECT_NE(said, std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("l'horloge ne garde son heure que tant que ce programme tourne."),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("IOW24 virtuel", said + 1), std::string::npos) << run.err;
+}
+
+TEST(KeptTime, FreshStartsFromANewChipAndKeepsNothing) {
+    const std::string state = scratch_folder("neuve") + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::string kept = read_bytes(state);
+    const Finished run =
+        host(state, kMonday, {"--set", "2022-06-15 08:00:00", "--read", "1", "--period-ms", "0"},
+             "fresh");
+    EXPECT_EQ(last_reading(run), "   2  lecture       0      0      8     15      6     22");
+    EXPECT_EQ(last_reading(host(state, kMonday, {"--read", "1"}, "fresh")), reading(kNewChip));
+    EXPECT_EQ(read_bytes(state), kept);
+}
+
+// A copy of the virtual IOW24 in a folder of its own, with `words` in an
+// iowvirt.txt beside it.
+std::string library_with_words(const std::string& name, const std::string& words) {
+    const std::string folder = scratch_folder(name);
+    write_bytes(folder + kDeviceFile, read_bytes(own_folder() + kDeviceFile));
+    write_bytes(folder + "iowvirt.txt", words);
+    return folder + kDeviceFile;
+}
+
+TEST(FaultsInAFile, IowvirtTxtBesideTheLibrarySetsItUpAndTheVariableWins) {
+    const std::string library = library_with_words("txt", "# exercice 2\nno-chip\n");
+    Finished run = run_program(kHost, {"--check", "--device", library, "--console-alerts"});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_NE(run.out.find("DEFAUT   Réponse de l'horloge : l'horloge ne répond pas"),
+              std::string::npos)
+        << run.out;
+    run = run_program(kHost, {"--check", "--device", library, "--console-alerts"},
+                      {{"IOWVIRT", "tick"}});
+    EXPECT_NE(run.out.find("OK       Réponse de l'horloge"), std::string::npos) << run.out;
+
+    const std::string unknown = library_with_words("txt-inconnu", "frozen, no_chip\n");
+    run = run_program(kHost, {"--read", "1", "--device", unknown, "--console-alerts"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("IOW24 virtuel : mot inconnu « no_chip » dans " +
+                           unknown.substr(0, unknown.size() - kDeviceFile.size()) +
+                           "iowvirt.txt, laissé de côté"),
+              std::string::npos)
+        << run.err;
+}
+
+}  // namespace
