@@ -1,5 +1,5 @@
-// What every platform's runner shares: each child with a virtual clock of
-// its own unless the test shares one.
+// Running the build's programs, whatever the platform: each child with a
+// virtual clock of its own unless the test shares one.
 #include <string>
 
 #include "tests/host/processus.h"
@@ -11,4 +11,27 @@ Environment with_own_state(const Environment& environment) {
     Environment own = environment;
     own.emplace_back("IOWVIRT_STATE", scratch_folder("etats") + "etat-" + std::to_string(count++));
     return own;
+}
+
+// Each platform's own: a child started, and waited for.
+struct Started;
+Started* start_program(const std::string& program, const std::vector<std::string>& arguments,
+                       const Environment& environment);
+Finished finish_program(Started* started);
+
+Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
+                     const Environment& environment) {
+    return finish_program(start_program(program, arguments, with_own_state(environment)));
+}
+
+std::vector<Finished> run_together(const std::string& program,
+                                   const std::vector<std::vector<std::string>>& runs,
+                                   const Environment& environment) {
+    std::vector<Started*> started;
+    for (const auto& arguments : runs)
+        started.push_back(start_program(program, arguments, with_own_state(environment)));
+    std::vector<Finished> finished;
+    for (Started* s : started)
+        finished.push_back(finish_program(s));
+    return finished;
 }

@@ -30,15 +30,13 @@ std::string slurp(const std::string& path) {
 
 }  // namespace
 
-namespace {
-
 struct Started {
     pid_t child;
     std::string out_path, err_path;
 };
 
-Started start_program(const std::string& program, const std::vector<std::string>& arguments,
-                      const Environment& environment) {
+Started* start_program(const std::string& program, const std::vector<std::string>& arguments,
+                       const Environment& environment) {
     const std::string path = own_folder() + program;
     char out_path[] = "/tmp/rtc-out-XXXXXX";
     char err_path[] = "/tmp/rtc-err-XXXXXX";
@@ -61,35 +59,17 @@ Started start_program(const std::string& program, const std::vector<std::string>
     }
     close(out);
     close(err);
-    return {child, out_path, err_path};
+    return new Started{child, out_path, err_path};
 }
 
-Finished finish_program(const Started& started) {
+Finished finish_program(Started* started) {
     int status = 0;
-    waitpid(started.child, &status, 0);
+    waitpid(started->child, &status, 0);
     Finished finished{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-                      slurp(started.out_path), slurp(started.err_path)};
-    unlink(started.out_path.c_str());
-    unlink(started.err_path.c_str());
-    return finished;
-}
-
-}  // namespace
-
-Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
-                     const Environment& environment) {
-    return finish_program(start_program(program, arguments, with_own_state(environment)));
-}
-
-std::vector<Finished> run_together(const std::string& program,
-                                   const std::vector<std::vector<std::string>>& runs,
-                                   const Environment& environment) {
-    std::vector<Started> started;
-    for (const auto& arguments : runs)
-        started.push_back(start_program(program, arguments, with_own_state(environment)));
-    std::vector<Finished> finished;
-    for (const Started& s : started)
-        finished.push_back(finish_program(s));
+                      slurp(started->out_path), slurp(started->err_path)};
+    unlink(started->out_path.c_str());
+    unlink(started->err_path.c_str());
+    delete started;
     return finished;
 }
 

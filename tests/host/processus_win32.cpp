@@ -52,16 +52,14 @@ HANDLE inheritable_file(const std::string& path) {
 
 }  // namespace
 
-namespace {
-
 struct Started {
     bool started = false;
     PROCESS_INFORMATION child{};
     std::string out_path, err_path;
 };
 
-Started start_program(const std::string& program, const std::vector<std::string>& arguments,
-                      const Environment& environment) {
+Started* start_program(const std::string& program, const std::vector<std::string>& arguments,
+                       const Environment& environment) {
     static int count = 0;
     const std::string path = own_folder() + program;
     std::string command = quoted(path);
@@ -82,53 +80,35 @@ Started start_program(const std::string& program, const std::vector<std::string>
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
     startup.hStdError = err;
-    Started started;
-    started.started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
-                                     nullptr, nullptr, &startup, &started.child) != 0;
+    auto* started = new Started;
+    started->started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, nullptr, &startup, &started->child) != 0;
     for (const auto& pair : environment)
         SetEnvironmentVariableA(pair.first.c_str(), nullptr);
     CloseHandle(out);
     CloseHandle(err);
-    started.out_path = out_path;
-    started.err_path = err_path;
+    started->out_path = out_path;
+    started->err_path = err_path;
     return started;
 }
 
-Finished finish_program(const Started& started) {
+Finished finish_program(Started* started) {
     Finished finished;
-    if (started.started) {
+    if (started->started) {
         // A program that hangs is ended, never waited for.
-        if (WaitForSingleObject(started.child.hProcess, kMostMs) == WAIT_TIMEOUT)
-            TerminateProcess(started.child.hProcess, 124);
+        if (WaitForSingleObject(started->child.hProcess, kMostMs) == WAIT_TIMEOUT)
+            TerminateProcess(started->child.hProcess, 124);
         DWORD code = 0;
-        GetExitCodeProcess(started.child.hProcess, &code);
+        GetExitCodeProcess(started->child.hProcess, &code);
         finished.status = static_cast<int>(code);
-        CloseHandle(started.child.hThread);
-        CloseHandle(started.child.hProcess);
+        CloseHandle(started->child.hThread);
+        CloseHandle(started->child.hProcess);
     }
-    finished.out = slurp(started.out_path);
-    finished.err = slurp(started.err_path);
-    DeleteFileA(started.out_path.c_str());
-    DeleteFileA(started.err_path.c_str());
-    return finished;
-}
-
-}  // namespace
-
-Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
-                     const Environment& environment) {
-    return finish_program(start_program(program, arguments, with_own_state(environment)));
-}
-
-std::vector<Finished> run_together(const std::string& program,
-                                   const std::vector<std::vector<std::string>>& runs,
-                                   const Environment& environment) {
-    std::vector<Started> started;
-    for (const auto& arguments : runs)
-        started.push_back(start_program(program, arguments, with_own_state(environment)));
-    std::vector<Finished> finished;
-    for (const Started& s : started)
-        finished.push_back(finish_program(s));
+    finished.out = slurp(started->out_path);
+    finished.err = slurp(started->err_path);
+    DeleteFileA(started->out_path.c_str());
+    DeleteFileA(started->err_path.c_str());
+    delete started;
     return finished;
 }
 
