@@ -23,12 +23,6 @@ std::string default_device() {
 // program's libraries.
 bool bare_name(const std::string& path) { return path.find_first_of("/\\") == std::string::npos; }
 
-// Adds a name to a comma-separated list of what is missing.
-void add_missing(std::string& missing, const char* name) {
-    if (!missing.empty()) missing += ", ";
-    missing += name;
-}
-
 template <typename Fn>
 void entry(void* library, const char* name, Fn& function, std::string& missing) {
     function = reinterpret_cast<Fn>(find_function(library, name));
@@ -68,8 +62,6 @@ std::string look_up(void* library, Block& block) {
     return "";
 }
 
-}  // namespace
-
 LoadError load_device(const Options& o, Loaded& loaded) {
     loaded.device_path = o.device.empty() ? default_device() : o.device;
     std::string why;
@@ -93,6 +85,18 @@ LoadError load_block(const Options& o, Loaded& loaded) {
     const std::string wrong = look_up(loaded.library, loaded.block);
     if (!wrong.empty()) return {loaded.block_path + " " + wrong, ""};
     return {};
+}
+
+}  // namespace
+
+void add_missing(std::string& missing, const char* name) {
+    if (!missing.empty()) missing += ", ";
+    missing += name;
+}
+
+LoadError load(const Options& o, Loaded& loaded) {
+    LoadError failed = load_device(o, loaded);
+    return failed.message.empty() ? load_block(o, loaded) : failed;
 }
 
 void unload(Loaded& loaded) {

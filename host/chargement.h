@@ -26,10 +26,13 @@ struct LoadError {
     std::string hint;
 };
 
-// The device library only (what --version needs first), then the block.
-LoadError load_device(const Options& options, Loaded& loaded);
-LoadError load_block(const Options& options, Loaded& loaded);
+// The device library, then the block; stops at the first failure, with
+// what was loaded so far in `loaded`.
+LoadError load(const Options& options, Loaded& loaded);
 void unload(Loaded& loaded);
+
+// Adds a name to a comma-separated list of what is missing.
+void add_missing(std::string& missing, const char* name);
 
 // Whether the device library loaded is this project's virtual IOW24.
 bool virtual_device(const Loaded& loaded);

@@ -36,7 +36,7 @@ bool plain_steps(const host::Options& o, const Block& block, host::Steps& steps,
         for (std::size_t i = 0; i < block.inputs.size(); ++i) {
             if (block.inputs[i] == name) return static_cast<int>(i);
         }
-        missing += (missing.empty() ? "" : ", ") + std::string(name);
+        host::add_missing(missing, name);
         return -1;
     };
     const int rd = index("RD"), init = index("init"), sec = index("sec"), min = index("min"),
@@ -67,18 +67,16 @@ std::string action_of(const Block& block, const std::vector<double>& in) {
 }
 
 // One simulation run, a line of outputs after each step.
-void run(const Block& block, const host::Steps& steps, host::Format format, int period_ms) {
+void run(const Block& block, host::Steps& steps, host::Format format, int period_ms) {
     std::printf("%s\n", host::header_line(format, block.outputs).c_str());
     std::fflush(stdout);
     std::vector<double> out(block.outputs.size(), host::kNotDriven);
-    std::vector<double> in;
     host::entering("CSimStart", 0);
     block.start(nullptr, nullptr, nullptr);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i > 0) host::wait_ms(period_ms);
-        in = steps[i];
         host::entering("CCalculate", static_cast<int>(i + 1));
-        block.calculate(in.data(), out.data(), nullptr);
+        block.calculate(steps[i].data(), out.data(), nullptr);
         const std::string line =
             host::step_line(format, static_cast<int>(i + 1), action_of(block, steps[i]), out);
         std::printf("%s\n", line.c_str());
@@ -123,8 +121,7 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
 
 int version(const host::Options& o) {
     host::Loaded loaded;
-    host::LoadError failed = host::load_device(o, loaded);
-    if (failed.message.empty()) failed = host::load_block(o, loaded);
+    const host::LoadError failed = host::load(o, loaded);
     std::fputs(host::version_text(loaded).c_str(), stdout);
     std::fflush(stdout);
     host::unload(loaded);
@@ -146,8 +143,7 @@ int main(int argc, char** argv) {
     if (o.version) return version(o);
 
     host::Loaded loaded;
-    host::LoadError failed = host::load_device(o, loaded);
-    if (failed.message.empty()) failed = host::load_block(o, loaded);
+    const host::LoadError failed = host::load(o, loaded);
     if (!failed.message.empty()) return error(kExitLibrary, failed.message, failed.hint);
 
     std::string why;

@@ -19,7 +19,6 @@ struct Watch {
     std::condition_variable changed;
     std::thread thread;
     bool running = false;
-    int timeout_ms = 0;
     std::function<void(const Stall&)> on_stall;
     bool in_call = false;
     Clock::time_point deadline;
@@ -65,7 +64,7 @@ std::string describe(const Stall& s) {
 void start_watchdog(int timeout_ms, std::function<void(const Stall&)> on_stall) {
     Watch& w = watch();
     std::lock_guard lock(w.mutex);
-    w.timeout_ms = w.place.timeout_ms = timeout_ms;
+    w.place.timeout_ms = timeout_ms;
     w.on_stall = std::move(on_stall);
     w.running = true;
     w.thread = std::thread(watchdog);
@@ -94,7 +93,7 @@ void device_call_begins(const char* function) {
     std::lock_guard lock(w.mutex);
     w.place.function = function;
     w.in_call = true;
-    w.deadline = Clock::now() + std::chrono::milliseconds(w.timeout_ms);
+    w.deadline = Clock::now() + std::chrono::milliseconds(w.place.timeout_ms);
     w.changed.notify_all();
 }
 

@@ -20,7 +20,8 @@ constexpr int kFrozenAfterMs = 1500;
 // Where the run is, for the finding a stalled device call faults.
 enum class Phase { start, first_read, later_reads, stop };
 
-void print(const CheckRun& run, Format format) {
+// Prints the findings and the summary; whether every finding is good.
+bool print(const CheckRun& run, Format format) {
     const std::vector<Finding> findings = diagnose(run);
     if (const std::string header = check_header(format); !header.empty())
         std::printf("%s\n", header.c_str());
@@ -28,6 +29,7 @@ void print(const CheckRun& run, Format format) {
         std::printf("%s\n", finding_line(format, finding).c_str());
     std::printf("%s\n", summary_line(format, findings, run.virtual_device).c_str());
     std::fflush(stdout);
+    return all_good(findings);
 }
 
 std::string stalled_finding(Phase phase, const Journal& start) {
@@ -111,8 +113,7 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     block.stop(nullptr, nullptr, nullptr);
     stop_watchdog();
 
-    print(run, options.format);
-    return all_good(diagnose(run)) ? 0 : kExitFault;
+    return print(run, options.format) ? 0 : kExitFault;
 }
 
 }  // namespace host
