@@ -1,8 +1,5 @@
 #include "virtual/device.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <limits>
 #include <string>
 
 namespace iowvirt {

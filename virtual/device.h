@@ -66,7 +66,6 @@ struct Device {
     bool controlled = false;
     bool configured = false;
     std::string applied_words;
-    bool poison_registers = false;  // IOWVIRT=invalid
     // The file that keeps the chip's registers; empty: in memory only.
     std::string state_path;
     std::uint64_t bytes_saved = 0;  // the chip's bytes written at the last save
@@ -84,7 +83,9 @@ struct Device {
 
   private:
     void configure();
-    void apply_words(const std::vector<std::string>& words, const std::string& source);
+    // Whether the words ask for registers with no valid time (`invalid`),
+    // which are written once the kept state is back.
+    bool apply_words(const std::vector<std::string>& words, const std::string& source);
     void load_state();
     void save_state();
     // Counts a call of one function, apart as well when on the null handle.

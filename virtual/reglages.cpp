@@ -86,26 +86,25 @@ void Device::configure() {
             text.assign(bytes->begin(), bytes->end());
     }
     const bool changed = !configured || text != applied_words;
-    if (changed) apply_words(words_of(text), source);
+    const bool poison = changed && apply_words(words_of(text), source);
     configured = true;
     applied_words = text;
     if (!state_path.empty()) load_state();
-    if (changed && poison_registers) {
+    if (poison) {
         for (std::uint8_t reg = 0; reg < sizeof kNoValidTime; ++reg)
             chip.poke(reg, kNoValidTime[reg]);
         save_state();
     }
 }
 
-void Device::apply_words(const std::vector<std::string>& words, const std::string& source) {
+bool Device::apply_words(const std::vector<std::string>& words, const std::string& source) {
     plugged = true;
     i2c.set_chip_connected(true);
     silent_after = -1;
     short_read = Fault{};
     ticking = false;
-    poison_registers = false;
     chip.set_time_source(pc_clock());
-    bool fresh = false;
+    bool fresh = false, invalid = false;
     for (const std::string& word : words) {
         const long after = word.rfind("silent:", 0) == 0 ? number_of(word.substr(7)) : -1;
         if (word == "absent") {
@@ -125,7 +124,7 @@ void Device::apply_words(const std::vector<std::string>& words, const std::strin
             short_read = Fault{0, std::numeric_limits<int>::max()};
             short_read_bytes = kReportSize - 1;
         } else if (word == "invalid") {
-            poison_registers = true;
+            invalid = true;
         } else if (word == "fresh") {
             fresh = true;
         } else {
@@ -137,6 +136,7 @@ void Device::apply_words(const std::vector<std::string>& words, const std::strin
     state_path = fresh ? "" : chosen != nullptr ? chosen : fichiers::default_state_path();
     // A new chip, as on the first launch: only a file brings back its time.
     if (fresh) chip.power_on();
+    return invalid;
 }
 
 void Device::load_state() {
