@@ -56,8 +56,8 @@ def main():
     when = max(commit_time(args.source), FALLBACK_EPOCH)
     staged = []
     with tempfile.TemporaryDirectory() as scratch:
-        for spec in args.files:
-            source, name = spec.split("=", 1)
+        for mapping in args.files:
+            source, name = mapping.split("=", 1)
             strip = name.endswith(":strip")
             name = name[: -len(":strip")] if strip else name
             copy = os.path.join(scratch, str(len(staged)))
@@ -76,8 +76,7 @@ def main():
             for folder in folders:
                 archive.writestr(entry(f"{args.top}/{folder}/", when, directory=True), b"")
             for name, data in sorted(staged):
-                archive.writestr(entry(f"{args.top}/{name}", when), data,
-                                 compress_type=zipfile.ZIP_DEFLATED, compresslevel=9)
+                archive.writestr(entry(f"{args.top}/{name}", when), data, compresslevel=9)
         os.replace(partial, args.zip)
 
     with open(args.zip, "rb") as f:
