@@ -1,7 +1,9 @@
 // rtc_host: a stand-in simulation host. It loads the clock block as a host
 // does, reads its pin layout, and drives one run against the virtual IOW24
 // or a real one. It speaks French to the person at the keyboard.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "host/chargement.h"
 #include "host/horloge.h"
@@ -17,8 +19,11 @@ namespace {
 constexpr int kExitUsage = 2;
 constexpr int kExitLibrary = 3;
 constexpr int kExitStalled = 5;
+constexpr int kExitOutput = 6;
 constexpr double kHigh = 5.0;
 constexpr double kThreshold = 2.5;
+// A million steps of eight values fit well within this.
+constexpr std::size_t kMostScriptBytes = 100 * 1000 * 1000;
 
 using host::Block;
 
@@ -66,10 +71,23 @@ std::string action_of(const Block& block, const std::vector<double>& in) {
     return action;
 }
 
-// One simulation run, a line of outputs after each step.
+// Whether all that was written to stdout reached it.
+bool output_good() { return std::fflush(stdout) == 0 && std::ferror(stdout) == 0; }
+
+// What was printed is the program's result: a run whose output was lost
+// has failed, whatever it did.
+int finish_output(int status) {
+    if (output_good()) return status;
+    std::fprintf(stderr,
+                 "Erreur : impossible d'écrire les résultats sur la sortie standard (%s).\n",
+                 std::strerror(errno));
+    return kExitOutput;
+}
+
+// One simulation run, a line of outputs after each step; it stops early,
+// closing the device as a host does, when the outputs cannot be written.
 void run(const Block& block, host::Steps& steps, host::Format format, int period_ms) {
     std::printf("%s\n", host::header_line(format, block.outputs).c_str());
-    std::fflush(stdout);
     std::vector<double> out(block.outputs.size(), host::kNotDriven);
     host::entering("CSimStart", 0);
     block.start(nullptr, nullptr, nullptr);
@@ -80,7 +98,7 @@ void run(const Block& block, host::Steps& steps, host::Format format, int period
         const std::string line =
             host::step_line(format, static_cast<int>(i + 1), action_of(block, steps[i]), out);
         std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
+        if (!output_good()) break;
     }
     host::entering("CSimStop", 0);
     block.stop(nullptr, nullptr, nullptr);
@@ -92,30 +110,24 @@ void stalled(const host::Stall& stall) {
     host::end_process(kExitStalled);
 }
 
-bool read_file(const std::string& path, std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, n);
-    const bool good = std::ferror(file) == 0;
-    std::fclose(file);
-    return good;
-}
-
-// The steps the options ask for; the exit status and message when wrong.
-int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& steps) {
+// The steps the options ask for, and the form of their results; the exit
+// status and message when wrong.
+int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& steps,
+             host::Format& format) {
     std::string why;
     if (o.script.empty()) {
+        format = o.format.value_or(host::Format::table);
         if (plain_steps(o, loaded.block, steps, why)) return 0;
         return error(kExitLibrary, loaded.block_path + " n'a pas d'entrée nommée " + why);
     }
     std::string text;
-    if (!read_file(o.script, text))
-        return error(kExitUsage, "impossible de lire le script " + o.script);
+    if (!host::read_file(o.script, kMostScriptBytes, text, why))
+        return error(kExitUsage, "impossible de lire le script " + o.script + " : " + why);
     host::Script script = host::parse_script(text, loaded.block.inputs);
     if (!script.error.empty()) return error(kExitUsage, o.script + " : " + script.error);
     steps = std::move(script.steps);
+    // Results in the form the script came in: French Excel's for its forms.
+    format = o.format.value_or(script.separator == ',' ? host::Format::csv : host::Format::excel);
     return 0;
 }
 
@@ -123,22 +135,22 @@ int version(const host::Options& o) {
     host::Loaded loaded;
     const host::LoadError failed = host::load(o, loaded);
     std::fputs(host::version_text(loaded).c_str(), stdout);
-    std::fflush(stdout);
+    const int status = finish_output(0);
     host::unload(loaded);
-    return failed.message.empty() ? 0 : error(kExitLibrary, failed.message, failed.hint);
+    if (!failed.message.empty()) return error(kExitLibrary, failed.message, failed.hint);
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     host::use_utf8_console();
-    const host::Parsed parsed =
-        host::parse_arguments(std::vector<std::string>(argv + 1, argv + argc));
+    const host::Parsed parsed = host::parse_arguments(host::arguments(argc, argv));
     if (!parsed.error.empty()) return error(kExitUsage, parsed.error);
     const host::Options& o = parsed.options;
     if (o.help) {
         std::fputs(host::usage("rtc_host").c_str(), stdout);
-        return 0;
+        return finish_output(0);
     }
     if (o.version) return version(o);
 
@@ -153,20 +165,19 @@ int main(int argc, char** argv) {
         return error(kExitLibrary, why);
 
     host::Steps steps;
-    if (const int status = steps_of(o, loaded, steps); status != 0) return status;
+    host::Format format = host::Format::table;
+    if (const int status = steps_of(o, loaded, steps, format); status != 0) return status;
     int status = 0;
     if (o.check) {
         status =
             host::check_wiring(loaded.block, std::move(steps),
-                               {o.period_ms, o.timeout_ms, o.format.value_or(host::Format::table),
+                               {o.period_ms, o.timeout_ms, format,
                                 host::library_path(loaded.device), host::virtual_device(loaded)});
     } else {
         host::start_watchdog(o.timeout_ms, stalled);
-        run(loaded.block, steps,
-            o.format.value_or(o.script.empty() ? host::Format::table : host::Format::csv),
-            o.period_ms);
+        run(loaded.block, steps, format, o.period_ms);
         host::stop_watchdog();
     }
     host::unload(loaded);
-    return status;
+    return finish_output(status);
 }

@@ -92,9 +92,11 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         };
         if (needs_value()) {
             if (!has_value) return fail(a + " demande une valeur");
+            // An empty value would quietly mean the default, or nothing.
+            if (value.empty()) return fail(a + " demande une valeur, pas \"\"");
             ++i;
         }
-        if (a == "--help" || a == "-h") {
+        if (a == "--help" || a == "-h" || a == "/?") {
             o.help = true;
         } else if (a == "--block") {
             o.block = value;
@@ -130,8 +132,10 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
                 o.format = Format::table;
             } else if (value == "csv") {
                 o.format = Format::csv;
+            } else if (value == "excel") {
+                o.format = Format::excel;
             } else {
-                return fail("--format vaut table ou csv, pas " + quoted(value));
+                return fail("--format vaut table, csv ou excel, pas " + quoted(value));
             }
         } else if (a == "--version") {
             o.version = true;
@@ -169,7 +173,11 @@ Ce qu'il faut faire (par défaut : --read 1) :
   --read N            puis N pas avec "RD" haut : lit l'horloge
   --script FICHIER.csv
                       un pas par ligne ; l'en-tête nomme les entrées du bloc
-                      (RD,sec,min,heu,dat,moi,ann,init), les absentes valent 0
+                      (RD,sec,min,heu,dat,moi,ann,init), les absentes valent 0 ;
+                      séparées par des virgules, ou comme Excel les enregistre
+                      (points-virgules et virgule décimale : 45,9) ou les
+                      copie (tabulations) ; des nombres décimaux seulement
+                      (pas d'hexadécimal), 1000000 pas au plus
   --period-ms MS      attente entre deux pas (par défaut 1000)
   --check             vérifie le chemin jusqu'à l'horloge : la bibliothèque
                       de l'IOW24, l'IOW24, son mode I2C, la réponse de
@@ -190,17 +198,22 @@ Bibliothèques :
                       cherche une DLL : dossier du programme, dossiers système
 
 Affichage :
-  --format table|csv  les sorties par nom de broche (par défaut : table ;
-                      csv avec --script)
+  --format table|csv|excel
+                      les sorties par nom de broche (par défaut : table ;
+                      avec --script, sous la forme du script : csv pour un
+                      script à virgules, excel sinon) ; excel : points-virgules
+                      et virgule décimale, ce qu'Excel en français ouvre en
+                      colonnes
   --trace             chaque message échangé avec l'IOW24, sur stderr
   --console-alerts    Windows : les boîtes de message du bloc vont sur stderr
   --version           la version, et les bibliothèques chargées
-  --help              cette aide
+  --help, /?          cette aide
 
 Code de sortie : 0 après la simulation (les messages du bloc disent les
 défauts), 2 pour une ligne de commande ou un script incorrects, 3 quand une
 bibliothèque ne peut pas être chargée, 4 quand --check trouve un défaut,
-5 quand l'IOW24 ne répond plus pendant la simulation (--timeout-ms).
+5 quand l'IOW24 ne répond plus pendant la simulation (--timeout-ms),
+6 quand les résultats ne peuvent pas être écrits (disque plein...).
 )";
 }
 

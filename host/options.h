@@ -11,7 +11,11 @@ struct Moment {
     int year, month, day, hour, minute, second;
 };
 
-enum class Format { table, csv };
+// `excel`: CSV as French Excel opens it, with semicolons and decimal commas.
+enum class Format { table, csv, excel };
+
+// The field separator of a CSV format.
+inline char separator_of(Format format) { return format == Format::excel ? ';' : ','; }
 
 struct Options {
     std::string block;   // the block library; empty: the one beside the program

@@ -1,33 +1,72 @@
 #include "host/script.h"
 
-#include <cerrno>
+#include <cmath>
 #include <cstdlib>
+#include <string_view>
+
+#include "platform/citation.h"
 
 namespace host {
 
 namespace {
 
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
+// The separators a header may use: it holds pin names only, so the first
+// of these it holds is the one.
+constexpr std::string_view kSeparators = ";\t,";
+constexpr char kQuote = '"';
 
-// The parts of `text` between separators; "a,,b," is four, the last empty.
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::size_t from = 0;
-    for (std::size_t at; (at = text.find(separator, from)) != std::string::npos; from = at + 1)
-        parts.push_back(text.substr(from, at - from));
-    parts.push_back(text.substr(from));
-    return parts;
-}
+struct Field {
+    std::string text;
+    std::size_t column;  // from 1
+};
 
-std::vector<std::string> fields_of(const std::string& line) {
-    std::vector<std::string> fields = split(line, ',');
-    for (std::string& field : fields)
-        field = trim(field);
-    return fields;
+// One line's fields, or the reason it cannot be split.
+struct Fields {
+    std::vector<Field> fields;
+    std::string error;
+};
+
+bool blank(char c, char separator) { return c == ' ' || (c == '\t' && separator != '\t'); }
+
+// Splits one line as Excel writes it: a field is plain text up to the
+// separator, or quoted, with "" for a quote inside.
+Fields split(std::string_view line, char separator) {
+    Fields out;
+    std::size_t at = 0;
+    for (std::size_t column = 1;; ++column) {
+        while (at < line.size() && blank(line[at], separator))
+            ++at;
+        Field field{"", column};
+        if (at < line.size() && line[at] == kQuote) {
+            for (++at;; ++at) {
+                if (at == line.size()) {
+                    out.error = "colonne " + std::to_string(column) + " : guillemet sans fin";
+                    return out;
+                }
+                if (line[at] == kQuote && (at + 1 == line.size() || line[at + 1] != kQuote)) break;
+                if (line[at] == kQuote) ++at;
+                field.text += line[at];
+            }
+            ++at;
+            while (at < line.size() && blank(line[at], separator))
+                ++at;
+            if (at < line.size() && line[at] != separator) {
+                out.error =
+                    "colonne " + std::to_string(column) + " : du texte après les guillemets";
+                return out;
+            }
+        } else {
+            const std::size_t end = std::min(line.find(separator, at), line.size());
+            std::size_t last = end;
+            while (last > at && blank(line[last - 1], separator))
+                --last;
+            field.text = line.substr(at, last - at);
+            at = end;
+        }
+        out.fields.push_back(std::move(field));
+        if (at >= line.size()) return out;
+        ++at;  // the separator
+    }
 }
 
 std::string joined(const std::vector<std::string>& names) {
@@ -37,44 +76,105 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
-bool number(const std::string& text, double& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size() && errno != ERANGE;
+std::string quoted(const std::string& text) { return "\"" + texte::cite(text) + "\""; }
+
+enum class Reading { good, not_a_number, out_of_range };
+
+// A decimal number: sign, digits with one decimal mark, exponent. No
+// hexadecimal, no "inf" or "nan": not what a teacher writes in a table.
+Reading number(const std::string& text, bool decimal_comma, double& value) {
+    std::string plain;
+    std::size_t at = 0, digits = 0;
+    const auto take_digits = [&] {
+        std::size_t count = 0;
+        for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++count)
+            plain += text[at];
+        return count;
+    };
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) plain += text[at++];
+    digits += take_digits();
+    if (at < text.size() && (text[at] == '.' || (decimal_comma && text[at] == ','))) {
+        plain += '.';
+        ++at;
+        digits += take_digits();
+    }
+    if (digits == 0) return Reading::not_a_number;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        plain += text[at++];
+        if (at < text.size() && (text[at] == '+' || text[at] == '-')) plain += text[at++];
+        if (take_digits() == 0) return Reading::not_a_number;
+    }
+    if (at != text.size()) return Reading::not_a_number;
+    value = std::strtod(plain.c_str(), nullptr);
+    if (!std::isfinite(value)) return Reading::out_of_range;
+    if (std::fpclassify(value) == FP_SUBNORMAL) value = 0.0;
+    return Reading::good;
+}
+
+// Lines ended by LF, CRLF or a lone CR, as editors and older exports write them.
+class Lines {
+  public:
+    explicit Lines(std::string_view text) : text_(text) {}
+    bool next(std::string_view& line) {
+        if (at_ >= text_.size()) return false;
+        const std::size_t end = std::min(text_.find_first_of("\r\n", at_), text_.size());
+        line = text_.substr(at_, end - at_);
+        at_ = end + 1;
+        if (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n') ++at_;
+        ++number_;
+        return true;
+    }
+    int number() const { return number_; }
+
+  private:
+    std::string_view text_;
+    std::size_t at_ = 0;
+    int number_ = 0;
+};
+
+bool skipped(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    return first == std::string_view::npos || line[first] == '#';
 }
 
 }  // namespace
 
 Script parse_script(const std::string& text, const std::vector<std::string>& pins) {
     Script script;
+    const std::string plain = texte::sans_marque(text);
+    Lines lines(plain);
     std::vector<std::size_t> columns;  // pin index of each column
-    std::vector<std::string> lines = split(text, '\n');
-    if (lines.back().empty()) lines.pop_back();  // the end of the last line
-    for (int number_of_line = 1; number_of_line <= static_cast<int>(lines.size());
-         ++number_of_line) {
-        const std::string line = trim(lines[number_of_line - 1]);
-        if (line.empty() || line[0] == '#') continue;
-        const auto where = [&](std::size_t column) {
-            return "ligne " + std::to_string(number_of_line) + ", colonne " +
-                   std::to_string(column + 1);
-        };
-        const std::vector<std::string> fields = fields_of(line);
+    std::string_view line;
+    while (lines.next(line)) {
+        if (skipped(line)) continue;
+        const auto where = [&] { return "ligne " + std::to_string(lines.number()); };
         if (columns.empty()) {
-            for (std::size_t c = 0; c < fields.size(); ++c) {
+            const std::size_t first = line.find_first_of(kSeparators);
+            if (first != std::string_view::npos) script.separator = line[first];
+        }
+        const Fields split_line = split(line, script.separator);
+        if (!split_line.error.empty()) {
+            script.error = where() + ", " + split_line.error;
+            return script;
+        }
+        const std::vector<Field>& fields = split_line.fields;
+        const auto at = [&](const Field& f) {
+            return where() + ", colonne " + std::to_string(f.column);
+        };
+        if (columns.empty()) {
+            for (const Field& f : fields) {
                 std::size_t pin = 0;
-                while (pin < pins.size() && pins[pin] != fields[c])
+                while (pin < pins.size() && pins[pin] != f.text)
                     ++pin;
                 if (pin == pins.size()) {
-                    script.error = where(c) + " : \"" + fields[c] +
-                                   "\" n'est pas une entrée du bloc (" + joined(pins) + ")";
+                    script.error = at(f) + " : " + quoted(f.text) +
+                                   " n'est pas une entrée du bloc (" + joined(pins) + ")";
                     return script;
                 }
                 for (std::size_t seen : columns) {
                     if (seen == pin) {
                         script.error =
-                            where(c) + " : l'entrée \"" + fields[c] + "\" est nommée deux fois";
+                            at(f) + " : l'entrée " + quoted(f.text) + " est nommée deux fois";
                         return script;
                     }
                 }
@@ -83,20 +183,33 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
             continue;
         }
         if (fields.size() != columns.size()) {
-            script.error = "ligne " + std::to_string(number_of_line) + " : " +
-                           std::to_string(fields.size()) + " valeurs pour " +
+            script.error = where() + " : " + std::to_string(fields.size()) + " valeurs pour " +
                            std::to_string(columns.size()) + " colonnes";
             return script;
         }
+        if (script.steps.size() == kMostScriptSteps) {
+            script.error = where() + " : plus de " + std::to_string(kMostScriptSteps) +
+                           " pas ; un script en fait au plus autant";
+            return script;
+        }
         std::vector<double> step(pins.size(), 0.0);
-        for (std::size_t c = 0; c < fields.size(); ++c) {
-            if (!number(fields[c], step[columns[c]])) {
-                script.error = where(c) + " (" + pins[columns[c]] + ") : pas un nombre : \"" +
-                               fields[c] + "\"";
-                return script;
+        for (const Field& f : fields) {
+            const std::string& pin = pins[columns[f.column - 1]];
+            switch (number(f.text, script.separator != ',', step[columns[f.column - 1]])) {
+                case Reading::good:
+                    break;
+                case Reading::not_a_number:
+                    script.error = at(f) + " (" + pin + ") : pas un nombre : " + quoted(f.text);
+                    return script;
+                case Reading::out_of_range:
+                    script.error = at(f) + " (" + pin +
+                                   ") : nombre hors limites : " + quoted(f.text) +
+                                   " (un nombre va de -1.7976931348623157e308 à "
+                                   "1.7976931348623157e308)";
+                    return script;
             }
         }
-        script.steps.push_back(step);
+        script.steps.push_back(std::move(step));
     }
     if (script.steps.empty())
         script.error = "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs";

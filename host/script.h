@@ -1,19 +1,30 @@
-// A run written as CSV: a header naming the block's input pins, then one
-// row of input values per step.
+// A run written as a table: a header naming the block's input pins, then
+// one row of input values per step. Written by hand, or saved by Excel:
+// commas, or semicolons with decimal commas as French Excel writes them,
+// or tabs as a copy of Excel's cells gives them.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace host {
 
+// A script has at most this many steps, as --read.
+inline constexpr std::size_t kMostScriptSteps = 1000000;
+
 struct Script {
     std::vector<std::vector<double>> steps;  // each as long as the pin list
     std::string error;                       // "ligne N, colonne M : ..." when bad (French)
+    char separator = ',';                    // found in the header: ',' ';' or '\t'
 };
 
-// `pins` are the block's input names in index order. Blank lines and lines
-// starting with '#' are skipped; pins the header leaves out are 0.
+// `pins` are the block's input names in index order. A UTF-8 byte-order
+// mark is skipped; lines end with LF, CRLF or a lone CR. Blank lines and
+// lines starting with '#' are skipped; pins the header leaves out are 0.
+// Fields may be quoted as Excel quotes them. With ';' or a tab, a value
+// may use a decimal comma. Values are decimal numbers; a number too close
+// to 0 for a double is 0.
 Script parse_script(const std::string& text, const std::vector<std::string>& pins);
 
 }  // namespace host

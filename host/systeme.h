@@ -2,7 +2,9 @@
 // and finding functions in them, as a simulation host does.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -11,6 +13,9 @@ extern const char* const kBlockFile;
 extern const char* const kDeviceFile;
 // What to do when the system finds no device library by its name alone.
 extern const char* const kWhereToPutTheDevice;
+
+// The program's arguments, in UTF-8, after its name.
+std::vector<std::string> arguments(int argc, char** argv);
 
 // Loads a library by path; null and a reason on failure. The device
 // library is loaded so that the block loaded after it binds to it.
@@ -23,6 +28,12 @@ std::string library_path(void* library);
 // The folder the program was started from, with a trailing separator.
 std::string program_folder();
 bool file_exists(const std::string& path);
+// A whole file of at most `most` bytes, refused before it is read when
+// larger; false and why, in French, when it cannot be read.
+bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why);
+inline std::string too_large(std::size_t most) {
+    return "il dépasse " + std::to_string(most / 1000000) + " Mo, plus qu'aucun script ne demande";
+}
 
 // Ends the process at once, whatever its other threads are doing: a thread
 // stuck in a device call cannot be unwound. Flushes stdout and stderr first.

@@ -3,8 +3,14 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "host/systeme.h"
 
@@ -15,6 +21,10 @@ const char* const kDeviceFile = "libiowkit.so";
 const char* const kWhereToPutTheDevice =
     "Le système ne trouve pas la bibliothèque de l'IOW24 : placez-la dans un dossier de "
     "bibliothèques du système, ou donnez son chemin avec --device.";
+
+std::vector<std::string> arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
 
 void* load_library(const std::string& path, std::string& error) {
     // Global, so that a library loaded later binds to this one's symbols.
@@ -43,6 +53,34 @@ std::string program_folder() {
 }
 
 bool file_exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        why = errno == ENOENT   ? "fichier introuvable"
+              : errno == EACCES ? "accès refusé"
+                                : std::strerror(errno);
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) why = "c'est un dossier";
+    if (S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) > most)
+        why = too_large(most);
+    char buffer[65536];
+    while (why.empty()) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n < 0) why = std::strerror(errno);
+            break;
+        }
+        if (text.size() + static_cast<std::size_t>(n) > most) why = too_large(most);
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return why.empty();
+}
 
 void end_process(int status) {
     std::fflush(stdout);

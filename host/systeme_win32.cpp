@@ -1,8 +1,12 @@
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "host/systeme.h"
+#include "platform/utf16.h"
 
 namespace host {
 
@@ -14,18 +18,40 @@ const char* const kWhereToPutTheDevice =
     "64 bits, C:\\Windows\\System32 sur un Windows 32 bits), ou copiez-la à côté de "
     "rtc_host.exe.";
 
+namespace {
+
+// A module's file name, however long the folders above it.
+std::string module_file(HMODULE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return "?";
+        if (length < path.size()) return texte::utf8(std::wstring_view(path.data(), length));
+        path.resize(path.size() * 2);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> arguments(int argc, char** argv) {
+    // The ANSI arguments lose every character outside the code page: the
+    // wide command line has them all.
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return std::vector<std::string>(argv + 1, argv + argc);
+    std::vector<std::string> result;
+    for (int i = 1; i < count; ++i)
+        result.push_back(texte::utf8(wide[i]));
+    LocalFree(wide);
+    return result;
+}
+
 void* load_library(const std::string& path, std::string& error) {
     // Once a DLL named iowkit.dll is loaded, the block's import of that name
     // binds to it instead of searching the path.
-    HMODULE library = LoadLibraryA(path.c_str());
-    if (library == nullptr) {
-        char message[512] = {};
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                       GetLastError(), 0, message, sizeof message, nullptr);
-        error = message[0] ? message : "erreur " + std::to_string(GetLastError());
-        while (!error.empty() && (error.back() == '\n' || error.back() == '\r'))
-            error.pop_back();
-    }
+    HMODULE library = LoadLibraryW(texte::utf16(path).c_str());
+    if (library == nullptr) error = texte::message_systeme(GetLastError());
     return library;
 }
 
@@ -35,21 +61,41 @@ void* find_function(void* library, const char* name) {
 
 void unload_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
 
-std::string library_path(void* library) {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(library), path, MAX_PATH);
-    return std::string(path, length);
-}
+std::string library_path(void* library) { return module_file(static_cast<HMODULE>(library)); }
 
 std::string program_folder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string full(path, length);
+    const std::string full = module_file(nullptr);
     return full.substr(0, full.find_last_of("\\/") + 1);
 }
 
+bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why) {
+    const HANDLE file =
+        CreateFileW(texte::utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        why = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "fichier introuvable"
+              : error == ERROR_ACCESS_DENIED                                 ? "accès refusé"
+                                             : texte::message_systeme(error);
+        return false;
+    }
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) > most)
+        why = too_large(most);
+    char buffer[65536];
+    for (DWORD n = 0; why.empty();) {
+        if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr))
+            why = texte::message_systeme(GetLastError());
+        if (!why.empty() || n == 0) break;
+        if (text.size() + n > most) why = too_large(most);
+        text.append(buffer, n);
+    }
+    CloseHandle(file);
+    return why.empty();
+}
+
 bool file_exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(texte::utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void end_process(int status) {

@@ -29,37 +29,43 @@ std::string left(const std::string& text, std::size_t width) {
 }
 }  // namespace
 
-std::string format_value(double value) {
+std::string format_value(double value, bool decimal_comma) {
     char text[32];
     if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
         std::snprintf(text, sizeof text, "%.0f", value);
     } else {
         std::snprintf(text, sizeof text, "%g", value);
     }
-    return text;
+    std::string shown = text;
+    if (decimal_comma) {
+        for (char& c : shown)
+            if (c == '.') c = ',';
+    }
+    return shown;
 }
 
 std::string header_line(Format format, const std::vector<std::string>& outputs) {
-    std::string line = format == Format::csv
-                           ? "step"
-                           : padded("pas", kStepWidth) + "  " + left("action", kActionWidth);
+    const bool csv = format != Format::table;
+    std::string line =
+        csv ? "step" : padded("pas", kStepWidth) + "  " + left("action", kActionWidth);
     for (const auto& name : outputs) {
-        line += format == Format::csv ? ',' : ' ';
-        line += format == Format::csv ? name : padded(name, kValueWidth);
+        line += csv ? separator_of(format) : ' ';
+        line += csv ? name : padded(name, kValueWidth);
     }
     return line;
 }
 
 std::string step_line(Format format, int step, const std::string& action,
                       const std::vector<double>& values) {
-    std::string line = format == Format::csv ? std::to_string(step)
-                                             : padded(std::to_string(step), kStepWidth) + "  " +
-                                                   left(action, kActionWidth);
+    const bool csv = format != Format::table;
+    std::string line =
+        csv ? std::to_string(step)
+            : padded(std::to_string(step), kStepWidth) + "  " + left(action, kActionWidth);
     for (double value : values) {
         const bool driven = !std::isnan(value);
-        if (format == Format::csv) {
-            line += ',';
-            if (driven) line += format_value(value);
+        if (csv) {
+            line += separator_of(format);
+            if (driven) line += format_value(value, format == Format::excel);
         } else {
             line += ' ' + padded(driven ? format_value(value) : "-", kValueWidth);
         }

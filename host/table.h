@@ -13,7 +13,8 @@ namespace host {
 // table and as an empty field in CSV. The block's readings are 0-165.
 inline constexpr double kNotDriven = std::numeric_limits<double>::quiet_NaN();
 
-std::string format_value(double value);
+// `decimal_comma`: 45,9 rather than 45.9, as French Excel reads numbers.
+std::string format_value(double value, bool decimal_comma = false);
 std::string header_line(Format format, const std::vector<std::string>& outputs);
 // `action`: what the step asked of the block, in French ("écriture",
 // "lecture" or "-"); the table only.

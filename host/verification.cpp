@@ -251,12 +251,14 @@ bool all_good(const std::vector<Finding>& findings) {
 }
 
 std::string check_header(Format format) {
-    return format == Format::csv ? "constat,verdict,titre,message" : "";
+    const std::string s(1, separator_of(format));
+    return format == Format::table ? "" : "constat" + s + "verdict" + s + "titre" + s + "message";
 }
 
 std::string finding_line(Format format, const Finding& f) {
-    if (format == Format::csv) {
-        return std::string(f.id) + "," + word(f.verdict) + "," + csv_field(f.title) + "," +
+    if (format != Format::table) {
+        const char s = separator_of(format);
+        return std::string(f.id) + s + word(f.verdict) + s + csv_field(f.title) + s +
                csv_field(f.sentence);
     }
     std::string verdict = word(f.verdict);
@@ -269,9 +271,11 @@ std::string summary_line(Format format, const std::vector<Finding>& findings, bo
     std::string text = faults == 0 ? "tout est bon : le bloc peut lire et écrire l'horloge."
                                    : "un défaut ; corrigez-le, puis relancez la vérification.";
     if (virtual_device) text += " IOW24 virtuel : aucun matériel n'a été vérifié.";
-    if (format == Format::csv)
-        return std::string("bilan,") + (faults == 0 ? "OK" : "DEFAUT") + ",\"Bilan\"," +
+    if (format != Format::table) {
+        const char s = separator_of(format);
+        return std::string("bilan") + s + (faults == 0 ? "OK" : "DEFAUT") + s + "\"Bilan\"" + s +
                csv_field(text);
+    }
     return "Bilan : " + text;
 }
 

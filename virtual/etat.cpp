@@ -12,7 +12,7 @@ namespace {
 constexpr char kMark[8] = {'R', 'T', 'C', 'I', 'O', 'W', '2', '4'};
 constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kVersionAt = 8, kRegistersAt = 12, kMomentAt = 76, kIntoSecondAt = 84,
-                      kChecksumAt = 88, kSize = 92;
+                      kChecksumAt = 88, kSize = kStateFileSize;
 constexpr std::int32_t kMsPerSecond = 1000;
 
 std::uint32_t crc32(const std::uint8_t* data, std::size_t size) {

@@ -13,6 +13,9 @@
 
 namespace iowvirt {
 
+// The size of a state file: a reader needs no byte past it.
+inline constexpr std::size_t kStateFileSize = 92;
+
 std::vector<std::uint8_t> encode_state(const ChipState& state);
 
 // The state, or nothing and why not (in French).

@@ -17,9 +17,11 @@ std::string default_state_path();
 // The folder of the virtual IOW24's library, with a trailing separator.
 std::string library_folder();
 
-// The file's bytes; nothing when it does not exist. `why` when it cannot
-// be read.
-std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::string& why);
+// The file's first bytes, at most `most` + 1 of them, so that a caller
+// sees a file too long without reading it all; nothing when it does not
+// exist. `why` when it cannot be read.
+std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size_t most,
+                                              std::string& why);
 
 // Writes a temporary file beside `path`, flushes it to the disk, then
 // renames it over `path`: a reader sees the old file or the new one, never
@@ -29,6 +31,9 @@ bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes
 
 // Renames `path` to `aside`; false when it cannot.
 bool move(const std::string& path, const std::string& aside);
+
+// An environment variable as the user set it, in UTF-8; false when unset.
+bool variable(const char* name, std::string& value);
 
 // Seconds since 1970 on the PC's clock, for names.
 std::int64_t now_seconds();

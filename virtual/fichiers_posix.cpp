@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -60,7 +61,8 @@ std::string library_folder() {
     return folder_of(info.dli_fname) + "/";
 }
 
-std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::string& why) {
+std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size_t most,
+                                              std::string& why) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT) why = std::strerror(errno);
@@ -68,7 +70,9 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::stri
     }
     std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
+    for (ssize_t n;
+         bytes.size() <= most &&
+         (n = ::read(fd, buffer, std::min(sizeof buffer, most + 1 - bytes.size()))) != 0;) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             why = std::strerror(errno);
@@ -115,6 +119,12 @@ bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes
 
 bool move(const std::string& path, const std::string& aside) {
     return std::rename(path.c_str(), aside.c_str()) == 0;
+}
+
+bool variable(const char* name, std::string& value) {
+    const char* set = std::getenv(name);
+    value = set != nullptr ? set : "";
+    return set != nullptr;
 }
 
 std::int64_t now_seconds() { return static_cast<std::int64_t>(std::time(nullptr)); }

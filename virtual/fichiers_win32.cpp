@@ -1,9 +1,11 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/utf16.h"
 #include "virtual/fichiers.h"
 
 namespace iowvirt::fichiers {
@@ -21,46 +23,47 @@ std::string folder_of(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-std::string system_message(DWORD code) {
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                   text, sizeof text, nullptr);
-    std::string message = text[0] ? text : "erreur " + std::to_string(code);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
-        message.pop_back();
-    return message;
-}
+std::string system_message(DWORD code) { return texte::message_systeme(code); }
+
+// Every path reaches the system in UTF-16: a user name outside the ANSI
+// code page must not become another folder.
+std::wstring wide(const std::string& path) { return texte::utf16(path); }
 
 bool make_folders(const std::string& folder) {
     for (std::size_t at = 3; at <= folder.size(); ++at) {
         if (at < folder.size() && folder[at] != '\\' && folder[at] != '/') continue;
-        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+        CreateDirectoryW(wide(folder.substr(0, at)).c_str(), nullptr);
     }
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    const DWORD attributes = GetFileAttributesW(wide(folder).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace
 
 std::string default_state_path() {
-    const char* local = std::getenv("LOCALAPPDATA");
-    if (local == nullptr || local[0] == '\0') return "";
-    return std::string(local) + "\\" + kStateFile;
+    std::string local;
+    if (!texte::variable("LOCALAPPDATA", local) || local.empty()) return "";
+    return local + "\\" + kStateFile;
 }
 
 std::string library_folder() {
     HMODULE self = nullptr;
-    char path[MAX_PATH] = {};
-    if (!GetModuleHandleExA(
+    std::wstring path(MAX_PATH, L'\0');
+    if (!GetModuleHandleExW(
             GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-            reinterpret_cast<LPCSTR>(&library_folder), &self) ||
-        GetModuleFileNameA(self, path, MAX_PATH) == 0)
+            reinterpret_cast<LPCWSTR>(&library_folder), &self))
         return ".\\";
-    return folder_of(path) + "\\";
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(self, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return ".\\";
+        if (length < path.size()) return folder_of(texte::utf8(path.substr(0, length))) + "\\";
+        path.resize(path.size() * 2);
+    }
 }
 
-std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::string& why) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size_t most,
+                                              std::string& why) {
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -72,7 +75,11 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::stri
     std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[4096];
     DWORD n = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0)
+    while (bytes.size() <= most &&
+           ReadFile(file, buffer,
+                    static_cast<DWORD>(std::min(sizeof buffer, most + 1 - bytes.size())), &n,
+                    nullptr) &&
+           n > 0)
         bytes.insert(bytes.end(), buffer, buffer + n);
     CloseHandle(file);
     return bytes;
@@ -88,7 +95,7 @@ bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes
     }
     const std::string temporary =
         path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(count++);
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    HANDLE file = CreateFileW(wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         why = temporary + " : " + system_message(GetLastError());
@@ -101,21 +108,23 @@ bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes
     CloseHandle(file);
     bool moved = false;
     for (int i = 0; whole && !moved && i < kRenameTries; ++i) {
-        moved = MoveFileExA(temporary.c_str(), path.c_str(),
+        moved = MoveFileExW(wide(temporary).c_str(), wide(path).c_str(),
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
         if (!moved) Sleep(kRenamePauseMs);
     }
     if (!moved) {
         why = path + " : " + system_message(GetLastError());
-        DeleteFileA(temporary.c_str());
+        DeleteFileW(wide(temporary).c_str());
         return false;
     }
     return true;
 }
 
 bool move(const std::string& path, const std::string& aside) {
-    return MoveFileExA(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    return MoveFileExW(wide(path).c_str(), wide(aside).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
+
+bool variable(const char* name, std::string& value) { return texte::variable(name, value); }
 
 std::int64_t now_seconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/citation.h"
 #include "virtual/device.h"
 #include "virtual/etat.h"
 #include "virtual/fichiers.h"
@@ -25,6 +26,13 @@ constexpr const char* kNowVariable = "IOWVIRT_NOW";
 constexpr const char* kKnownWords =
     "absent, no-chip, frozen, invalid, tick, silent, silent:N, short-read, fresh";
 constexpr std::int64_t kMsPerSecond = 1000;
+// IOWVIRT_NOW takes the moments a clock chip of this century can stand at:
+// from 2000-01-01 to three centuries ahead.
+constexpr std::int64_t kFirstNow = 946684800, kLastNow = 10413792000;
+// iowvirt.txt holds a few words; no more of it is read.
+constexpr std::size_t kMostWordBytes = 4096;
+// Unknown words told one by one; the rest are counted.
+constexpr std::size_t kMostUnknownTold = 3;
 // Time and date registers 0x00-0x06 that hold no valid time or date, with
 // the clock running: digits above 9, fields out of range.
 constexpr std::uint8_t kNoValidTime[] = {0x5A, 0x7F, 0x3F, 0x00, 0x3F, 0x1F, 0xAA};
@@ -54,10 +62,10 @@ std::vector<std::string> words_of(const std::string& text) {
     return words;
 }
 
-// A whole number of at most nine digits, or -1.
-long number_of(const std::string& text) {
-    if (text.empty() || text.size() > 9) return -1;
-    long value = 0;
+// A whole number of at most `digits` digits, or -1.
+std::int64_t number_of(const std::string& text, std::size_t digits = 9) {
+    if (text.empty() || text.size() > digits) return -1;
+    std::int64_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return -1;
         value = value * 10 + (c - '0');
@@ -65,11 +73,56 @@ long number_of(const std::string& text) {
     return value;
 }
 
+// The PC's clock, or the moment IOWVIRT_NOW stands for. A value that is not
+// such a moment is told and the real clock is used: a moment near 1970
+// would be written into the state file.
 TimeSource pc_clock() {
-    const char* now = std::getenv(kNowVariable);
-    if (now == nullptr) return system_ms;
-    const std::int64_t fixed = std::strtoll(now, nullptr, 10) * kMsPerSecond;
+    std::string now;
+    if (!fichiers::variable(kNowVariable, now)) return system_ms;
+    const std::int64_t seconds = number_of(now, 11);
+    if (seconds < kFirstNow || seconds > kLastNow) {
+        tell(std::string(kNowVariable) + " vaut \"" + texte::cite(now) +
+             "\" : il faut un nombre entier de secondes depuis 1970, de " +
+             std::to_string(kFirstNow) + " (an 2000) à " + std::to_string(kLastNow) +
+             " ; l'horloge du PC est utilisée.");
+        return system_ms;
+    }
+    const std::int64_t fixed = seconds * kMsPerSecond;
     return [fixed] { return fixed; };
+}
+
+// The words of iowvirt.txt: as Notepad saves it, with or without a mark,
+// or in UTF-16; only its first few kilobytes.
+std::string words_file(const std::string& path) {
+    std::string why;
+    const auto bytes = fichiers::read(path, kMostWordBytes, why);
+    if (!bytes) {
+        if (!why.empty()) tell("impossible de lire " + path + " (" + why + ").");
+        return "";
+    }
+    std::string text(bytes->begin(), bytes->end());
+    if (text.size() > kMostWordBytes) {
+        tell(path + " dépasse " + std::to_string(kMostWordBytes) +
+             " octets : seuls les mots de son début comptent.");
+        // A word cut by the bound is no word.
+        text.resize(kMostWordBytes);
+        text.resize(
+            text.find_last_of(" ,\t\r\n") == std::string::npos ? 0 : text.find_last_of(" ,\t\r\n"));
+    }
+    return texte::sans_marque(text);
+}
+
+// A few unknown words one by one, the rest counted: a file of noise must
+// not flood the console.
+void tell_unknown(const std::vector<std::string>& unknown, const std::string& source) {
+    for (std::size_t i = 0; i < unknown.size() && i < kMostUnknownTold; ++i) {
+        tell("mot inconnu \u00ab " + texte::cite(unknown[i]) + " \u00bb dans " + source +
+             ", laissé de côté ; mots connus : " + kKnownWords + ".");
+    }
+    if (unknown.size() > kMostUnknownTold) {
+        tell("et " + std::to_string(unknown.size() - kMostUnknownTold) +
+             " autres mots inconnus dans " + source + ", laissés de côté.");
+    }
 }
 
 }  // namespace
@@ -77,13 +130,9 @@ TimeSource pc_clock() {
 void Device::configure() {
     if (controlled) return;
     std::string source = kWordsVariable, text;
-    if (const char* variable = std::getenv(kWordsVariable); variable != nullptr) {
-        text = variable;
-    } else {
+    if (!fichiers::variable(kWordsVariable, text)) {
         source = fichiers::library_folder() + kWordsFile;
-        std::string why;
-        if (const auto bytes = fichiers::read(source, why))
-            text.assign(bytes->begin(), bytes->end());
+        text = words_file(source);
     }
     const bool changed = !configured || text != applied_words;
     const bool poison = changed && apply_words(words_of(text), source);
@@ -103,20 +152,22 @@ bool Device::apply_words(const std::vector<std::string>& words, const std::strin
     silent_after = -1;
     short_read = Fault{};
     ticking = false;
-    chip.set_time_source(pc_clock());
+    const TimeSource clock = pc_clock();
+    chip.set_time_source(clock);
     bool fresh = false, invalid = false;
+    std::vector<std::string> unknown;
     for (const std::string& word : words) {
-        const long after = word.rfind("silent:", 0) == 0 ? number_of(word.substr(7)) : -1;
+        const std::int64_t after = word.rfind("silent:", 0) == 0 ? number_of(word.substr(7)) : -1;
         if (word == "absent") {
             plugged = false;
         } else if (word == "no-chip") {
             i2c.set_chip_connected(false);
         } else if (word == "frozen") {
-            const std::int64_t start = pc_clock()();
+            const std::int64_t start = clock();
             chip.set_time_source([start] { return start; });
         } else if (word == "tick") {
             ticking = true;
-            tick_ms = pc_clock()();
+            tick_ms = clock();
             chip.set_time_source([this] { return tick_ms; });
         } else if (word == "silent" || after >= 0) {
             silent_after = word == "silent" ? 0 : static_cast<int>(after);
@@ -128,12 +179,13 @@ bool Device::apply_words(const std::vector<std::string>& words, const std::strin
         } else if (word == "fresh") {
             fresh = true;
         } else {
-            tell("mot inconnu \u00ab " + word + " \u00bb dans " + source +
-                 ", laissé de côté ; mots connus : " + kKnownWords + ".");
+            unknown.push_back(word);
         }
     }
-    const char* chosen = std::getenv(kStateVariable);
-    state_path = fresh ? "" : chosen != nullptr ? chosen : fichiers::default_state_path();
+    tell_unknown(unknown, source);
+    std::string chosen;
+    const bool named = fichiers::variable(kStateVariable, chosen);
+    state_path = fresh ? "" : named ? chosen : fichiers::default_state_path();
     // A new chip, as on the first launch: only a file brings back its time.
     if (fresh) chip.power_on();
     return invalid;
@@ -141,7 +193,7 @@ bool Device::apply_words(const std::vector<std::string>& words, const std::strin
 
 void Device::load_state() {
     std::string why;
-    const auto bytes = fichiers::read(state_path, why);
+    const auto bytes = fichiers::read(state_path, kStateFileSize, why);
     if (!bytes) {
         if (!why.empty()) {
             tell("impossible de lire " + state_path + " (" + why +

@@ -14,6 +14,9 @@ struct Finished {
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
+// In an environment: the child's stdout goes to this file instead (POSIX).
+inline const std::string kStdoutTo = "RTC_TEST_STDOUT";
+
 // `program` is a file name in the test program's own folder; `environment`
 // adds variables for the child only. Unless it names one, the child's
 // virtual IOW24 keeps its clock in a state file of its own, new and never

@@ -48,8 +48,10 @@ Started* start_program(const std::string& program, const std::vector<std::string
         alarm(kMostSeconds);
         dup2(out, 1);
         dup2(err, 2);
-        for (const auto& [name, value] : environment)
+        for (const auto& [name, value] : environment) {
             setenv(name.c_str(), value.c_str(), 1);
+            if (name == kStdoutTo) dup2(open(value.c_str(), O_WRONLY), 1);
+        }
         std::vector<char*> argv{const_cast<char*>(path.c_str())};
         for (const auto& a : arguments)
             argv.push_back(const_cast<char*>(a.c_str()));

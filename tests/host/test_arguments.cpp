@@ -41,6 +41,7 @@ TEST(Arguments, SetAndReadTogether) {
     EXPECT_EQ(p.options.format, host::Format::csv);
     EXPECT_EQ(p.options.device, "x/iowkit.dll");
     EXPECT_TRUE(parse_arguments({"--set", "now"}).options.set_now);
+    EXPECT_TRUE(parse_arguments({"/?"}).options.help);
 }
 
 TEST(Arguments, ErrorsRepeatTheBadArgument) {
@@ -52,7 +53,7 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--read", "-2"}, "--read prend un nombre de pas de 1 à 1000000, pas \"-2\""},
         {{"--period-ms", "9999999"},
          "--period-ms prend des millisecondes de 0 à 3600000, pas \"9999999\""},
-        {{"--format", "xml"}, "--format vaut table ou csv, pas \"xml\""},
+        {{"--format", "xml"}, "--format vaut table, csv ou excel, pas \"xml\""},
         {{"--set", "2011-13-01 00:00:00"},
          "--set \"2011-13-01 00:00:00\" : cette date ou cette heure n'existe pas"},
         {{"--set", "2023-02-29 00:00:00"},
@@ -71,7 +72,7 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--timeout-ms", "500x"},
          "--timeout-ms prend des millisecondes de 1 à 3600000, pas \"500x\""},
         {{"--timeout-ms", "0"}, "--timeout-ms prend des millisecondes de 1 à 3600000, pas \"0\""},
-        {{"--format", "csvx"}, "--format vaut table ou csv, pas \"csvx\""},
+        {{"--format", "csvx"}, "--format vaut table, csv ou excel, pas \"csvx\""},
         {{"--set", "2011-12-31 23:59:5x"},
          "--set \"2011-12-31 23:59:5x\" : pas une date et une heure de la forme "
          "\"AAAA-MM-JJ HH:MM:SS\""},
@@ -81,6 +82,12 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
          "--set \"2100-02-29 00:00:00\" : l'horloge ne garde que les années 2000 à 2099"},
         {{"--script", "a.csv", "--read", "2"},
          "--script fait ses propres pas ; il ne va pas avec --set ni --read"},
+        // An empty value is no way around a rule, nor a quiet default.
+        {{"--script", "", "--read", "2"}, "--script demande une valeur, pas \"\""},
+        {{"--block", ""}, "--block demande une valeur, pas \"\""},
+        {{"--device", ""}, "--device demande une valeur, pas \"\""},
+        {{"--read", "2", "--set", ""}, "--set demande une valeur, pas \"\""},
+        {{"--format", ""}, "--format demande une valeur, pas \"\""},
     };
     for (const auto& [arguments, error] : cases) {
         EXPECT_EQ(parse_arguments(arguments).error, error) << arguments[0];
@@ -115,9 +122,11 @@ TEST(Script, ErrorsNameTheLineAndTheColumn) {
         {"RD,sec\n1,2\n1\n", "ligne 3 : 1 valeurs pour 2 colonnes"},
         {"RD,sec\n1,2,\n", "ligne 2 : 3 valeurs pour 2 colonnes"},
         {"RD,sec\n1,abc\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"abc\""},
-        {"RD,sec\n1,\"2\"\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"\"2\"\""},
+        {"RD,sec\n1,\"2x\"\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"2x\""},
         {"RD,sec\n,2\n", "ligne 2, colonne 1 (RD) : pas un nombre : \"\""},
-        {"RD,sec\n1,1e999\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"1e999\""},
+        {"RD,sec\n1,1e999\n",
+         "ligne 2, colonne 2 (sec) : nombre hors limites : \"1e999\" (un nombre va de "
+         "-1.7976931348623157e308 à 1.7976931348623157e308)"},
         // A number followed by other text, in a later column of a later row.
         {"RD,ann\n5,2011\n5,2011x\n", "ligne 3, colonne 2 (ann) : pas un nombre : \"2011x\""},
         {"RD,ann\n5,2011\n5 5,2011\n", "ligne 3, colonne 1 (RD) : pas un nombre : \"5 5\""},

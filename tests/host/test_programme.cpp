@@ -125,8 +125,10 @@ TEST(HostProgram, ABadScriptIsAUsageErrorNamingItsLineAndColumn) {
         << run.err;
     const Finished missing = host({"--script", script + ".none"});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("Erreur : impossible de lire le script " + script + ".none\n"),
-              std::string::npos);
+    EXPECT_NE(missing.err.find("Erreur : impossible de lire le script " + script +
+                               ".none : fichier introuvable\n"),
+              std::string::npos)
+        << missing.err;
 }
 
 TEST(HostProgram, ALibraryThatCannotBeLoadedHasItsOwnStatus) {

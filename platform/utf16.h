@@ -1,0 +1,20 @@
+// Windows speaks UTF-16 at its wide API; inside, every string is UTF-8.
+// The platform files convert at the seam, so that any folder and any user
+// name, in any script, reach the system exactly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace texte {
+
+std::wstring utf16(std::string_view utf8);
+std::string utf8(std::wstring_view utf16);
+
+// The system's text for an error code, in UTF-8, without its line end.
+std::string message_systeme(unsigned long code);
+
+// An environment variable as the user set it; false when it is not set.
+bool variable(const char* name, std::string& value);
+
+}  // namespace texte
