@@ -2,7 +2,16 @@
 rem Essai sans materiel, avec l'IOW24 virtuel du dossier virtuel : met son
 rem horloge a l'heure du PC, puis la lit 5 fois, une fois par seconde.
 rem Les messages du bloc s'affichent dans cette fenetre.
-cd /d "%~dp0"
+rem Ouvert seul depuis le ZIP, ce fichier n'a pas rtc_host.exe a cote de lui.
+if not exist "%~dp0rtc_host.exe" goto pas_extrait
+rem pushd, et non cd : il fait d'un dossier reseau (\\serveur\...) le dossier courant.
+pushd "%~dp0"
 rtc_host.exe --set now --read 5 --period-ms 1000 --console-alerts
+popd
+echo.
+pause
+exit /b
+:pas_extrait
+echo Ce fichier doit etre lance depuis le dossier extrait : extrayez d'abord tout le ZIP (clic droit sur le ZIP, puis "Extraire tout"), puis double-cliquez sur ce fichier dans le dossier extrait.
 echo.
 pause

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The package unpacked where French, Polish, Czech and Chinese users keep
+# their courses, under 32-bit Wine: every path the programs take or show is
+# the one the user sees, and nothing is made under another name. Then the
+# command files opened from another folder, and alone, out of the ZIP.
+# Usage: check_unicode_folders.sh ZIP WINE_RUN WINE_PREFIX
+set -euo pipefail
+zip=$1 wine_run=$2 prefix=$3
+# Wine maps file names through the Unix locale: UTF-8 keeps every letter.
+export LC_ALL=C.UTF-8
+top=$(basename "$zip" .zip)
+users=$prefix/drive_c/users
+failures=0
+fail() { printf 'FAILED: %s\n' "$*"; failures=$((failures + 1)); }
+ok() { printf 'ok: %s\n' "$*"; }
+names=("Élodie Bérénice" "Łukasz Dvořák" "学生 Ngô")
+
+made=()
+cleanup() { for folder in "${made[@]}"; do rm -rf "$folder"; done; }
+trap cleanup EXIT
+before=$(ls "$users" | sort)
+
+# run FOLDER PROGRAM ARGUMENTS...: in FOLDER, the alerts on the console, the
+# host's clock simulated and the virtual clock moving a second per read.
+run() {
+    local folder=$1
+    shift
+    (cd "$folder" && IOWVIRT=${IOWVIRT:-tick} RTC_HOST_CLOCK=simulated "$wine_run" "$@" </dev/null 2>&1 |
+        tr -d '\r') || true
+}
+
+for name in "${names[@]}"; do
+    cours=$users/$name/Cours
+    made+=("$users/$name")
+    mkdir -p "$cours"
+    (cd "$cours" && unzip -q "$zip")
+    dir=$cours/$top
+    win="C:\\users\\$name\\Cours"
+    windir="$win\\$top"
+    export IOWVIRT_STATE="$win\\horloge ł.bin"
+
+    out=$(run "$dir" cmd /c "Essayer sans materiel.cmd")
+    rows=$(grep -cE '^   [2-6]  lecture +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+$' <<<"$out" || true)
+    [ "$rows" -eq 5 ] && ok "$name: the demo's command file shows its 5 reads" ||
+        fail "$name: the demo's command file printed"$'\n'"$out"
+    [ -f "$cours/horloge ł.bin" ] && ok "$name: IOWVIRT_STATE made exactly \"horloge ł.bin\"" ||
+        fail "$name: no \"horloge ł.bin\" in $cours: $(ls "$cours")"
+
+    out=$(run "$dir" rtc_host.exe --version)
+    grep -qxF "bloc : $windir\\rtc_iow24.dll" <<<"$out" &&
+        ok "$name: --version names the block's path exactly" ||
+        fail "$name: --version printed"$'\n'"$out"
+
+    out=$(run "$dir" rtc_host.exe --set now --check --console-alerts)
+    grep -qF "OK       Bibliothèque de l'IOW24 : $windir\\virtuel\\iowkit.dll : " <<<"$out" &&
+        ok "$name: the check names the virtual library's path exactly" ||
+        fail "$name: the check printed"$'\n'"$out"
+
+    printf 'init;RD;sec;min;heu;dat;moi;ann\r\n5;0;45;30;13;8;3;2011\r\n0;5;0;0;0;0;0;0\r\n' \
+        >"$cours/séance ł.csv"
+    out=$(IOWVIRT=frozen run "$dir" rtc_host.exe --script "$win\\séance ł.csv" --period-ms 0)
+    grep -qxF "2;45;30;13;8;3;11" <<<"$out" && ok "$name: a script of that folder runs" ||
+        fail "$name: the script run printed"$'\n'"$out"
+
+    out=$(run "$dir" rtc_host.exe --script "$win\\absent ł.csv")
+    grep -qxF "Erreur : impossible de lire le script $win\\absent ł.csv : fichier introuvable" \
+        <<<"$out" && ok "$name: a missing script is named exactly" ||
+        fail "$name: a missing script gave"$'\n'"$out"
+done
+
+# The virtual IOW24 finds iowvirt.txt beside itself, and a library that
+# cannot be loaded is named exactly.
+dir=$users/${names[1]}/Cours/$top
+win="C:\\users\\${names[1]}\\Cours"
+printf 'no-chip\r\n' >"$dir/virtuel/iowvirt.txt"
+out=$( (cd "$dir" && env -u IOWVIRT IOWVIRT_STATE="$win\\txt.bin" "$wine_run" rtc_host.exe \
+    --console-alerts </dev/null 2>&1 | tr -d '\r') || true)
+grep -qF "[Leture] Erreur de transmission" <<<"$out" &&
+    ok "iowvirt.txt beside the virtual library applies its word" ||
+    fail "with iowvirt.txt beside the virtual library"$'\n'"$out"
+rm "$dir/virtuel/iowvirt.txt"
+out=$(run "$dir" rtc_host.exe --device "$win\\absent ł.dll")
+grep -qF "Erreur : impossible de charger la bibliothèque de l'IOW24 $win\\absent ł.dll : " \
+    <<<"$out" && ok "a library that cannot be loaded is named exactly" ||
+    fail "a missing library gave"$'\n'"$out"
+
+after=$(ls "$users" | sort)
+expected=$( (printf '%s\n' "$before"; printf '%s\n' "${names[@]}") | sort)
+[ "$after" = "$expected" ] && ok "no folder under C:\\users but the three asked for" ||
+    fail "C:\\users holds"$'\n'"$after"
+
+# A command file run from another current folder, as from a share.
+dir=$users/${names[0]}/Cours/$top
+out=$(IOWVIRT_STATE="C:\\users\\${names[0]}\\Cours\\ailleurs.bin" run "$users" cmd /c \
+    "C:\\users\\${names[0]}\\Cours\\$top\\Essayer sans materiel.cmd")
+rows=$(grep -cE '^   [2-6]  lecture ' <<<"$out" || true)
+[ "$rows" -eq 5 ] && ok "the demo's command file runs from another current folder" ||
+    fail "the demo's command file from another folder printed"$'\n'"$out"
+
+# A command file opened alone, as the Explorer runs it from inside the ZIP.
+alone=$users/${names[1]}/Cours/seul
+mkdir -p "$alone"
+for cmd in "Essayer sans materiel.cmd" "Verifier le cablage.cmd"; do
+    cp "$dir/$cmd" "$alone/"
+    out=$(run "$alone" cmd /c "$cmd")
+    grep -qF 'extrayez d'"'"'abord tout le ZIP (clic droit sur le ZIP, puis "Extraire tout")' \
+        <<<"$out" && ok "$cmd alone says to extract the whole ZIP first" ||
+        fail "$cmd alone printed"$'\n'"$out"
+done
+
+[ "$failures" -eq 0 ]
