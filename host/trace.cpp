@@ -47,6 +47,8 @@ std::string describe_i2c_write(const std::uint8_t* r) {
 
 std::string hex(const std::uint8_t* report) { return bytes(report, kReportSize); }
 
+std::string hex(const std::uint8_t* from, int count) { return bytes(from, count); }
+
 std::string describe_write(const std::uint8_t* r, std::uint32_t written) {
     std::string text;
     switch (r[0]) {

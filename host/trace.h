@@ -9,6 +9,8 @@ namespace host {
 
 // "02 C2 D0 00 00 00 00 00"
 std::string hex(const std::uint8_t* report);
+// The first `count` bytes of a report, the same way: "03 03".
+std::string hex(const std::uint8_t* from, int count);
 
 // A report the block wrote, and the byte count the device library returned.
 std::string describe_write(const std::uint8_t* report, std::uint32_t written);

@@ -85,6 +85,21 @@ TEST(HostProgram, AClockChipOffTheBusShowsInTheTraceAndTheAlerts) {
         << run.out;
 }
 
+TEST(HostProgram, TheTraceShowsOnlyTheBytesAReadBrought) {
+    // The buffer still holds the request: none of it is a reply.
+    Finished run = host({"--read", "1", "--trace"}, {{"IOWVIRT", "absent"}});
+    EXPECT_NE(run.err.find("trace: < (aucun octet reçu)  pas de réponse [0 octet(s) sur 8 "
+                           "seulement]\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("trace: < 02 C2 D0"), std::string::npos) << run.err;
+    run = host({"--read", "1", "--trace"}, {{"IOWVIRT", "short-read"}});
+    EXPECT_NE(run.err.find("trace: < 02 02 00 00 00 00 00  pas de réponse [7 octet(s) sur 8 "
+                           "seulement]\n"),
+              std::string::npos)
+        << run.err;
+}
+
 TEST(HostProgram, WithoutAnIow24EveryAlertIsShownAndTheRunEnds) {
     const Finished run = host({"--read", "1"}, {{"IOWVIRT", "absent"}});
     EXPECT_EQ(run.status, 0);
