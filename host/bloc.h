@@ -26,6 +26,7 @@ struct CheckOptions {
     Format format;
     std::string library;  // the device library's full path
     bool virtual_device;
+    std::string device;  // --device as given, empty without it: advice repeats it
 };
 
 // One run of the block that checks the way to the clock chip: the start,

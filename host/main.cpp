@@ -169,10 +169,10 @@ int main(int argc, char** argv) {
     if (const int status = steps_of(o, loaded, steps, format); status != 0) return status;
     int status = 0;
     if (o.check) {
-        status =
-            host::check_wiring(loaded.block, std::move(steps),
-                               {o.period_ms, o.timeout_ms, format,
-                                host::library_path(loaded.device), host::virtual_device(loaded)});
+        status = host::check_wiring(
+            loaded.block, std::move(steps),
+            {o.period_ms, o.timeout_ms, format, host::library_path(loaded.device),
+             host::virtual_device(loaded), o.device});
     } else {
         host::start_watchdog(o.timeout_ms, stalled);
         run(loaded.block, steps, format, o.period_ms);

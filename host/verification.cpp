@@ -179,6 +179,15 @@ bool worth_a_second_read(const CheckRun& run) {
            r.data_answered && (r.time[0] & kClockHalt) == 0 && valid(r.time, r.date);
 }
 
+// The command that sets the clock and checks again, on the board that was
+// checked: without the run's --device it would set another one.
+std::string set_and_check(const CheckRun& run) {
+    if (run.device.empty()) return "rtc_host --set now --check";
+    const bool spaces = run.device.find(' ') != std::string::npos;
+    return "rtc_host --device " + (spaces ? "\"" + run.device + "\"" : run.device) +
+           " --set now --check";
+}
+
 std::vector<Finding> diagnose(const CheckRun& run) {
     std::vector<Finding> findings;
     // After a fault, what comes later cannot be told apart from its effects.
@@ -219,13 +228,16 @@ std::vector<Finding> diagnose(const CheckRun& run) {
         "le bit d'arrêt des secondes est à 0.",
         "l'horloge est arrêtée (bit 7 des secondes à 1 : le bloc lit SEC = 80 ou plus). "
         "Horloge jamais mise à l'heure, ou pile retirée : mettez-la à l'heure avec \"init\" "
-        "(rtc_host --set now --check).");
+        "(" +
+            set_and_check(run) + ").");
     add("registres", "Heure et date valides", valid(first.time, first.date),
         moment(first.time, first.date) + ".",
         "les registres ne tiennent pas une heure et une date valides (lu : " + hex(first.time) +
             " / " + hex(first.date) +
             "). Horloge jamais mise à l'heure, ou parasites sur le bus : mettez-la à l'heure "
-            "avec \"init\" (rtc_host --set now --check) ; si le défaut revient, vérifiez le "
+            "avec \"init\" (" +
+            set_and_check(run) +
+            ") ; si le défaut revient, vérifiez le "
             "câblage.");
     const int advance =
         (seconds_of_day(second.time) - seconds_of_day(first.time) + kSecondsPerDay) %

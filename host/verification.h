@@ -38,6 +38,7 @@ struct CheckRun {
     int wait_ms = 0;
     std::string library{};
     bool virtual_device = false;
+    std::string device{};  // --device of the run, for the commands a finding advises
     std::optional<CheckStall> stall{};
 };
 

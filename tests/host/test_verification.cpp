@@ -49,6 +49,14 @@ TEST(WiringCheck, AFreshChipIsHalted) {
                      "virtuel : aucun matériel n'a été vérifié.\n"));
 }
 
+TEST(WiringCheck, TheAdviceActsOnTheBoardThatWasChecked) {
+    const std::string device = library_in(own_folder(), kDeviceFile);
+    Finished run = check({"--period-ms", "0", "--device", device}, "tick");
+    EXPECT_TRUE(says(run, "(rtc_host --device " + device + " --set now --check).\n")) << run.out;
+    run = check({"--period-ms", "0"}, "tick");
+    EXPECT_TRUE(says(run, "(rtc_host --set now --check).\n")) << run.out;
+}
+
 TEST(WiringCheck, AClockSetFirstIsGoodThroughout) {
     // No --period-ms: the check reads every 100 ms, and sees the tick at once.
     const Finished run = check({"--set", "2011-12-31 13:30:58"}, "tick");
