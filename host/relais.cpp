@@ -67,18 +67,17 @@ std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, cha
     const std::uint32_t read = device.read(handle, pipe, buffer, length);
     device_call_ends();
     note(Exchange::Call::read, buffer, length, read);
+    if (!tracing) return read;
+    const auto* reply = reinterpret_cast<const std::uint8_t*>(buffer);
+    const std::string words = describe_read(reply, read);
     // Only the bytes the read brought are a reply: the rest of the buffer
     // still holds the request.
-    if (tracing && buffer != nullptr && read < kReportSize) {
-        std::fprintf(
-            stderr, "trace: < %s  %s\n",
-            read == 0 ? "(aucun octet reçu)"
-                      : hex(reinterpret_cast<const std::uint8_t*>(buffer), static_cast<int>(read))
-                            .c_str(),
-            describe_read(reinterpret_cast<const std::uint8_t*>(buffer), read).c_str());
-    } else if (tracing) {
-        trace_report("<", buffer, length,
-                     describe_read(reinterpret_cast<const std::uint8_t*>(buffer), read));
+    if (buffer != nullptr && read < kReportSize) {
+        const std::string brought =
+            read == 0 ? "(aucun octet reçu)" : hex(reply, static_cast<int>(read));
+        std::fprintf(stderr, "trace: < %s  %s\n", brought.c_str(), words.c_str());
+    } else {
+        trace_report("<", buffer, length, words);
     }
     return read;
 }

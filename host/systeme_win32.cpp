@@ -20,16 +20,9 @@ const char* const kWhereToPutTheDevice =
 
 namespace {
 
-// A module's file name, however long the folders above it.
-std::string module_file(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return "?";
-        if (length < path.size()) return texte::utf8(std::wstring_view(path.data(), length));
-        path.resize(path.size() * 2);
-    }
+std::string module_file(void* module) {
+    const std::string path = texte::fichier_du_module(module);
+    return path.empty() ? "?" : path;
 }
 
 }  // namespace
@@ -61,7 +54,7 @@ void* find_function(void* library, const char* name) {
 
 void unload_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
 
-std::string library_path(void* library) { return module_file(static_cast<HMODULE>(library)); }
+std::string library_path(void* library) { return module_file(library); }
 
 std::string program_folder() {
     const std::string full = module_file(nullptr);

@@ -14,6 +14,10 @@ std::string utf8(std::wstring_view utf16);
 // The system's text for an error code, in UTF-8, without its line end.
 std::string message_systeme(unsigned long code);
 
+// The full path of a loaded module (null: the program), however long the
+// folders above it; empty when the system cannot tell.
+std::string fichier_du_module(void* module);
+
 // An environment variable as the user set it; false when it is not set.
 bool variable(const char* name, std::string& value);
 

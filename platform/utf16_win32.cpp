@@ -36,6 +36,17 @@ std::string message_systeme(unsigned long code) {
     return message;
 }
 
+std::string fichier_du_module(void* module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(static_cast<HMODULE>(module), path.data(),
+                                                static_cast<DWORD>(path.size()));
+        if (length == 0) return "";
+        if (length < path.size()) return utf8(std::wstring_view(path.data(), length));
+        path.resize(path.size() * 2);
+    }
+}
+
 bool variable(const char* name, std::string& value) {
     const std::wstring wide_name = utf16(name);
     SetLastError(ERROR_SUCCESS);

@@ -23,8 +23,6 @@ std::string folder_of(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-std::string system_message(DWORD code) { return texte::message_systeme(code); }
-
 // Every path reaches the system in UTF-16: a user name outside the ANSI
 // code page must not become another folder.
 std::wstring wide(const std::string& path) { return texte::utf16(path); }
@@ -48,17 +46,12 @@ std::string default_state_path() {
 
 std::string library_folder() {
     HMODULE self = nullptr;
-    std::wstring path(MAX_PATH, L'\0');
     if (!GetModuleHandleExW(
             GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
             reinterpret_cast<LPCWSTR>(&library_folder), &self))
         return ".\\";
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(self, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return ".\\";
-        if (length < path.size()) return folder_of(texte::utf8(path.substr(0, length))) + "\\";
-        path.resize(path.size() * 2);
-    }
+    const std::string path = texte::fichier_du_module(self);
+    return path.empty() ? ".\\" : folder_of(path) + "\\";
 }
 
 std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size_t most,
@@ -69,7 +62,7 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
-            why = system_message(code);
+            why = texte::message_systeme(code);
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;
@@ -90,7 +83,7 @@ bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes
     static std::atomic<unsigned> count{0};
     const std::string folder = folder_of(path);
     if (!make_folders(folder)) {
-        why = "dossier " + folder + " : " + system_message(GetLastError());
+        why = "dossier " + folder + " : " + texte::message_systeme(GetLastError());
         return false;
     }
     const std::string temporary =
@@ -98,7 +91,7 @@ bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes
     HANDLE file = CreateFileW(wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        why = temporary + " : " + system_message(GetLastError());
+        why = temporary + " : " + texte::message_systeme(GetLastError());
         return false;
     }
     DWORD written = 0;
@@ -113,7 +106,7 @@ bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes
         if (!moved) Sleep(kRenamePauseMs);
     }
     if (!moved) {
-        why = path + " : " + system_message(GetLastError());
+        why = path + " : " + texte::message_systeme(GetLastError());
         DeleteFileW(wide(temporary).c_str());
         return false;
     }

@@ -106,8 +106,8 @@ std::string words_file(const std::string& path) {
              " octets : seuls les mots de son début comptent.");
         // A word cut by the bound is no word.
         text.resize(kMostWordBytes);
-        text.resize(
-            text.find_last_of(" ,\t\r\n") == std::string::npos ? 0 : text.find_last_of(" ,\t\r\n"));
+        const std::size_t last_separator = text.find_last_of(" ,\t\r\n");
+        text.resize(last_separator == std::string::npos ? 0 : last_separator);
     }
     return texte::sans_marque(text);
 }
