@@ -43,7 +43,9 @@ zip_size=$(stat -c %s "$zip")
 [ "$zip_size" -le 1048576 ] && ok "the ZIP weighs $zip_size bytes (at most 1 MB)" ||
     fail "the ZIP weighs $zip_size bytes, more than 1 MB"
 for binary in rtc_iow24.dll rtc_host.exe virtuel/iowkit.dll; do
-    if "$objdump" -h "$dir/$binary" | grep -q '\.debug_'; then
+    # Whole outputs are captured before grep: under pipefail, a grep -q that
+    # stops at its first match would fail its writer with SIGPIPE.
+    if grep -q '\.debug_' <<<"$("$objdump" -h "$dir/$binary")"; then
         fail "$binary carries debug symbols"
     fi
 done
@@ -58,7 +60,7 @@ fi
 
 # Text for Notepad and cmd.exe: Windows line ends; the command files plain
 # ASCII, which every console code page reads alike.
-if ! head -c 3 "$dir/LISEZMOI.txt" | od -An -tx1 | grep -q 'ef bb bf' ||
+if ! grep -q 'ef bb bf' <<<"$(head -c 3 "$dir/LISEZMOI.txt" | od -An -tx1)" ||
     grep -q $'[^\r]$' "$dir/LISEZMOI.txt"; then
     fail "the guide is not UTF-8 with Windows line ends"
 fi
@@ -71,13 +73,14 @@ done
 ok "the guide and the command files have Windows line ends"
 
 # The guide starts from the double-clicks; the command lines stay.
+guide=$(tr -d '\r' <"$dir/LISEZMOI.txt")
 for line in "Essayer dans le simulateur sans matériel" \
     "Double-cliquez sur « Essayer sans materiel.cmd » dans le dossier du paquet." \
     "Double-cliquez sur « Verifier le cablage.cmd » dans le dossier du paquet." \
     "2. Copiez virtuel\\iowkit.dll dans le dossier de l'exécutable du simulateur" \
     "Pour revenir au matériel : supprimez l'iowkit.dll copiée à côté du" \
     "    rtc_host --device \"C:\\chemin\\vers\\iowkit.dll\" --check"; do
-    tr -d '\r' <"$dir/LISEZMOI.txt" | grep -qxF -e "$line" || fail "the guide lacks the line: $line"
+    grep -qxF -e "$line" <<<"$guide" || fail "the guide lacks the line: $line"
 done
 ok "the guide tells the double-clicks and the command lines"
 
