@@ -66,6 +66,9 @@ void Device::power_up() {
     silent_after = -1;
     read_timeout = kDefaultReadTimeout;
     ticking = false;
+    frozen = invalid = false;
+    exercises = 0;
+    close_state();
     log.clear();
     calls = null_handle_calls = Calls{};
     stale_uses = 0;
@@ -88,9 +91,12 @@ void Device::close(IOWKIT_HANDLE handle) {
     switch (state_of(handle)) {
         case HandleState::open:
             open_handles.erase(value);
-            save_state();
+            if (chip.bytes_written() != bytes_saved) save_state();
             // Replies not read by then were the closed handle's.
-            if (open_handles.empty()) replies.clear();
+            if (open_handles.empty()) {
+                replies.clear();
+                close_state();
+            }
             reply_ready.notify_all();
             break;
         case HandleState::unplugged:
@@ -125,6 +131,7 @@ void Device::unplug() {
     open_handles.clear();
     replies.clear();
     i2c.reset();
+    close_state();
     reply_ready.notify_all();
 }
 
@@ -156,10 +163,9 @@ std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
         replies.push_back(*reply);
         reply_ready.notify_all();
     }
-    // A transaction that wrote registers is over: the chip's state is kept.
     if (request[0] == kReportWrite && (request[1] & kFlagStop) != 0 &&
         chip.bytes_written() != bytes_saved)
-        save_state();
+        registers_written();
     return kReportSize;
 }
 

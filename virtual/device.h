@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "iow/iowkit.h"
+#include "virtual/etat.h"
+#include "virtual/fichiers.h"
 #include "virtual/iowvirt.h"
 
 namespace iowvirt {
@@ -22,6 +24,11 @@ inline constexpr std::uint32_t kReportSize = 8;
 inline constexpr std::chrono::milliseconds kDefaultReadTimeout{1000};
 
 std::int64_t system_ms();
+
+// Told on stderr, in the user's language: the device has no other voice.
+// `tell_once` says a text only the first time in a launch.
+void tell(const std::string& text);
+void tell_once(const std::string& text);
 
 // A fault armed for the calls of one kind: `skip` good ones, then `count` bad.
 struct Fault {
@@ -66,8 +73,15 @@ struct Device {
     bool controlled = false;
     bool configured = false;
     std::string applied_words;
+    // Exercises the words ask for, and those the chip is left in (kept in
+    // its state file with it).
+    bool frozen = false;
+    bool invalid = false;
+    std::uint32_t exercises = 0;
     // The file that keeps the chip's registers; empty: in memory only.
     std::string state_path;
+    fichiers::StateFile state_file;
+    std::uint64_t sequence = 0;     // of the newest record in the file
     std::uint64_t bytes_saved = 0;  // the chip's bytes written at the last save
 
     Device();
@@ -83,11 +97,16 @@ struct Device {
 
   private:
     void configure();
-    // Whether the words ask for registers with no valid time (`invalid`),
-    // which are written once the kept state is back.
-    bool apply_words(const std::vector<std::string>& words, const std::string& source);
+    void apply_words(const std::vector<std::string>& words, const std::string& source);
+    void choose_state_path(bool fresh);
+    // The kept chip back from its file, then the exercises laid on it.
     void load_state();
+    bool read_state(SavedState& kept);
+    void keep_exercises();
     void save_state();
+    // A transaction that wrote registers is over.
+    void registers_written();
+    void close_state();
     // Counts a call of one function, apart as well when on the null handle.
     void count(int Calls::*function, IOWKIT_HANDLE handle);
     HandleState state_of(IOWKIT_HANDLE handle);

@@ -81,6 +81,7 @@ void Ds1307::power_on() {
     regs_[kControl] = kPowerOnControl;
     pointer_ = 0;
     expect_pointer_ = false;
+    stopped_ = false;
     second_start_ms_ = source_();
 }
 
@@ -89,11 +90,16 @@ void Ds1307::set_time_source(TimeSource source) {
     second_start_ms_ = source_();
 }
 
+void Ds1307::set_stopped(bool stopped) {
+    catch_up(source_());
+    stopped_ = stopped;
+}
+
 bool Ds1307::address(std::uint8_t address_byte) {
     if ((address_byte >> 1) != kBusAddress) return false;
     // The chip copies its counters into the registers it serves at every
     // start, so a multi-byte read is consistent.
-    catch_up();
+    catch_up(source_());
     expect_pointer_ = (address_byte & 0x01) == 0;
     return true;
 }
@@ -116,37 +122,40 @@ std::uint8_t Ds1307::read() {
 }
 
 std::uint8_t Ds1307::peek(std::uint8_t reg) {
-    catch_up();
+    catch_up(source_());
     return regs_[reg & kPointerMask];
 }
 
 void Ds1307::poke(std::uint8_t reg, std::uint8_t value) {
-    catch_up();
+    catch_up(source_());
     regs_[reg & kPointerMask] = value;
     // Writing the seconds restarts the one-second divider.
     if ((reg & kPointerMask) == kSeconds) second_start_ms_ = source_();
 }
 
+// One reading of the time source gives both the moment and the divider's
+// phase, so the phase is always within its second.
 ChipState Ds1307::state() {
-    catch_up();
+    const std::int64_t now = source_();
+    catch_up(now);
     ChipState kept;
     kept.registers = regs_;
-    kept.at_ms = source_();
-    kept.into_second_ms = static_cast<std::int32_t>(kept.at_ms - second_start_ms_);
+    kept.at_ms = now;
+    kept.into_second_ms = static_cast<std::int32_t>(now - second_start_ms_);
     return kept;
 }
 
-void Ds1307::restore(const ChipState& kept) {
+void Ds1307::restore(const ChipState& kept, bool counted) {
     regs_ = kept.registers;
     pointer_ = 0;
     expect_pointer_ = false;
-    second_start_ms_ = kept.at_ms - kept.into_second_ms;
-    catch_up();
+    const std::int64_t now = source_();
+    second_start_ms_ = (counted ? kept.at_ms : now) - kept.into_second_ms;
+    catch_up(now);
 }
 
-void Ds1307::catch_up() {
-    const std::int64_t now = source_();
-    if (now < second_start_ms_ || (regs_[kSeconds] & kClockHalt) != 0) {
+void Ds1307::catch_up(std::int64_t now) {
+    if (now < second_start_ms_ || stopped_ || (regs_[kSeconds] & kClockHalt) != 0) {
         second_start_ms_ = now;  // a halted oscillator, or a time source set back
         return;
     }

@@ -32,6 +32,9 @@ class Ds1307 {
     // A fresh chip on first power-up: oscillator halted, 2000-01-01 00:00:00.
     void power_on();
     void set_time_source(TimeSource source);
+    // An oscillator that stands still with its halt bit clear, as with a
+    // dead crystal: the registers keep what they hold.
+    void set_stopped(bool stopped);
 
     // Bus side. `address` is called with the address byte after a start
     // condition and answers whether the chip acknowledges it.
@@ -45,15 +48,16 @@ class Ds1307 {
 
     // The registers as they stand now, and the chip taken back to a kept
     // state: a running clock then counts the time elapsed since, by its
-    // time source; a halted one stays as it was. The register pointer is
-    // lost, as on a power-down.
+    // time source, unless `counted` is false (it stood still meanwhile); a
+    // halted one stays as it was. The register pointer is lost, as on a
+    // power-down.
     ChipState state();
-    void restore(const ChipState& state);
+    void restore(const ChipState& state, bool counted = true);
     // Bytes written to the registers over the bus so far.
     std::uint64_t bytes_written() const { return bytes_written_; }
 
   private:
-    void catch_up();
+    void catch_up(std::int64_t now);
     void advance(std::int64_t seconds);
     void tick_second();
     void next_day();
@@ -64,6 +68,7 @@ class Ds1307 {
     std::array<std::uint8_t, kRegisterCount> regs_{};
     std::uint8_t pointer_ = 0;
     bool expect_pointer_ = false;
+    bool stopped_ = false;
     std::int64_t second_start_ms_ = 0;  // when the current second began
     std::uint64_t bytes_written_ = 0;
 };

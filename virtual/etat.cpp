@@ -6,14 +6,22 @@ namespace iowvirt {
 
 namespace {
 
-// Layout, little-endian: mark, version, 64 registers, the moment of the
-// chip's time source they stand at (ms), how far into its second the
-// divider was (ms), CRC-32 of everything before it.
+// A record, little-endian: mark, version, exercise flags, sequence number,
+// 64 registers, the moment of the chip's time source they stand at (ms),
+// how far into its second the divider was (ms), CRC-32 of everything
+// before it.
 constexpr char kMark[8] = {'R', 'T', 'C', 'I', 'O', 'W', '2', '4'};
-constexpr std::uint32_t kVersion = 1;
-constexpr std::size_t kVersionAt = 8, kRegistersAt = 12, kMomentAt = 76, kIntoSecondAt = 84,
-                      kChecksumAt = 88, kSize = kStateFileSize;
+constexpr std::uint32_t kVersion = 2;
+constexpr std::size_t kVersionAt = 8, kFlagsAt = 12, kSequenceAt = 16, kRegistersAt = 24,
+                      kMomentAt = 88, kIntoSecondAt = 96, kChecksumAt = 100;
+// The first version: one record of 92 bytes, with no flags nor sequence.
+constexpr std::uint32_t kFirstVersion = 1;
+constexpr std::size_t kFirstSize = 92, kFirstRegistersAt = 12, kFirstMomentAt = 76,
+                      kFirstIntoSecondAt = 84, kFirstChecksumAt = 88;
 constexpr std::int32_t kMsPerSecond = 1000;
+// Moments a chip of this century can have been kept at: from 2000-01-01 to
+// three centuries ahead. Anything else was not written by a clock.
+constexpr std::int64_t kFirstMomentMs = 946684800000, kLastMomentMs = 10413792000000;
 
 std::uint32_t crc32(const std::uint8_t* data, std::size_t size) {
     std::uint32_t crc = 0xFFFFFFFFu;
@@ -25,51 +33,94 @@ std::uint32_t crc32(const std::uint8_t* data, std::size_t size) {
     return ~crc;
 }
 
-void put(std::vector<std::uint8_t>& out, std::size_t at, std::uint64_t value, int bytes) {
+void put(std::uint8_t* out, std::size_t at, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-std::uint64_t get(const std::vector<std::uint8_t>& in, std::size_t at, int bytes) {
+std::uint64_t get(const std::uint8_t* in, std::size_t at, int bytes) {
     std::uint64_t value = 0;
     for (int i = 0; i < bytes; ++i)
         value |= static_cast<std::uint64_t>(in[at + i]) << (8 * i);
     return value;
 }
 
+bool sane(const SavedState& state) {
+    return state.chip.at_ms >= kFirstMomentMs && state.chip.at_ms <= kLastMomentMs &&
+           state.chip.into_second_ms >= 0 && state.chip.into_second_ms < kMsPerSecond &&
+           (state.flags & ~kKnownFlags) == 0;
+}
+
+std::optional<SavedState> record_at(const std::uint8_t* in) {
+    if (std::memcmp(in, kMark, sizeof kMark) != 0 || get(in, kVersionAt, 4) != kVersion ||
+        get(in, kChecksumAt, 4) != crc32(in, kChecksumAt))
+        return std::nullopt;
+    SavedState state;
+    state.flags = static_cast<std::uint32_t>(get(in, kFlagsAt, 4));
+    state.sequence = get(in, kSequenceAt, 8);
+    std::memcpy(state.chip.registers.data(), in + kRegistersAt, state.chip.registers.size());
+    state.chip.at_ms = static_cast<std::int64_t>(get(in, kMomentAt, 8));
+    state.chip.into_second_ms = static_cast<std::int32_t>(get(in, kIntoSecondAt, 4));
+    return state;
+}
+
+std::optional<SavedState> first_version(const std::uint8_t* in) {
+    if (get(in, kFirstChecksumAt, 4) != crc32(in, kFirstChecksumAt)) return std::nullopt;
+    SavedState state;
+    std::memcpy(state.chip.registers.data(), in + kFirstRegistersAt, state.chip.registers.size());
+    state.chip.at_ms = static_cast<std::int64_t>(get(in, kFirstMomentAt, 8));
+    state.chip.into_second_ms = static_cast<std::int32_t>(get(in, kFirstIntoSecondAt, 4));
+    return state;
+}
+
 }  // namespace
 
-std::vector<std::uint8_t> encode_state(const ChipState& state) {
-    std::vector<std::uint8_t> out(kSize);
+std::size_t record_offset(std::uint64_t sequence) { return (sequence % 2) * kRecordSize; }
+
+std::vector<std::uint8_t> encode_record(const SavedState& state) {
+    std::vector<std::uint8_t> out(kRecordSize);
     std::memcpy(out.data(), kMark, sizeof kMark);
-    put(out, kVersionAt, kVersion, 4);
-    std::memcpy(out.data() + kRegistersAt, state.registers.data(), state.registers.size());
-    put(out, kMomentAt, static_cast<std::uint64_t>(state.at_ms), 8);
-    put(out, kIntoSecondAt, static_cast<std::uint32_t>(state.into_second_ms), 4);
-    put(out, kChecksumAt, crc32(out.data(), kChecksumAt), 4);
+    put(out.data(), kVersionAt, kVersion, 4);
+    put(out.data(), kFlagsAt, state.flags, 4);
+    put(out.data(), kSequenceAt, state.sequence, 8);
+    std::memcpy(out.data() + kRegistersAt, state.chip.registers.data(),
+                state.chip.registers.size());
+    put(out.data(), kMomentAt, static_cast<std::uint64_t>(state.chip.at_ms), 8);
+    put(out.data(), kIntoSecondAt, static_cast<std::uint32_t>(state.chip.into_second_ms), 4);
+    put(out.data(), kChecksumAt, crc32(out.data(), kChecksumAt), 4);
     return out;
 }
 
-std::optional<ChipState> decode_state(const std::vector<std::uint8_t>& in, std::string& why) {
+std::vector<std::uint8_t> encode_state(const SavedState& state) {
+    std::vector<std::uint8_t> out = encode_record(state);
+    out.insert(out.end(), out.begin(), out.end());
+    return out;
+}
+
+std::optional<SavedState> decode_state(const std::vector<std::uint8_t>& in, std::string& why) {
+    const std::uint64_t version = in.size() >= kFlagsAt ? get(in.data(), kVersionAt, 4) : 0;
+    const std::size_t size = version == kFirstVersion ? kFirstSize : kStateFileSize;
+    std::optional<SavedState> state;
     if (in.empty()) {
         why = "fichier vide";
     } else if (in.size() < sizeof kMark || std::memcmp(in.data(), kMark, sizeof kMark) != 0) {
         why = "pas un fichier d'horloge virtuelle";
-    } else if (in.size() < kRegistersAt || get(in, kVersionAt, 4) != kVersion) {
-        why = in.size() < kRegistersAt ? "fichier tronqué" : "version inconnue";
-    } else if (in.size() != kSize) {
-        why = in.size() < kSize ? "fichier tronqué" : "fichier trop long";
-    } else if (get(in, kChecksumAt, 4) != crc32(in.data(), kChecksumAt)) {
-        why = "somme de contrôle fausse";
+    } else if (in.size() < kFlagsAt || (version != kVersion && version != kFirstVersion)) {
+        why = in.size() < kFlagsAt ? "fichier tronqué" : "version inconnue";
+    } else if (in.size() != size) {
+        why = in.size() < size ? "fichier tronqué" : "fichier trop long";
+    } else if (version == kFirstVersion) {
+        state = first_version(in.data());
     } else {
-        ChipState state;
-        std::memcpy(state.registers.data(), in.data() + kRegistersAt, state.registers.size());
-        state.at_ms = static_cast<std::int64_t>(get(in, kMomentAt, 8));
-        state.into_second_ms = static_cast<std::int32_t>(get(in, kIntoSecondAt, 4));
-        if (state.into_second_ms >= 0 && state.into_second_ms < kMsPerSecond) return state;
-        why = "valeurs impossibles";
+        const auto first = record_at(in.data()), second = record_at(in.data() + kRecordSize);
+        state = !second || (first && first->sequence > second->sequence) ? first : second;
     }
-    return std::nullopt;
+    if (why.empty() && !state) why = "somme de contrôle fausse";
+    if (state && !sane(*state)) {
+        why = "valeurs impossibles";
+        state.reset();
+    }
+    return state;
 }
 
 }  // namespace iowvirt

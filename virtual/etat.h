@@ -1,7 +1,10 @@
 // The file in which the virtual clock chip keeps its registers between
-// launches, as a real chip keeps them on its battery: a format mark, a
-// version, the chip's state and a checksum, so that a file that is not
-// whole or not ours is never trusted.
+// launches, as a real chip keeps them on its battery. It holds two records,
+// each with a format mark, a version, a sequence number, the chip's state
+// and a checksum; a save rewrites the older one in place. A record caught
+// in the middle of a write fails its checksum and the other one stands, so
+// a reader never takes part of a write, and a file that is not whole or not
+// ours is never trusted.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +16,34 @@
 
 namespace iowvirt {
 
+inline constexpr std::size_t kRecordSize = 104;
 // The size of a state file: a reader needs no byte past it.
-inline constexpr std::size_t kStateFileSize = 92;
+inline constexpr std::size_t kStateFileSize = 2 * kRecordSize;
 
-std::vector<std::uint8_t> encode_state(const ChipState& state);
+// Exercises the chip is left in, kept with it.
+// The oscillator has stood still since the record's moment (`frozen`).
+inline constexpr std::uint32_t kStoodStill = 1u << 0;
+// `invalid` was laid on the registers while the word stood.
+inline constexpr std::uint32_t kInvalidLaid = 1u << 1;
+// The registers still hold those values and do not count, until the
+// clock is written.
+inline constexpr std::uint32_t kInvalidStanding = 1u << 2;
+inline constexpr std::uint32_t kKnownFlags = kStoodStill | kInvalidLaid | kInvalidStanding;
 
-// The state, or nothing and why not (in French).
-std::optional<ChipState> decode_state(const std::vector<std::uint8_t>& bytes, std::string& why);
+struct SavedState {
+    ChipState chip;
+    std::uint32_t flags = 0;
+    std::uint64_t sequence = 0;  // the newer record has the higher one
+};
+
+// Where the record of a save with this sequence number goes.
+std::size_t record_offset(std::uint64_t sequence);
+std::vector<std::uint8_t> encode_record(const SavedState& state);
+// A whole new file: the state in both records.
+std::vector<std::uint8_t> encode_state(const SavedState& state);
+
+// The newer whole record, or nothing and why not (in French). Also takes
+// the one-record file of the first version.
+std::optional<SavedState> decode_state(const std::vector<std::uint8_t>& bytes, std::string& why);
 
 }  // namespace iowvirt

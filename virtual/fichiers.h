@@ -1,6 +1,6 @@
 // What the virtual IOW24 needs of the file system, on each platform: where
-// a user's own state lives, the folder it was loaded from, and files
-// written whole or not at all.
+// a user's own state lives, the folder it was loaded from, bounded reads,
+// and the state file kept open while the device is.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,8 @@ namespace iowvirt::fichiers {
 // The state file in the user's own application data; empty when the
 // platform names no such folder.
 std::string default_state_path();
+// What that folder is made from, when it is missing.
+std::string default_state_needs();
 
 // The folder of the virtual IOW24's library, with a trailing separator.
 std::string library_folder();
@@ -23,14 +25,51 @@ std::string library_folder();
 std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size_t most,
                                               std::string& why);
 
-// Writes a temporary file beside `path`, flushes it to the disk, then
-// renames it over `path`: a reader sees the old file or the new one, never
-// a part. Makes the folders that are missing. False and why on failure,
-// with `path` as it was.
-bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& why);
+// The state file, open from the first open of the device to its last
+// close: read once, then rewritten in place, cheaply; it reaches the disk
+// when closed. Only a regular file, or a link to one, is ever opened; the
+// writes go through the link.
+class StateFile {
+  public:
+    enum class Found { nothing, regular, not_regular, unreadable };
 
-// Renames `path` to `aside`; false when it cannot.
-bool move(const std::string& path, const std::string& aside);
+    StateFile() = default;
+    StateFile(const StateFile&) = delete;
+    StateFile& operator=(const StateFile&) = delete;
+    ~StateFile() { close(); }
+
+    // Opens `path` and reads at most `most` + 1 bytes from its start. Never
+    // waits on a pipe or a device: anything but a regular file is left
+    // alone. `why` for `unreadable`.
+    Found open(const std::string& path, std::size_t most, std::vector<std::uint8_t>& bytes,
+               std::string& why);
+    // The same bytes again, as another program may have been writing them.
+    bool read_again(std::size_t most, std::vector<std::uint8_t>& bytes);
+    // Where there is no file: makes the missing folders, then the file,
+    // whole (written beside it, then linked in), and opens it. When another
+    // program made it first, `bytes` go over its content.
+    bool create(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& why);
+    bool rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why);
+    // Flushes to the disk, then closes.
+    void close();
+    bool is_open() const { return handle_ != kNone; }
+
+  private:
+    static constexpr std::intptr_t kNone = -1;
+    std::intptr_t handle_ = kNone;
+};
+
+// The file a link at `path` leads to, so that it is the one read, written
+// and put aside; `path` itself when it is no link, or leads nowhere.
+std::string through_links(const std::string& path);
+
+// Removes what a program killed while making the state file at `path`
+// left beside it: this file's own temporaries, whose program is gone.
+void remove_own_temporaries(const std::string& path);
+
+// Renames `path` to a name that starts with `aside` and that no file has;
+// the name taken, or nothing when it cannot.
+std::optional<std::string> put_aside(const std::string& path, const std::string& aside);
 
 // An environment variable as the user set it, in UTF-8; false when unset.
 bool variable(const char* name, std::string& value);

@@ -1,5 +1,7 @@
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,11 +19,17 @@ namespace iowvirt::fichiers {
 namespace {
 
 constexpr const char* kStateFile = "rtc_iow24/horloge-virtuelle.bin";
+// Temporaries are named after the state file, its program and a count.
+constexpr const char* kTemporaryMark = ".tmp-";
+// Names tried for a file put aside before giving up.
+constexpr int kAsideTries = 1000;
 
 std::string folder_of(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
+
+std::string name_of(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 bool make_folders(const std::string& folder) {
     for (std::size_t at = 1; at <= folder.size(); ++at) {
@@ -33,15 +41,48 @@ bool make_folders(const std::string& folder) {
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool write_all(int fd, const std::vector<std::uint8_t>& bytes) {
+bool write_all(int fd, std::size_t at, const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n =
+            ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(at + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool read_from_start(int fd, std::size_t most, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    std::uint8_t buffer[4096];
+    for (ssize_t n; bytes.size() <= most;) {
+        n = ::pread(fd, buffer, std::min(sizeof buffer, most + 1 - bytes.size()),
+                    static_cast<off_t>(bytes.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return true;
+}
+
+// Digits only, none too many for a process number.
+bool whole_number(const std::string& text, long& value) {
+    if (text.empty() || text.size() > 9) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+void sync_folder(const std::string& folder) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    fsync(dir);
+    ::close(dir);
 }
 
 }  // namespace
@@ -54,6 +95,8 @@ std::string default_state_path() {
     return "";
 }
 
+std::string default_state_needs() { return "ni XDG_STATE_HOME ni HOME en chemin absolu"; }
+
 std::string library_folder() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&library_folder), &info) == 0 || info.dli_fname == nullptr)
@@ -63,62 +106,151 @@ std::string library_folder() {
 
 std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size_t most,
                                               std::string& why) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a pipe at the path must not hold the device's open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (errno != ENOENT) why = std::strerror(errno);
         return std::nullopt;
     }
+    struct stat info {};
     std::vector<std::uint8_t> bytes;
-    std::uint8_t buffer[4096];
-    for (ssize_t n;
-         bytes.size() <= most &&
-         (n = ::read(fd, buffer, std::min(sizeof buffer, most + 1 - bytes.size()))) != 0;) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            why = std::strerror(errno);
-            ::close(fd);
-            return std::nullopt;
-        }
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
+    const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const bool read = regular && read_from_start(fd, most, bytes);
+    if (!read) why = regular ? std::strerror(errno) : "pas un fichier ordinaire";
     ::close(fd);
+    if (!read) return std::nullopt;
     return bytes;
 }
 
-bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                 std::string& why) {
+StateFile::Found StateFile::open(const std::string& path, std::size_t most,
+                                 std::vector<std::uint8_t>& bytes, std::string& why) {
+    close();
+    const int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    int fd = ::open(path.c_str(), O_RDWR | flags);
+    // A file the user may read but not write still gives its time.
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(path.c_str(), O_RDONLY | flags);
+    if (fd < 0) {
+        if (errno == ENOENT) return Found::nothing;
+        why = std::strerror(errno);
+        return errno == EISDIR || errno == ENXIO ? Found::not_regular : Found::unreadable;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Found::not_regular;
+    }
+    handle_ = fd;
+    if (!read_from_start(fd, most, bytes)) {
+        why = std::strerror(errno);
+        close();
+        return Found::unreadable;
+    }
+    return Found::regular;
+}
+
+bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
+    return is_open() && read_from_start(static_cast<int>(handle_), most, bytes);
+}
+
+bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                       std::string& why) {
     static std::atomic<unsigned> count{0};
+    close();
     const std::string folder = folder_of(path);
     if (!make_folders(folder)) {
         why = "dossier " + folder + " : " + std::strerror(errno);
         return false;
     }
     const std::string temporary =
-        path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(count++);
+        path + kTemporaryMark + std::to_string(getpid()) + "-" + std::to_string(count++);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         why = temporary + " : " + std::strerror(errno);
         return false;
     }
-    const bool written = write_all(fd, bytes) && fsync(fd) == 0;
-    const int error = errno;
+    // Made once per place: this one flush costs nothing a step would see.
+    bool made = write_all(fd, 0, bytes) && fsync(fd) == 0;
+    int error = errno;
     ::close(fd);
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        why = path + " : " + std::strerror(written ? errno : error);
-        ::unlink(temporary.c_str());
-        return false;
+    // Linked in only where nothing is: a file another program made
+    // meanwhile is kept, and written over below. A file system without
+    // links takes a rename.
+    if (made && ::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+        made = std::rename(temporary.c_str(), path.c_str()) == 0;
+        error = errno;
     }
-    // The rename itself reaches the disk with the folder.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        ::close(dir);
+    ::unlink(temporary.c_str());
+    if (made) sync_folder(folder);
+    std::vector<std::uint8_t> found;
+    std::string unused;
+    if (!made || open(path, 0, found, unused) != Found::regular || !rewrite(0, bytes, why)) {
+        if (why.empty()) why = path + " : " + std::strerror(made ? errno : error);
+        close();
+        return false;
     }
     return true;
 }
 
-bool move(const std::string& path, const std::string& aside) {
-    return std::rename(path.c_str(), aside.c_str()) == 0;
+bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
+    if (is_open() && write_all(static_cast<int>(handle_), at, bytes)) return true;
+    why = std::strerror(is_open() ? errno : EBADF);
+    return false;
+}
+
+void StateFile::close() {
+    if (!is_open()) return;
+    fsync(static_cast<int>(handle_));
+    ::close(static_cast<int>(handle_));
+    handle_ = kNone;
+}
+
+std::string through_links(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char* target = realpath(path.c_str(), nullptr);
+    if (target == nullptr) return path;
+    const std::string resolved = target;
+    std::free(target);
+    return resolved;
+}
+
+void remove_own_temporaries(const std::string& path) {
+    const std::string folder = folder_of(path);
+    const std::string start = name_of(path) + kTemporaryMark;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.rfind(start, 0) != 0) continue;
+        const std::string rest = name.substr(start.size());
+        const std::size_t dash = rest.find('-');
+        long pid = 0, number = 0;
+        if (dash == std::string::npos || !whole_number(rest.substr(0, dash), pid) ||
+            !whole_number(rest.substr(dash + 1), number))
+            continue;
+        // Another program's temporary while it runs is its own business.
+        const bool gone =
+            pid == getpid() || (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+        if (gone) ::unlink((folder + "/" + name).c_str());
+    }
+    closedir(dir);
+}
+
+std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {
+    for (int i = 1; i <= kAsideTries; ++i) {
+        const std::string name = i == 1 ? aside : aside + "-" + std::to_string(i);
+        if (::link(path.c_str(), name.c_str()) == 0) {
+            ::unlink(path.c_str());
+            return name;
+        }
+        if (errno == EEXIST) continue;
+        // No links here: a rename, to a name no file has.
+        struct stat info {};
+        if (lstat(name.c_str(), &info) == 0) continue;
+        if (std::rename(path.c_str(), name.c_str()) == 0) return name;
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 bool variable(const char* name, std::string& value) {

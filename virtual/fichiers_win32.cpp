@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "platform/utf16.h"
@@ -13,10 +14,10 @@ namespace iowvirt::fichiers {
 namespace {
 
 constexpr const char* kStateFile = "rtc_iow24\\horloge-virtuelle.bin";
-// Another process may hold the file a moment (reading it, or renaming its
-// own over it): a rename is tried again this often, this far apart.
-constexpr int kRenameTries = 50;
-constexpr DWORD kRenamePauseMs = 2;
+// Temporaries are named after the state file, its program and a count.
+constexpr const char* kTemporaryMark = ".tmp-";
+// Names tried for a file put aside before giving up.
+constexpr int kAsideTries = 1000;
 
 std::string folder_of(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
@@ -44,6 +45,8 @@ std::string default_state_path() {
     return local + "\\" + kStateFile;
 }
 
+std::string default_state_needs() { return "LOCALAPPDATA n'est pas défini"; }
+
 std::string library_folder() {
     HMODULE self = nullptr;
     if (!GetModuleHandleExW(
@@ -68,6 +71,11 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size
     std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[4096];
     DWORD n = 0;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        why = "pas un fichier ordinaire";
+        return std::nullopt;
+    }
     while (bytes.size() <= most &&
            ReadFile(file, buffer,
                     static_cast<DWORD>(std::min(sizeof buffer, most + 1 - bytes.size())), &n,
@@ -78,16 +86,71 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size
     return bytes;
 }
 
-bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                 std::string& why) {
+StateFile::Found StateFile::open(const std::string& path, std::size_t most,
+                                 std::vector<std::uint8_t>& bytes, std::string& why) {
+    close();
+    constexpr DWORD kShared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShared, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A file the user may read but not write still gives its time.
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+        file = CreateFileW(wide(path).c_str(), GENERIC_READ, kShared, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return Found::nothing;
+        const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return Found::not_regular;
+        why = texte::message_systeme(code);
+        return Found::unreadable;
+    }
+    // A console, a pipe or a device name such as NUL is not a file.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return Found::not_regular;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    if (!read_again(most, bytes)) {
+        why = texte::message_systeme(GetLastError());
+        close();
+        return Found::unreadable;
+    }
+    return Found::regular;
+}
+
+bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
+    if (!is_open()) return false;
+    HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    bytes.clear();
+    std::uint8_t buffer[4096];
+    while (bytes.size() <= most) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(bytes.size());
+        DWORD n = 0;
+        if (!ReadFile(file, buffer,
+                      static_cast<DWORD>(std::min(sizeof buffer, most + 1 - bytes.size())), &n,
+                      &at))
+            return GetLastError() == ERROR_HANDLE_EOF;
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return true;
+}
+
+bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                       std::string& why) {
     static std::atomic<unsigned> count{0};
+    close();
     const std::string folder = folder_of(path);
     if (!make_folders(folder)) {
         why = "dossier " + folder + " : " + texte::message_systeme(GetLastError());
         return false;
     }
-    const std::string temporary =
-        path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(count++);
+    const std::string temporary = path + kTemporaryMark + std::to_string(GetCurrentProcessId()) +
+                                  "-" + std::to_string(count++);
+    // Not shared for deleting: a program cleaning up leaves it alone while
+    // this one writes it.
     HANDLE file = CreateFileW(wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -95,26 +158,80 @@ bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes
         return false;
     }
     DWORD written = 0;
-    const bool whole =
+    bool made =
         WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
         written == bytes.size() && FlushFileBuffers(file);
     CloseHandle(file);
-    bool moved = false;
-    for (int i = 0; whole && !moved && i < kRenameTries; ++i) {
-        moved = MoveFileExW(wide(temporary).c_str(), wide(path).c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        if (!moved) Sleep(kRenamePauseMs);
-    }
-    if (!moved) {
-        why = path + " : " + texte::message_systeme(GetLastError());
-        DeleteFileW(wide(temporary).c_str());
+    // Moved in only where nothing is: a file another program made
+    // meanwhile is kept, and written over below.
+    made =
+        made && (MoveFileExW(wide(temporary).c_str(), wide(path).c_str(), MOVEFILE_WRITE_THROUGH) ||
+                 GetLastError() == ERROR_ALREADY_EXISTS);
+    const DWORD error = GetLastError();
+    DeleteFileW(wide(temporary).c_str());
+    std::vector<std::uint8_t> found;
+    std::string unused;
+    if (!made || open(path, 0, found, unused) != Found::regular || !rewrite(0, bytes, why)) {
+        if (why.empty()) why = path + " : " + texte::message_systeme(made ? GetLastError() : error);
+        close();
         return false;
     }
     return true;
 }
 
-bool move(const std::string& path, const std::string& aside) {
-    return MoveFileExW(wide(path).c_str(), wide(aside).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    DWORD written = 0;
+    if (is_open() &&
+        WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()),
+                  &written, &where) &&
+        written == bytes.size())
+        return true;
+    why = texte::message_systeme(is_open() ? GetLastError() : ERROR_INVALID_HANDLE);
+    return false;
+}
+
+void StateFile::close() {
+    if (!is_open()) return;
+    FlushFileBuffers(reinterpret_cast<HANDLE>(handle_));
+    CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = kNone;
+}
+
+std::string through_links(const std::string& path) {
+    // Windows opens through links itself, and a rename moves the link.
+    return path;
+}
+
+void remove_own_temporaries(const std::string& path) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(wide(path + kTemporaryMark + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    const std::string folder = folder_of(path);
+    do {
+        const std::string name = texte::utf8(found.cFileName);
+        const std::string rest =
+            name.substr(name.find(kTemporaryMark) + std::strlen(kTemporaryMark));
+        const std::size_t dash = rest.find('-');
+        const bool ours = dash != std::string::npos && dash > 0 && dash + 1 < rest.size() &&
+                          rest.find_first_not_of("0123456789-") == std::string::npos &&
+                          rest.find('-', dash + 1) == std::string::npos;
+        // A temporary another program still writes is held without sharing
+        // for deletion: only those of programs that are gone go.
+        if (ours) DeleteFileW(wide(folder + "\\" + name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {
+    for (int i = 1; i <= kAsideTries; ++i) {
+        const std::string name = i == 1 ? aside : aside + "-" + std::to_string(i);
+        if (MoveFileExW(wide(path).c_str(), wide(name).c_str(), 0)) return name;
+        const DWORD code = GetLastError();
+        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 bool variable(const char* name, std::string& value) { return texte::variable(name, value); }

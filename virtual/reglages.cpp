@@ -1,7 +1,6 @@
-// How a program sets the virtual IOW24 up without code, and how its clock
-// chip keeps time between launches. Read at every open with no handle
-// open: the words of IOWVIRT, or else of iowvirt.txt beside the library;
-// then the chip's registers from its state file.
+// How a program sets the virtual IOW24 up without code. Read at every open
+// with no handle open: the words of IOWVIRT, or else of iowvirt.txt beside
+// the library.
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -10,7 +9,6 @@
 
 #include "platform/citation.h"
 #include "virtual/device.h"
-#include "virtual/etat.h"
 #include "virtual/fichiers.h"
 
 namespace iowvirt {
@@ -19,7 +17,6 @@ namespace {
 
 constexpr const char* kWordsVariable = "IOWVIRT";
 constexpr const char* kWordsFile = "iowvirt.txt";
-constexpr const char* kStateVariable = "IOWVIRT_STATE";
 // Seconds since 1970 that the chip sees as the PC's clock, standing still:
 // for tests of long absences.
 constexpr const char* kNowVariable = "IOWVIRT_NOW";
@@ -33,15 +30,6 @@ constexpr std::int64_t kFirstNow = 946684800, kLastNow = 10413792000;
 constexpr std::size_t kMostWordBytes = 4096;
 // Unknown words told one by one; the rest are counted.
 constexpr std::size_t kMostUnknownTold = 3;
-// Time and date registers 0x00-0x06 that hold no valid time or date, with
-// the clock running: digits above 9, fields out of range.
-constexpr std::uint8_t kNoValidTime[] = {0x5A, 0x7F, 0x3F, 0x00, 0x3F, 0x1F, 0xAA};
-
-// Told on stderr, in the user's language: the device has no other voice.
-void tell(const std::string& text) {
-    std::fputs(("IOW24 virtuel : " + text + "\n").c_str(), stderr);
-    std::fflush(stderr);
-}
 
 // Words separated by commas, blanks or line ends; "#" starts a comment.
 std::vector<std::string> words_of(const std::string& text) {
@@ -134,27 +122,22 @@ void Device::configure() {
         source = fichiers::library_folder() + kWordsFile;
         text = words_file(source);
     }
-    const bool changed = !configured || text != applied_words;
-    const bool poison = changed && apply_words(words_of(text), source);
+    if (!configured || text != applied_words) apply_words(words_of(text), source);
     configured = true;
     applied_words = text;
-    if (!state_path.empty()) load_state();
-    if (poison) {
-        for (std::uint8_t reg = 0; reg < sizeof kNoValidTime; ++reg)
-            chip.poke(reg, kNoValidTime[reg]);
-        save_state();
-    }
+    load_state();
 }
 
-bool Device::apply_words(const std::vector<std::string>& words, const std::string& source) {
+void Device::apply_words(const std::vector<std::string>& words, const std::string& source) {
     plugged = true;
     i2c.set_chip_connected(true);
     silent_after = -1;
     short_read = Fault{};
     ticking = false;
+    frozen = invalid = false;
     const TimeSource clock = pc_clock();
     chip.set_time_source(clock);
-    bool fresh = false, invalid = false;
+    bool fresh = false;
     std::vector<std::string> unknown;
     for (const std::string& word : words) {
         const std::int64_t after = word.rfind("silent:", 0) == 0 ? number_of(word.substr(7)) : -1;
@@ -163,8 +146,7 @@ bool Device::apply_words(const std::vector<std::string>& words, const std::strin
         } else if (word == "no-chip") {
             i2c.set_chip_connected(false);
         } else if (word == "frozen") {
-            const std::int64_t start = clock();
-            chip.set_time_source([start] { return start; });
+            frozen = true;
         } else if (word == "tick") {
             ticking = true;
             tick_ms = clock();
@@ -183,48 +165,11 @@ bool Device::apply_words(const std::vector<std::string>& words, const std::strin
         }
     }
     tell_unknown(unknown, source);
-    std::string chosen;
-    const bool named = fichiers::variable(kStateVariable, chosen);
-    state_path = fresh ? "" : named ? chosen : fichiers::default_state_path();
+    choose_state_path(fresh);
     // A new chip, as on the first launch: only a file brings back its time.
-    if (fresh) chip.power_on();
-    return invalid;
-}
-
-void Device::load_state() {
-    std::string why;
-    const auto bytes = fichiers::read(state_path, kStateFileSize, why);
-    if (!bytes) {
-        if (!why.empty()) {
-            tell("impossible de lire " + state_path + " (" + why +
-                 ") ; l'horloge ne garde son heure que tant que ce programme tourne.");
-            state_path.clear();
-        }
-        return;
-    }
-    if (const auto state = decode_state(*bytes, why)) {
-        chip.restore(*state);
-        bytes_saved = chip.bytes_written();
-        return;
-    }
-    // Never trusted, never overwritten: put aside, and a new chip.
-    const std::string aside = state_path + ".illisible-" + std::to_string(fichiers::now_seconds());
-    const bool kept = fichiers::move(state_path, aside);
-    chip.power_on();
-    tell("le fichier de l'horloge " + state_path + " est illisible (" + why + ") ; " +
-         (kept ? "il est gardé sous " + aside : std::string("il n'a pas pu être mis de côté")) +
-         ", et l'horloge repart neuve.");
-    if (!kept) state_path.clear();
-}
-
-void Device::save_state() {
-    bytes_saved = chip.bytes_written();
-    if (state_path.empty()) return;
-    std::string why;
-    if (!fichiers::write_whole(state_path, encode_state(chip.state()), why)) {
-        tell("impossible d'écrire " + why +
-             " ; l'horloge ne garde son heure que tant que ce programme tourne.");
-        state_path.clear();
+    if (fresh) {
+        chip.power_on();
+        exercises = 0;
     }
 }
 

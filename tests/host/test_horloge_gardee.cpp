@@ -122,34 +122,44 @@ TEST(KeptTime, AHaltedClockStaysHaltedAndAClockSetBackNeverGoesBack) {
 
     const std::string running = scratch_folder("recul") + "etat";
     host(running, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
-    host(running, kMonday + 60, {"--read", "1"});
-    // The PC's clock set back an hour: the chip holds its time, then goes on.
-    EXPECT_EQ(last_reading(host(running, kMonday - 3600, {"--read", "1"})),
+    EXPECT_EQ(last_reading(host(running, kMonday + 60, {"--read", "1"})),
               reading("    58     31     13     31     12     11"));
-    EXPECT_EQ(last_reading(host(running, kMonday - 3600 + 2, {"--read", "1"})),
-              reading("     0     32     13     31     12     11"));
+    // The PC's clock set back an hour: the chip holds the time it was set
+    // to, never an earlier one, then goes on.
+    EXPECT_EQ(last_reading(host(running, kMonday - 3600, {"--read", "1"})),
+              reading("    58     30     13     31     12     11"));
+    EXPECT_EQ(last_reading(host(running, kMonday + 2, {"--read", "1"})),
+              reading("     0     31     13     31     12     11"));
+}
+
+// The aside file a run named in its message.
+std::string aside_named(const Finished& run, const std::string& state) {
+    const std::size_t at = run.err.find(state + ".illisible-");
+    if (at == std::string::npos) return "";
+    return run.err.substr(at, run.err.find(',', at) - at);
 }
 
 TEST(KeptTime, ABadFileIsNeverTrustedNorOverwritten) {
     const std::string good_state = scratch_folder("bon") + "etat";
     host(good_state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
     const std::string good = read_bytes(good_state);
-    ASSERT_EQ(good.size(), 92u);
+    ASSERT_EQ(good.size(), 208u);
     std::string other_version = good, damaged = good;
-    other_version[8] = 2;
-    damaged[12] ^= 0x01;
+    other_version[8] = 3;
+    // Both records damaged: neither stands.
+    damaged[30] ^= 0x01;
+    damaged[104 + 30] ^= 0x01;
     const std::pair<const char*, std::string> files[] = {
         {"fichier vide", ""},
-        {"fichier tronqué", good.substr(0, 50)},
+        {"fichier tronqué", good.substr(0, 150)},
+        {"fichier trop long", good + "\n"},
         {"pas un fichier d'horloge virtuelle", "horloge du TP 3\n"},
         {"version inconnue", other_version},
         {"somme de contrôle fausse", damaged},
     };
+    int number = 0;
     for (const auto& [why, bytes] : files) {
-        const std::string folder =
-            scratch_folder(std::string("mauvais-") + std::to_string(bytes.size()) + "-" +
-                           std::to_string(bytes.empty() ? 0 : bytes[8]));
-        const std::string state = folder + "etat";
+        const std::string state = scratch_folder("mauvais-" + std::to_string(++number)) + "etat";
         write_bytes(state, bytes);
         const Finished run = host(state, kMonday, {"--read", "1"});
         EXPECT_EQ(run.status, 0) << why;
@@ -160,12 +170,31 @@ TEST(KeptTime, ABadFileIsNeverTrustedNorOverwritten) {
         EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find("IOW24 virtuel", run.err.find(said) + 1), std::string::npos)
             << "said once: " << run.err;
-        const std::size_t at = run.err.find(".illisible-", run.err.find(said));
-        const std::string aside = state + run.err.substr(at, run.err.find(',', at) - at);
-        EXPECT_EQ(read_bytes(aside), bytes) << why << ": kept aside as it was";
-        // The new chip's state replaces it, whole.
-        EXPECT_EQ(read_bytes(state).size(), 92u) << why;
+        EXPECT_EQ(read_bytes(aside_named(run, state)), bytes) << why << ": kept aside as it was";
+        // A run that only read writes no new file; one that sets does, whole.
+        EXPECT_FALSE(std::ifstream(state).good()) << why;
+        host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+        EXPECT_EQ(read_bytes(state).size(), 208u) << why;
     }
+}
+
+TEST(KeptTime, TwoBadFilesWithinASecondAreBothKeptAside) {
+    const std::string state = scratch_folder("deux-mauvais") + "etat";
+    write_bytes(state, "premier\n");
+    const Finished first = host(state, kMonday, {"--read", "1"});
+    write_bytes(state, "second\n");
+    const Finished second = host(state, kMonday, {"--read", "1"});
+    ASSERT_NE(aside_named(first, state), aside_named(second, state)) << second.err;
+    EXPECT_EQ(read_bytes(aside_named(first, state)), "premier\n");
+    EXPECT_EQ(read_bytes(aside_named(second, state)), "second\n");
+}
+
+TEST(KeptTime, AProgramThatOnlyReadsLeavesTheFileAsItFoundIt) {
+    const std::string state = scratch_folder("lecteur") + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::string set = read_bytes(state);
+    host(state, kMonday + 3600, {"--read", "3", "--period-ms", "0"});
+    EXPECT_EQ(read_bytes(state), set);
 }
 
 TEST(KeptTime, TwoProcessesWritingAtOnceLeaveAWholeFile) {
@@ -182,7 +211,7 @@ TEST(KeptTime, TwoProcessesWritingAtOnceLeaveAWholeFile) {
         for (const Finished& run : runs)
             EXPECT_EQ(run.err.find("IOW24 virtuel"), std::string::npos) << run.err;
     }
-    ASSERT_EQ(read_bytes(state).size(), 92u);
+    ASSERT_EQ(read_bytes(state).size(), 208u);
     const Finished read = host(state, kMonday, {"--read", "1"});
     EXPECT_EQ(read.err.find("IOW24 virtuel"), std::string::npos) << read.err;
     const std::string last = last_reading(read);
