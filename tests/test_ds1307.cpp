@@ -170,4 +170,49 @@ TEST_F(Chip, AnswersOnlyItsOwnAddress) {
     EXPECT_FALSE(chip.address(0xD2));
 }
 
+// What the battery keeps: the registers and how far into its second the
+// divider was, so that a chip taken back loses no part of a second.
+TEST_F(Chip, AKeptStateCarriesTheDividersPhase) {
+    set({0x00, 0x30, 0x13, 0x06, 0x31, 0x12, 0x11});
+    now += 900;
+    const iowvirt::ChipState kept = chip.state();
+    EXPECT_EQ(kept.at_ms, now);
+    EXPECT_EQ(kept.into_second_ms, 900);
+
+    Ds1307 later{[this] { return now; }};
+    now += 100;
+    later.restore(kept);
+    EXPECT_EQ(later.peek(0x00), 0x01);
+    // Not counted: the second goes on from its phase, no later.
+    now += 50;
+    Ds1307 stood{[this] { return now; }};
+    stood.restore(kept, false);
+    EXPECT_EQ(stood.peek(0x00), 0x00);
+    now += 100;
+    EXPECT_EQ(stood.peek(0x00), 0x01);
+}
+
+// A time source that moves between two readings must not give a phase of a
+// whole second, which no file may hold.
+TEST_F(Chip, AKeptStateTakesItsMomentAndPhaseFromOneReading) {
+    std::int64_t moving = 5'000'000;
+    Ds1307 hurried{[&] { return moving++; }};
+    hurried.poke(0x00, 0x00);
+    moving += 998;
+    const iowvirt::ChipState kept = hurried.state();
+    EXPECT_GE(kept.into_second_ms, 0);
+    EXPECT_LT(kept.into_second_ms, 1000);
+    EXPECT_EQ(kept.into_second_ms, 999);
+}
+
+TEST_F(Chip, AStoppedOscillatorKeepsTheRegistersThenGoesOnFromThem) {
+    set({0x58, 0x59, 0x23, 0x06, 0x31, 0x12, 0x11});
+    chip.set_stopped(true);
+    seconds(3600);
+    EXPECT_EQ(get(), (Regs{0x58, 0x59, 0x23, 0x06, 0x31, 0x12, 0x11}));
+    chip.set_stopped(false);
+    seconds(2);
+    EXPECT_EQ(get(), (Regs{0x00, 0x00, 0x00, 0x07, 0x01, 0x01, 0x12}));
+}
+
 }  // namespace
