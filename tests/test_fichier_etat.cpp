@@ -47,7 +47,11 @@ TEST(StateFile, TheNewerWholeRecordWinsAndATornOneNever) {
     EXPECT_EQ(state->chip.registers[0], 0x31);
     EXPECT_EQ(state->chip.into_second_ms, 999);
 
-    // The next save caught halfway: the record before it stands.
+    state = decode_state(saved(file, at(kMonday + 2000, 0, 9, 0x32)), why);
+    ASSERT_TRUE(state) << why;
+    EXPECT_EQ(state->chip.registers[0], 0x32);
+
+    // That save caught halfway: the record before it stands.
     auto torn = saved(file, at(kMonday + 2000, 0, 9, 0x32));
     std::fill(torn.begin() + record_offset(9) + 60, torn.begin() + record_offset(9) + kRecordSize,
               0);
