@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -207,11 +208,17 @@ void StateFile::close() {
 std::string through_links(const std::string& path) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    char* target = realpath(path.c_str(), nullptr);
-    if (target == nullptr) return path;
-    const std::string resolved = target;
-    std::free(target);
-    return resolved;
+    if (char* target = realpath(path.c_str(), nullptr)) {
+        const std::string resolved = target;
+        std::free(target);
+        return resolved;
+    }
+    // A link to a file not made yet: it is made where the link leads.
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return path;
+    target.resize(static_cast<std::size_t>(length));
+    return target[0] == '/' ? target : folder_of(path) + "/" + target;
 }
 
 void remove_own_temporaries(const std::string& path) {

@@ -2,6 +2,7 @@
 // printed and how it ended.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,9 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 
 // In an environment: the child's stdout goes to this file instead (POSIX).
 inline const std::string kStdoutTo = "RTC_TEST_STDOUT";
+// As a value in an environment: the variable is not set for the child
+// (POSIX).
+inline const std::string kUnset = "\x01unset";
 
 // `program` is a file name in the test program's own folder; `environment`
 // adds variables for the child only. Unless it names one, the child's
@@ -23,6 +27,11 @@ inline const std::string kStdoutTo = "RTC_TEST_STDOUT";
 // shared: no test touches the user's real file, nor sees another's.
 Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
                      const Environment& environment = {});
+
+// A run of `program` killed `after` its start, whatever it was doing
+// (POSIX).
+Finished run_killed(const std::string& program, const std::vector<std::string>& arguments,
+                    const Environment& environment, std::chrono::microseconds after);
 
 // Several runs of `program` at the same time, one per argument list.
 std::vector<Finished> run_together(const std::string& program,

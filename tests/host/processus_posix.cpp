@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,7 +50,10 @@ Started* start_program(const std::string& program, const std::vector<std::string
         dup2(out, 1);
         dup2(err, 2);
         for (const auto& [name, value] : environment) {
-            setenv(name.c_str(), value.c_str(), 1);
+            if (value == kUnset)
+                unsetenv(name.c_str());
+            else
+                setenv(name.c_str(), value.c_str(), 1);
             if (name == kStdoutTo) dup2(open(value.c_str(), O_WRONLY), 1);
         }
         std::vector<char*> argv{const_cast<char*>(path.c_str())};
@@ -73,6 +77,15 @@ Finished finish_program(Started* started) {
     unlink(started->err_path.c_str());
     delete started;
     return finished;
+}
+
+Finished run_killed(const std::string& program, const std::vector<std::string>& arguments,
+                    const Environment& environment, std::chrono::microseconds after) {
+    Started* started = start_program(program, arguments, with_own_state(environment));
+    // Not a wait for the program's time: the moment of a kill, at random.
+    usleep(static_cast<useconds_t>(after.count()));
+    kill(started->child, SIGKILL);
+    return finish_program(started);
 }
 
 std::string scratch_folder(const std::string& name) {

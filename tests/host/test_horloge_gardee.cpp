@@ -133,6 +133,19 @@ TEST(KeptTime, ABadFileIsNeverTrustedNorOverwritten) {
     }
 }
 
+TEST(KeptTime, ASetSurvivesAProgramThatNeverClosesTheDevice) {
+    const std::string state = scratch_folder("jamais-ferme") + "etat";
+    // The IOW24 stops answering after the set: the host gives up and ends
+    // without closing the device, as a simulator ended from the Task Manager.
+    const Finished stuck = host(
+        state, kMonday,
+        {"--set", "2011-12-31 13:30:58", "--read", "2", "--period-ms", "0", "--timeout-ms", "100"},
+        "silent:2");
+    ASSERT_EQ(stuck.status, 5) << stuck.err;
+    EXPECT_EQ(last_reading(host(state, kMonday, {"--read", "1"})),
+              reading("    58     30     13     31     12     11"));
+}
+
 TEST(KeptTime, TwoBadFilesWithinASecondAreBothKeptAside) {
     const std::string state = scratch_folder("deux-mauvais") + "etat";
     write_bytes(state, "premier\n");

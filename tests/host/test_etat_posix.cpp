@@ -1,0 +1,168 @@
+// The virtual clock's state file where users and crashes put it: programs
+// killed at any moment, odd things at its path, and the default folders of
+// a new account. Processes of the real program, each with an environment
+// of its own: no test touches the user's real folders.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/host/horloge_gardee.h"
+
+namespace {
+
+std::vector<std::string> files_in(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir))
+            if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A script that holds "init" high for many steps: the clock is written at
+// every one, so a kill comes in the middle of a save sooner or later.
+std::string long_setting() {
+    std::string script = "init,sec,min,heu,dat,moi,ann\n";
+    for (int step = 0; step < 3000; ++step)
+        script += "5," + std::to_string(step % 60) + ",30,13,31,12,2011\n";
+    return scratch_file("reglage-long.csv", script);
+}
+
+TEST(StateFileKills, AProgramKilledAnyMomentLeavesAWholeStateAndNoTemporary) {
+    const std::string folder = scratch_folder("tues");
+    const std::string state = folder + "etat";
+    const std::string script = long_setting();
+    std::mt19937 random(20261208);
+    for (int run = 0; run < 30; ++run) {
+        // Now and then no file yet: the kill may come while it is made.
+        if (run % 3 == 0) unlink(state.c_str());
+        const auto after = std::chrono::microseconds(random() % 30000);
+        run_killed(kHost, {"--script", script, "--period-ms", "0"},
+                   {{"IOWVIRT_STATE", state}, {"IOWVIRT_NOW", std::to_string(kMonday)}}, after);
+        const Finished read = host(state, kMonday, {"--read", "1"});
+        EXPECT_EQ(read.err.find("illisible"), std::string::npos)
+            << "run " << run << ": " << read.err;
+        ASSERT_EQ(read.status, 0) << read.err;
+    }
+    const std::vector<std::string> left = files_in(folder);
+    EXPECT_TRUE(left.empty() || left == std::vector<std::string>{"etat"}) << left.size();
+}
+
+TEST(StateFileKills, OnlyThisFilesTemporariesOfProgramsGoneAreRemoved) {
+    const std::string folder = scratch_folder("restes");
+    const std::string state = folder + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::string alive = std::to_string(getpid());
+    for (const std::string& name :
+         std::vector<std::string>{"etat.tmp-999999999-0", "etat.tmp-abc", "autre.tmp-999999999-0",
+                                  "etat.tmp-" + alive + "-0", "etat.tmp-1-2-3"})
+        write_bytes(folder + name, "reste");
+    host(state, kMonday, {"--read", "1"});
+    std::vector<std::string> expected{"autre.tmp-999999999-0", "etat", "etat.tmp-" + alive + "-0",
+                                      "etat.tmp-1-2-3", "etat.tmp-abc"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files_in(folder), expected);
+}
+
+// What a run said about its state file, and what it read.
+void expect_kept_in_memory(const Finished& run, const std::string& what) {
+    EXPECT_EQ(run.status, 0) << what << ": " << run.err;
+    EXPECT_EQ(last_reading(run), "   2  lecture      58     30     13     31     12     11")
+        << what;
+    const std::size_t said = run.err.find("IOW24 virtuel : ");
+    EXPECT_NE(run.err.find("l'horloge ne garde son heure que tant que ce programme tourne."),
+              std::string::npos)
+        << what << ": " << run.err;
+    EXPECT_EQ(run.err.find("IOW24 virtuel", said + 1), std::string::npos)
+        << "said once: " << run.err;
+}
+
+const std::vector<std::string> kSetAndRead = {"--set", "2011-12-31 13:30:58", "--read",
+                                              "1",     "--period-ms",         "0"};
+
+TEST(StateFilePlaces, AnythingButARegularFileIsLeftUntouchedAndSaidOnce) {
+    const std::string folder = scratch_folder("etranges");
+    const std::string fifo = folder + "tube", directory = folder + "dossier";
+    const std::string device = folder + "peripherique";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    ASSERT_EQ(mkdir(directory.c_str(), 0755), 0);
+    // A device node of its own where the system allows it; else a link to one.
+    if (mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 5)) != 0) {
+        ASSERT_EQ(symlink("/dev/zero", device.c_str()), 0);
+    }
+    for (const std::string& path : {fifo, directory, device}) {
+        const Finished run = host(path, kMonday, kSetAndRead);
+        expect_kept_in_memory(run, path);
+        EXPECT_NE(run.err.find("n'est pas un fichier ordinaire"), std::string::npos) << run.err;
+    }
+    struct stat info {};
+    EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(stat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+    EXPECT_TRUE(stat(device.c_str(), &info) == 0 && S_ISCHR(info.st_mode));
+    EXPECT_TRUE(stat("/dev/zero", &info) == 0 && S_ISCHR(info.st_mode));
+    EXPECT_EQ(files_in(folder), (std::vector<std::string>{"dossier", "peripherique", "tube"}));
+}
+
+TEST(StateFilePlaces, AHugeFileIsJudgedOnItsFirstBytesAndPutAside) {
+    const std::string folder = scratch_folder("enorme");
+    const std::string state = folder + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    // A gigabyte of holes after a good start: nothing on the disk, and no
+    // program reads it all.
+    ASSERT_EQ(truncate(state.c_str(), 1LL << 30), 0);
+    const Finished run = host(state, kMonday, {"--read", "1"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("est illisible (fichier trop long)"), std::string::npos) << run.err;
+    EXPECT_EQ(files_in(folder).size(), 1u);
+}
+
+TEST(StateFilePlaces, ALinkIsFollowedAndItsTargetWritten) {
+    const std::string folder = scratch_folder("lien");
+    const std::string target = folder + "vrai", link = folder + "lien";
+    ASSERT_EQ(symlink("vrai", link.c_str()), 0);
+    host(link, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    struct stat info {};
+    ASSERT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+    EXPECT_EQ(read_bytes(target).size(), 208u);
+    host(link, kMonday, {"--set", "2022-06-15 08:00:00", "--period-ms", "0"});
+    EXPECT_EQ(last_reading(host(target, kMonday, {"--read", "1"})),
+              reading("     0      0      8     15      6     22"));
+}
+
+TEST(StateFilePlaces, TheDefaultFoldersOfANewAccountAreMade) {
+    const std::string xdg = scratch_folder("xdg") + "etat/neuf";
+    Finished run = run_program(kHost, kSetAndRead,
+                               {{"IOWVIRT_STATE", kUnset},
+                                {"XDG_STATE_HOME", xdg},
+                                {"IOWVIRT_NOW", std::to_string(kMonday)}});
+    EXPECT_EQ(run.err.find("IOW24 virtuel"), std::string::npos) << run.err;
+    EXPECT_EQ(read_bytes(xdg + "/rtc_iow24/horloge-virtuelle.bin").size(), 208u);
+
+    const std::string home = scratch_folder("maison") + "eleve";
+    run = run_program(kHost, kSetAndRead,
+                      {{"IOWVIRT_STATE", kUnset},
+                       {"XDG_STATE_HOME", kUnset},
+                       {"HOME", home},
+                       {"IOWVIRT_NOW", std::to_string(kMonday)}});
+    EXPECT_EQ(run.err.find("IOW24 virtuel"), std::string::npos) << run.err;
+    EXPECT_EQ(read_bytes(home + "/.local/state/rtc_iow24/horloge-virtuelle.bin").size(), 208u);
+}
+
+TEST(StateFilePlaces, NoUsablePlaceIsSaidOnce) {
+    const std::vector<Environment> nowhere = {
+        {{"IOWVIRT_STATE", ""}},
+        {{"IOWVIRT_STATE", kUnset}, {"XDG_STATE_HOME", "relatif"}, {"HOME", kUnset}},
+    };
+    for (const Environment& environment : nowhere)
+        expect_kept_in_memory(run_program(kHost, kSetAndRead, environment),
+                              environment.size() == 1 ? "IOWVIRT_STATE vide" : "sans HOME");
+}
+
+}  // namespace
