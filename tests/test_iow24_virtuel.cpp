@@ -2,6 +2,9 @@
 // caller sees it: I2C reports in, replies out, and its failures.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "iow/iowkit.h"
 #include "virtual/iowvirt.h"
 
@@ -169,6 +172,36 @@ TEST_F(VirtualIow24, OnlyWholeReportsOnPipeOneAreTaken) {
     EXPECT_EQ(IowKitWrite(handle, 1, bytes, 7), 0u);
     EXPECT_EQ(IowKitWrite(handle, 1, nullptr, 8), 0u);
     EXPECT_EQ(iowvirt::pending_replies(), 0u);
+}
+
+// Calls the vendor's library can block in: they return only when the stall
+// ends or the device is reset.
+TEST_F(VirtualIow24, StalledOpensAndWritesReturnOnlyWhenReleased) {
+    iowvirt::stall_writes(1);
+    enable();
+    std::atomic<bool> returned{false};
+    std::thread writer([&] {
+        write({0x02, 0xC2, 0xD0, 0x00});
+        returned = true;
+    });
+    while (iowvirt::calls().write < 2)
+        std::this_thread::yield();
+    EXPECT_FALSE(returned);
+    iowvirt::stall_writes(-1);
+    writer.join();
+    EXPECT_EQ(write({0x02, 0xC2, 0xD0, 0x00}), 8u);
+
+    IowKitCloseDevice(handle);
+    iowvirt::stall_opens(true);
+    std::atomic<IOWKIT_HANDLE> opened{reinterpret_cast<IOWKIT_HANDLE>(1)};
+    std::thread opener([&] { opened = IowKitOpenDevice(); });
+    while (iowvirt::calls().open < 2)
+        std::this_thread::yield();
+    iowvirt::reset();
+    opener.join();
+    EXPECT_EQ(opened.load(), nullptr);
+    handle = IowKitOpenDevice();
+    EXPECT_NE(handle, nullptr);
 }
 
 }  // namespace

@@ -54,6 +54,20 @@ void silence_reads(int skip) {
     });
 }
 
+void stall_opens(bool stalls) {
+    locked([&](Device& d) {
+        d.open_stalls = stalls;
+        d.reply_ready.notify_all();
+    });
+}
+
+void stall_writes(int skip) {
+    locked([&](Device& d) {
+        d.writes_before_stall = skip < 0 ? -1 : skip;
+        d.reply_ready.notify_all();
+    });
+}
+
 void unplug() {
     locked([](Device& d) { d.unplug(); });
 }

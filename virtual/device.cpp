@@ -64,6 +64,8 @@ void Device::power_up() {
     replies.clear();
     bus_fault = short_write = failed_read = short_read = unplug_on_write = Fault{};
     silent_after = -1;
+    open_stalls = false;
+    writes_before_stall = -1;
     read_timeout = kDefaultReadTimeout;
     ticking = false;
     frozen = invalid = false;
@@ -75,9 +77,14 @@ void Device::power_up() {
     reply_ready.notify_all();
 }
 
-IOWKIT_HANDLE Device::open() {
+IOWKIT_HANDLE Device::open(std::unique_lock<std::mutex>& lock) {
     ++calls.open;
     if (open_handles.empty()) configure();
+    if (open_stalls) {
+        // The call never returns, until a reset or the end of the stall.
+        reply_ready.wait(lock, [&] { return !open_stalls; });
+        return nullptr;
+    }
     if (!plugged || open_fails) return nullptr;
     const std::uintptr_t handle = next_handle;
     next_handle += kHandleStep;
@@ -107,10 +114,15 @@ void Device::close(IOWKIT_HANDLE handle) {
     }
 }
 
-std::uint32_t Device::write(IOWKIT_HANDLE handle, std::uint32_t pipe, const char* buffer,
-                            std::uint32_t length) {
+std::uint32_t Device::write(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle,
+                            std::uint32_t pipe, const char* buffer, std::uint32_t length) {
     count(&Calls::write, handle);
     if (buffer == nullptr || pipe != kSpecialModePipe || length != kReportSize) return 0;
+    if (writes_before_stall == 0) {
+        reply_ready.wait(lock, [&] { return writes_before_stall != 0; });
+        return 0;
+    }
+    if (writes_before_stall > 0) --writes_before_stall;
     const std::uint32_t written = deliver(handle, buffer);
     record(Direction::written, pipe, buffer, written);
     return written;

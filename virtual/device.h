@@ -57,6 +57,8 @@ struct Device {
     Fault short_read;
     std::uint32_t short_read_bytes = 0;
     int silent_after = -1;  // reads still answered before silence; -1: never silent
+    bool open_stalls = false;
+    int writes_before_stall = -1;  // writes still taken before they stall; -1: never
     Fault unplug_on_write;
     std::chrono::milliseconds read_timeout = kDefaultReadTimeout;
     // IOWVIRT=tick: the chip's time moves one second at each pointer set to
@@ -86,11 +88,11 @@ struct Device {
 
     Device();
     void power_up();  // as when first plugged in
-    IOWKIT_HANDLE open();
+    IOWKIT_HANDLE open(std::unique_lock<std::mutex>& lock);
     void close(IOWKIT_HANDLE handle);
     // Whole 8-byte reports on pipe 1; both log the call.
-    std::uint32_t write(IOWKIT_HANDLE handle, std::uint32_t pipe, const char* buffer,
-                        std::uint32_t length);
+    std::uint32_t write(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle,
+                        std::uint32_t pipe, const char* buffer, std::uint32_t length);
     std::uint32_t read(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle, std::uint32_t pipe,
                        char* buffer, std::uint32_t length);
     void unplug();

@@ -7,8 +7,8 @@ using iowvirt::device;
 extern "C" {
 
 IOWKIT_HANDLE APPEL_STD IowKitOpenDevice(void) {
-    std::lock_guard lock(device().mutex);
-    return device().open();
+    std::unique_lock lock(device().mutex);
+    return device().open(lock);
 }
 
 void APPEL_STD IowKitCloseDevice(IOWKIT_HANDLE iowHandle) {
@@ -18,8 +18,8 @@ void APPEL_STD IowKitCloseDevice(IOWKIT_HANDLE iowHandle) {
 
 std::uint32_t APPEL_STD IowKitWrite(IOWKIT_HANDLE iowHandle, std::uint32_t numPipe, char* buffer,
                                     std::uint32_t length) {
-    std::lock_guard lock(device().mutex);
-    return device().write(iowHandle, numPipe, buffer, length);
+    std::unique_lock lock(device().mutex);
+    return device().write(lock, iowHandle, numPipe, buffer, length);
 }
 
 std::uint32_t APPEL_STD IowKitRead(IOWKIT_HANDLE iowHandle, std::uint32_t numPipe, char* buffer,

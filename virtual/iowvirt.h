@@ -53,9 +53,10 @@ struct Calls {
 // "invalid" (the time and date registers hold no valid time or date, as
 // after a power failure without battery, or noise), "silent" (from the
 // first read on, no read returns: the IOW24 stopped answering; "silent:N"
-// after N good reads), "short-read" (every read brings back 7 bytes of its
-// reply), "fresh" (a new chip, and nothing kept in a file). A word it does
-// not know is told on stderr. Example: IOWVIRT=frozen.
+// after N good reads), "silent-open" (opening the IOW24 never returns),
+// "silent-write:N" (after N good writes, no write returns), "short-read" (every read brings back 7
+// bytes of its reply), "fresh" (a new chip, and nothing kept in a file). A word it does not know is
+// told on stderr. Example: IOWVIRT=frozen.
 //
 // The clock chip keeps its 64 registers between launches, as on its
 // battery, in a state file: IOWVIRT_STATE, or the user's own application
@@ -92,6 +93,10 @@ IOWVIRT_API void short_next_reads(int count, std::uint32_t bytes = 7, int skip =
 // answering; a reset ends the wait (the read then returns 0). Negative:
 // reads return again.
 IOWVIRT_API void silence_reads(int skip = 0);
+// The same for opening, and for writes after `skip` good ones: the call
+// never returns until a reset or the end of the stall (false, negative).
+IOWVIRT_API void stall_opens(bool stalls);
+IOWVIRT_API void stall_writes(int skip = 0);
 // Unplugging kills every open handle and drops pending replies; the chip
 // keeps its time on its battery. After a replug the device must be opened
 // anew, and its I2C mode is off.

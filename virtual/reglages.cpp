@@ -21,7 +21,8 @@ constexpr const char* kWordsFile = "iowvirt.txt";
 // for tests of long absences.
 constexpr const char* kNowVariable = "IOWVIRT_NOW";
 constexpr const char* kKnownWords =
-    "absent, no-chip, frozen, invalid, tick, silent, silent:N, short-read, fresh";
+    "absent, no-chip, frozen, invalid, tick, silent, silent:N, silent-open, silent-write, "
+    "silent-write:N, short-read, fresh";
 constexpr std::int64_t kMsPerSecond = 1000;
 // IOWVIRT_NOW takes the moments a clock chip of this century can stand at:
 // from 2000-01-01 to three centuries ahead.
@@ -132,6 +133,8 @@ void Device::apply_words(const std::vector<std::string>& words, const std::strin
     plugged = true;
     i2c.set_chip_connected(true);
     silent_after = -1;
+    open_stalls = false;
+    writes_before_stall = -1;
     short_read = Fault{};
     ticking = false;
     frozen = invalid = false;
@@ -141,6 +144,8 @@ void Device::apply_words(const std::vector<std::string>& words, const std::strin
     std::vector<std::string> unknown;
     for (const std::string& word : words) {
         const std::int64_t after = word.rfind("silent:", 0) == 0 ? number_of(word.substr(7)) : -1;
+        const std::int64_t writes =
+            word.rfind("silent-write:", 0) == 0 ? number_of(word.substr(13)) : -1;
         if (word == "absent") {
             plugged = false;
         } else if (word == "no-chip") {
@@ -153,6 +158,10 @@ void Device::apply_words(const std::vector<std::string>& words, const std::strin
             chip.set_time_source([this] { return tick_ms; });
         } else if (word == "silent" || after >= 0) {
             silent_after = word == "silent" ? 0 : static_cast<int>(after);
+        } else if (word == "silent-open") {
+            open_stalls = true;
+        } else if (word == "silent-write" || writes >= 0) {
+            writes_before_stall = word == "silent-write" ? 0 : static_cast<int>(writes);
         } else if (word == "short-read") {
             short_read = Fault{0, std::numeric_limits<int>::max()};
             short_read_bytes = kReportSize - 1;

@@ -112,6 +112,22 @@ TEST(WiringCheck, EachFaultOfTheVirtualIow24IsNamed) {
          "DEFAUT   Réponse de l'horloge : l'IOW24 ne répond plus : IowKitRead n'est pas revenue "
          "en 300 ms (CCalculate, pas 1 ; dernier rapport envoyé à l'IOW24 : 02 C2 D0 00 00 00 "
          "00 00). Débranchez l'IOW24, rebranchez-le, puis relancez la vérification.\n"},
+        // The start of a run stalls: the open, then the switch to I2C mode.
+        {{},
+         "silent-open",
+         "OK DEFAUT INCONNU INCONNU INCONNU INCONNU INCONNU",
+         "DEFAUT   IOW24 sur l'USB : l'IOW24 ne répond plus : IowKitOpenDevice n'est pas revenue "
+         "en 300 ms (CSimStart ; aucun rapport envoyé à l'IOW24)."},
+        {{},
+         "silent-write",
+         "OK OK DEFAUT INCONNU INCONNU INCONNU INCONNU",
+         "DEFAUT   Mode I²C de l'IOW24 : l'IOW24 ne répond plus : IowKitWrite n'est pas revenue "
+         "en 300 ms (CSimStart ; dernier rapport envoyé à l'IOW24 : 01 01 00 00 00 00 00 00)."},
+        {{},
+         "silent-write:1",
+         "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
+         "DEFAUT   Réponse de l'horloge : l'IOW24 ne répond plus : IowKitWrite n'est pas revenue "
+         "en 300 ms (CCalculate, pas 1"},
         // Six replies come: the setting step's two, the first read's four.
         {{"--set", "now"},
          "silent:6",
