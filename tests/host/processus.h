@@ -17,6 +17,9 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 
 // In an environment: the child's stdout goes to this file instead (POSIX).
 inline const std::string kStdoutTo = "RTC_TEST_STDOUT";
+// In an environment: no file the child writes may grow past this many
+// bytes (POSIX).
+inline const std::string kFileSizeLimit = "RTC_TEST_FILE_SIZE_LIMIT";
 // As a value in an environment: the variable is not set for the child
 // (POSIX).
 inline const std::string kUnset = "\x01unset";

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,6 +56,13 @@ Started* start_program(const std::string& program, const std::vector<std::string
             else
                 setenv(name.c_str(), value.c_str(), 1);
             if (name == kStdoutTo) dup2(open(value.c_str(), O_WRONLY), 1);
+            if (name == kFileSizeLimit) {
+                // A write past the limit fails (EFBIG) instead of killing.
+                signal(SIGXFSZ, SIG_IGN);
+                const rlim_t most = std::strtoul(value.c_str(), nullptr, 10);
+                const rlimit limit{most, most};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
         }
         std::vector<char*> argv{const_cast<char*>(path.c_str())};
         for (const auto& a : arguments)

@@ -136,6 +136,20 @@ TEST(StateFilePlaces, ALinkIsFollowedAndItsTargetWritten) {
               reading("     0      0      8     15      6     22"));
 }
 
+TEST(StateFilePlaces, AFileThatCannotBeWrittenLeavesNothingBehind) {
+    const std::string folder = scratch_folder("disque-plein");
+    const Finished run = run_program(kHost, kSetAndRead,
+                                     {{"IOWVIRT_STATE", folder + "etat"},
+                                      {kFileSizeLimit, "100"},
+                                      {kStdoutTo, "/dev/null"},
+                                      {"IOWVIRT_NOW", std::to_string(kMonday)}});
+    // Its stderr is a file under the same limit: only the message's start
+    // is there.
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("IOW24 virtuel : impossible d"), std::string::npos) << run.err;
+    EXPECT_EQ(files_in(folder), std::vector<std::string>{});
+}
+
 TEST(StateFilePlaces, TheDefaultFoldersOfANewAccountAreMade) {
     const std::string xdg = scratch_folder("xdg") + "etat/neuf";
     Finished run = run_program(kHost, kSetAndRead,
