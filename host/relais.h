@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/verification.h"
+#include "host/constats.h"
 #include "iow/iowkit.h"
 
 namespace host {

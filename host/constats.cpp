@@ -1,4 +1,4 @@
-#include "host/verification.h"
+#include "host/constats.h"
 
 #include <cstdio>
 

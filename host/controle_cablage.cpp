@@ -1,3 +1,5 @@
+// The wiring check as a run: the block started, the clock read until its
+// seconds change, every device call watched, then the findings printed.
 #include <cstdio>
 
 #include "host/bloc.h"
@@ -6,7 +8,7 @@
 #include "host/surveillance.h"
 #include "host/systeme.h"
 #include "host/table.h"
-#include "host/verification.h"
+#include "host/constats.h"
 
 namespace host {
 
