@@ -3,12 +3,12 @@
 #include <cstdio>
 
 #include "host/bloc.h"
+#include "host/constats.h"
 #include "host/horloge.h"
 #include "host/relais.h"
 #include "host/surveillance.h"
 #include "host/systeme.h"
 #include "host/table.h"
-#include "host/constats.h"
 
 namespace host {
 
