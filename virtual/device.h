@@ -16,6 +16,7 @@
 #include "virtual/etat.h"
 #include "virtual/fichiers.h"
 #include "virtual/iowvirt.h"
+#include "virtual/mots.h"
 
 namespace iowvirt {
 
@@ -99,7 +100,7 @@ struct Device {
 
   private:
     void configure();
-    void apply_words(const std::vector<std::string>& words, const std::string& source);
+    void apply_words(const Words& words, const std::string& source);
     void choose_state_path(bool fresh);
     // The kept chip back from its file, then the exercises laid on it.
     void load_state();

@@ -10,6 +10,7 @@
 #include "platform/citation.h"
 #include "virtual/device.h"
 #include "virtual/fichiers.h"
+#include "virtual/mots.h"
 
 namespace iowvirt {
 
@@ -20,9 +21,6 @@ constexpr const char* kWordsFile = "iowvirt.txt";
 // Seconds since 1970 that the chip sees as the PC's clock, standing still:
 // for tests of long absences.
 constexpr const char* kNowVariable = "IOWVIRT_NOW";
-constexpr const char* kKnownWords =
-    "absent, no-chip, frozen, invalid, tick, silent, silent:N, silent-open, silent-write, "
-    "silent-write:N, short-read, fresh";
 constexpr std::int64_t kMsPerSecond = 1000;
 // IOWVIRT_NOW takes the moments a clock chip of this century can stand at:
 // from 2000-01-01 to three centuries ahead.
@@ -32,27 +30,8 @@ constexpr std::size_t kMostWordBytes = 4096;
 // Unknown words told one by one; the rest are counted.
 constexpr std::size_t kMostUnknownTold = 3;
 
-// Words separated by commas, blanks or line ends; "#" starts a comment.
-std::vector<std::string> words_of(const std::string& text) {
-    std::vector<std::string> words;
-    std::string word;
-    bool comment = false;
-    for (char c : text + "\n") {
-        if (c == '\n' || c == '\r') comment = false;
-        if (c == '#') comment = true;
-        const bool separator =
-            comment || c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r';
-        if (!separator) word += c;
-        if (separator && !word.empty()) {
-            words.push_back(word);
-            word.clear();
-        }
-    }
-    return words;
-}
-
 // A whole number of at most `digits` digits, or -1.
-std::int64_t number_of(const std::string& text, std::size_t digits = 9) {
+std::int64_t number_of(const std::string& text, std::size_t digits) {
     if (text.empty() || text.size() > digits) return -1;
     std::int64_t value = 0;
     for (char c : text) {
@@ -123,60 +102,33 @@ void Device::configure() {
         source = fichiers::library_folder() + kWordsFile;
         text = words_file(source);
     }
-    if (!configured || text != applied_words) apply_words(words_of(text), source);
+    if (!configured || text != applied_words) apply_words(read_words(text), source);
     configured = true;
     applied_words = text;
     load_state();
 }
 
-void Device::apply_words(const std::vector<std::string>& words, const std::string& source) {
-    plugged = true;
-    i2c.set_chip_connected(true);
-    silent_after = -1;
-    open_stalls = false;
-    writes_before_stall = -1;
-    short_read = Fault{};
-    ticking = false;
-    frozen = invalid = false;
+void Device::apply_words(const Words& words, const std::string& source) {
     const TimeSource clock = pc_clock();
     chip.set_time_source(clock);
-    bool fresh = false;
-    std::vector<std::string> unknown;
-    for (const std::string& word : words) {
-        const std::int64_t after = word.rfind("silent:", 0) == 0 ? number_of(word.substr(7)) : -1;
-        const std::int64_t writes =
-            word.rfind("silent-write:", 0) == 0 ? number_of(word.substr(13)) : -1;
-        if (word == "absent") {
-            plugged = false;
-        } else if (word == "no-chip") {
-            i2c.set_chip_connected(false);
-        } else if (word == "frozen") {
-            frozen = true;
-        } else if (word == "tick") {
-            ticking = true;
-            tick_ms = clock();
-            chip.set_time_source([this] { return tick_ms; });
-        } else if (word == "silent" || after >= 0) {
-            silent_after = word == "silent" ? 0 : static_cast<int>(after);
-        } else if (word == "silent-open") {
-            open_stalls = true;
-        } else if (word == "silent-write" || writes >= 0) {
-            writes_before_stall = word == "silent-write" ? 0 : static_cast<int>(writes);
-        } else if (word == "short-read") {
-            short_read = Fault{0, std::numeric_limits<int>::max()};
-            short_read_bytes = kReportSize - 1;
-        } else if (word == "invalid") {
-            invalid = true;
-        } else if (word == "fresh") {
-            fresh = true;
-        } else {
-            unknown.push_back(word);
-        }
+    plugged = !words.absent;
+    i2c.set_chip_connected(!words.no_chip);
+    frozen = words.frozen;
+    invalid = words.invalid;
+    silent_after = words.reads_before_silence;
+    open_stalls = words.open_stalls;
+    writes_before_stall = words.writes_before_stall;
+    short_read = words.short_read ? Fault{0, std::numeric_limits<int>::max()} : Fault{};
+    short_read_bytes = kReportSize - 1;
+    ticking = words.tick;
+    if (ticking) {
+        tick_ms = clock();
+        chip.set_time_source([this] { return tick_ms; });
     }
-    tell_unknown(unknown, source);
-    choose_state_path(fresh);
+    tell_unknown(words.unknown, source);
+    choose_state_path(words.fresh);
     // A new chip, as on the first launch: only a file brings back its time.
-    if (fresh) {
+    if (words.fresh) {
         chip.power_on();
         exercises = 0;
     }

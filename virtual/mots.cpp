@@ -1,0 +1,79 @@
+#include "virtual/mots.h"
+
+#include <cstdint>
+
+namespace iowvirt {
+
+namespace {
+
+constexpr const char* kSilentAfter = "silent:";
+constexpr const char* kStallAfter = "silent-write:";
+// N in "silent:N": no more digits than an int holds.
+constexpr std::size_t kMostDigits = 9;
+
+std::vector<std::string> split(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    bool comment = false;
+    for (char c : text + "\n") {
+        if (c == '\n' || c == '\r') comment = false;
+        if (c == '#') comment = true;
+        const bool separator =
+            comment || c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r';
+        if (!separator) word += c;
+        if (separator && !word.empty()) {
+            words.push_back(word);
+            word.clear();
+        }
+    }
+    return words;
+}
+
+// The whole number after `prefix` in `word`, or -1.
+int count_after(const std::string& word, const std::string& prefix) {
+    if (word.rfind(prefix, 0) != 0) return -1;
+    const std::string digits = word.substr(prefix.size());
+    if (digits.empty() || digits.size() > kMostDigits) return -1;
+    int value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+Words read_words(const std::string& text) {
+    Words w;
+    for (const std::string& word : split(text)) {
+        const int reads = count_after(word, kSilentAfter);
+        const int writes = count_after(word, kStallAfter);
+        if (word == "absent") {
+            w.absent = true;
+        } else if (word == "no-chip") {
+            w.no_chip = true;
+        } else if (word == "frozen") {
+            w.frozen = true;
+        } else if (word == "tick") {
+            w.tick = true;
+        } else if (word == "silent" || reads >= 0) {
+            w.reads_before_silence = reads >= 0 ? reads : 0;
+        } else if (word == "silent-open") {
+            w.open_stalls = true;
+        } else if (word == "silent-write" || writes >= 0) {
+            w.writes_before_stall = writes >= 0 ? writes : 0;
+        } else if (word == "short-read") {
+            w.short_read = true;
+        } else if (word == "invalid") {
+            w.invalid = true;
+        } else if (word == "fresh") {
+            w.fresh = true;
+        } else {
+            w.unknown.push_back(word);
+        }
+    }
+    return w;
+}
+
+}  // namespace iowvirt

@@ -1,0 +1,31 @@
+// The words that set the virtual IOW24 up without code, as a teacher
+// writes them in IOWVIRT or iowvirt.txt: separated by commas, blanks or
+// line ends, "#" starting a comment.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace iowvirt {
+
+inline constexpr const char* kKnownWords =
+    "absent, no-chip, frozen, invalid, tick, silent, silent:N, silent-open, silent-write, "
+    "silent-write:N, short-read, fresh";
+
+struct Words {
+    bool absent = false;
+    bool no_chip = false;
+    bool frozen = false;
+    bool invalid = false;
+    bool tick = false;
+    bool short_read = false;
+    bool fresh = false;
+    bool open_stalls = false;
+    int reads_before_silence = -1;  // -1: never silent
+    int writes_before_stall = -1;   // -1: never
+    std::vector<std::string> unknown;
+};
+
+Words read_words(const std::string& text);
+
+}  // namespace iowvirt
