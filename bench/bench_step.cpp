@@ -1,7 +1,14 @@
 // The cost of one simulation step against the in-process virtual IOW24,
 // with "RD" high, with "init" high and with neither, and the number of
-// reports each step exchanges with the device.
+// reports each step exchanges with the device; then the virtual IOW24 as
+// it ships, its chip kept in its state file (in a folder of the
+// benchmark's own), with "RD" high and with "init" high.
 #include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <optional>
+#include <string>
 
 #include "block/rtc_iow24.h"
 #include "platform/alerte.h"
@@ -11,10 +18,36 @@ namespace {
 
 void ignore_alert(const char*, const char*) {}
 
-void step(benchmark::State& state, double rd, double init, std::size_t expected_reports) {
+// The device as a test sets it up, or as it ships.
+enum class Device { controlled, shipped };
+
+// A state file in a new folder, for the shipped device; removed after.
+struct StateFolder {
+    std::string folder, file;
+    StateFolder() {
+        char name[] = "/tmp/rtc-bench-XXXXXX";
+        folder = mkdtemp(name) != nullptr ? name : "/tmp";
+        file = folder + "/horloge-virtuelle.bin";
+        setenv("IOWVIRT_STATE", file.c_str(), 1);
+        unsetenv("IOWVIRT");
+    }
+    ~StateFolder() {
+        unlink(file.c_str());
+        rmdir(folder.c_str());
+    }
+};
+
+void step(benchmark::State& state, double rd, double init, std::size_t expected_reports,
+          Device device = Device::controlled) {
     alerte::rediriger(ignore_alert);
-    iowvirt::reset();
-    iowvirt::set_time_source([] { return std::int64_t{0}; });
+    std::optional<StateFolder> kept;
+    if (device == Device::shipped) {
+        kept.emplace();
+        iowvirt::as_shipped();
+    } else {
+        iowvirt::reset();
+        iowvirt::set_time_source([] { return std::int64_t{0}; });
+    }
     CSimStart(nullptr, nullptr, nullptr);
     double in[8] = {rd, 45, 30, 13, 8, 3, 2011, init};
     double out[6] = {};
@@ -36,10 +69,14 @@ void step(benchmark::State& state, double rd, double init, std::size_t expected_
 void BM_StepReading(benchmark::State& state) { step(state, 5.0, 0.0, 8); }
 void BM_StepSetting(benchmark::State& state) { step(state, 0.0, 5.0, 4); }
 void BM_StepIdle(benchmark::State& state) { step(state, 0.0, 0.0, 0); }
+void BM_ShippedStepReading(benchmark::State& state) { step(state, 5.0, 0.0, 8, Device::shipped); }
+void BM_ShippedStepSetting(benchmark::State& state) { step(state, 0.0, 5.0, 4, Device::shipped); }
 
 BENCHMARK(BM_StepReading);
 BENCHMARK(BM_StepSetting);
 BENCHMARK(BM_StepIdle);
+BENCHMARK(BM_ShippedStepReading);
+BENCHMARK(BM_ShippedStepSetting);
 
 }  // namespace
 

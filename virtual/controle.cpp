@@ -21,6 +21,14 @@ void reset() {
     });
 }
 
+void as_shipped() {
+    locked([](Device& d) {
+        d.power_up();
+        d.controlled = false;
+        d.configured = false;
+    });
+}
+
 void set_open_fails(bool fails) {
     locked([&](Device& d) { d.open_fails = fails; });
 }

@@ -62,17 +62,21 @@ struct Calls {
 // battery, in a state file: IOWVIRT_STATE, or the user's own application
 // data (%LOCALAPPDATA%\rtc_iow24\horloge-virtuelle.bin on Windows;
 // $XDG_STATE_HOME/rtc_iow24/ or ~/.local/state/rtc_iow24/ elsewhere). It is
-// taken back at each open with no handle open, and written whole (a
-// temporary file, flushed, renamed over it) after each transaction that
-// wrote registers, and at each close. A file that is not whole or not ours
-// is put aside and the chip starts new. IOWVIRT_NOW (seconds since 1970)
-// stands for the PC's clock, standing still: for tests of long absences.
+// taken back at each open with no handle open; the file stays open while
+// the device is, its older record is rewritten in place after each
+// transaction that wrote registers, and it is flushed to the disk at the
+// last close. A program that wrote no register leaves it as it found it. A file that is not whole
+// or not ours is put aside and the chip starts new. IOWVIRT_NOW (seconds since 1970) stands for the
+// PC's clock, standing still: for tests of long absences.
 //
 // The device as when first plugged in: clock chip at power-up (halted,
 // 2000-01-01), system clock as time source, one-second read wait, no fault
 // armed, no handle open, empty log. From then on IOWVIRT and iowvirt.txt are
 // not looked at, and nothing is kept in a file: the test sets it up.
 IOWVIRT_API void reset();
+// The device as it ships, as when first plugged in: from its next open on,
+// set up from IOWVIRT or iowvirt.txt, its chip kept in its state file.
+IOWVIRT_API void as_shipped();
 
 // Faults. Counted faults hit the next calls of their kind, then clear.
 IOWVIRT_API void set_open_fails(bool fails);
