@@ -68,7 +68,7 @@ void Device::power_up() {
     writes_before_stall = -1;
     read_timeout = kDefaultReadTimeout;
     ticking = false;
-    frozen = invalid = false;
+    frozen = invalid = fresh = false;
     exercises = 0;
     close_state();
     log.clear();

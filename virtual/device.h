@@ -80,6 +80,7 @@ struct Device {
     // its state file with it).
     bool frozen = false;
     bool invalid = false;
+    bool fresh = false;  // a new chip, nothing kept in a file
     std::uint32_t exercises = 0;
     // The file that keeps the chip's registers; empty: in memory only.
     std::string state_path;
@@ -101,7 +102,7 @@ struct Device {
   private:
     void configure();
     void apply_words(const Words& words, const std::string& source);
-    void choose_state_path(bool fresh);
+    void choose_state_path();
     // The kept chip back from its file, then the exercises laid on it.
     void load_state();
     bool read_state(SavedState& kept);

@@ -35,7 +35,7 @@ void tell_once(const std::string& text) {
     if (told.insert(text).second) tell(text);
 }
 
-void Device::choose_state_path(bool fresh) {
+void Device::choose_state_path() {
     std::string chosen;
     const bool named = fichiers::variable(kStateVariable, chosen);
     state_path = fresh ? "" : named ? chosen : fichiers::default_state_path();

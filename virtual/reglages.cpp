@@ -105,6 +105,9 @@ void Device::configure() {
     if (!configured || text != applied_words) apply_words(read_words(text), source);
     configured = true;
     applied_words = text;
+    // Each run looks for its place again: a save that failed in one run
+    // is tried again in the next.
+    choose_state_path();
     load_state();
 }
 
@@ -126,9 +129,9 @@ void Device::apply_words(const Words& words, const std::string& source) {
         chip.set_time_source([this] { return tick_ms; });
     }
     tell_unknown(words.unknown, source);
-    choose_state_path(words.fresh);
+    fresh = words.fresh;
     // A new chip, as on the first launch: only a file brings back its time.
-    if (words.fresh) {
+    if (fresh) {
         chip.power_on();
         exercises = 0;
     }

@@ -1,0 +1,92 @@
+// The virtual IOW24 as it ships, loaded from a folder of its own the way a
+// simulator loads it and keeps it loaded from one run to the next: its
+// iowvirt.txt and its state file, read again at every open.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "iow/iowkit.h"
+
+namespace {
+
+using Open = IOWKIT_HANDLE (*)();
+using Close = void (*)(IOWKIT_HANDLE);
+using Write = std::uint32_t (*)(IOWKIT_HANDLE, std::uint32_t, char*, std::uint32_t);
+
+class ShippedIow24 : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = "/tmp/rtc-livre-" + std::to_string(getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        mkdir(folder.c_str(), 0755);
+        std::ifstream from(DEVICE_LIBRARY, std::ios::binary);
+        std::ofstream(folder + "/libiowkit.so", std::ios::binary) << from.rdbuf();
+        unsetenv("IOWVIRT");
+        setenv("IOWVIRT_STATE", (folder + "/etat").c_str(), 1);
+        library = dlopen((folder + "/libiowkit.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << dlerror();
+        open = reinterpret_cast<Open>(dlsym(library, "IowKitOpenDevice"));
+        close = reinterpret_cast<Close>(dlsym(library, "IowKitCloseDevice"));
+        write = reinterpret_cast<Write>(dlsym(library, "IowKitWrite"));
+        ASSERT_TRUE(open && close && write);
+    }
+    void TearDown() override {
+        if (library != nullptr) dlclose(library);
+        unsetenv("IOWVIRT_STATE");
+        std::filesystem::remove_all(folder);
+    }
+    void words(const std::string& text) { std::ofstream(folder + "/iowvirt.txt") << text; }
+    // A run as a simulator makes one: open, I2C on, the seconds written, close.
+    void set_run() {
+        IOWKIT_HANDLE handle = open();
+        ASSERT_NE(handle, nullptr);
+        std::array<char, 8> enable{0x01, 0x01}, seconds{0x02, '\xC3', '\xD0', 0x00, 0x45};
+        write(handle, 1, enable.data(), 8);
+        EXPECT_EQ(write(handle, 1, seconds.data(), 8), 8u);
+        close(handle);
+    }
+
+    std::string folder;
+    void* library = nullptr;
+    Open open = nullptr;
+    Close close = nullptr;
+    Write write = nullptr;
+};
+
+TEST_F(ShippedIow24, IowvirtTxtIsReadAgainAtEveryOpen) {
+    words("absent\n");
+    EXPECT_EQ(open(), nullptr);
+    words("# fini\n");
+    IOWKIT_HANDLE handle = open();
+    EXPECT_NE(handle, nullptr);
+    close(handle);
+    words("absent\n");
+    EXPECT_EQ(open(), nullptr);
+}
+
+TEST_F(ShippedIow24, AStateFileThatCannotBeReadOrWrittenIsSaidOnceInALaunch) {
+    std::ofstream(folder + "/fichier") << "x";
+    // A file where the state file's folder should be; a folder no one may
+    // make.
+    for (const std::string& place :
+         {folder + "/fichier/etat", std::string("/proc/rtc-iowvirt/etat")}) {
+        setenv("IOWVIRT_STATE", place.c_str(), 1);
+        ::testing::internal::CaptureStderr();
+        for (int run = 0; run < 3; ++run)
+            set_run();
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        const std::size_t first = said.find("IOW24 virtuel : impossible d");
+        EXPECT_NE(first, std::string::npos) << said;
+        EXPECT_NE(said.find(place), std::string::npos) << said;
+        EXPECT_EQ(said.find("IOW24 virtuel", first + 1), std::string::npos) << said;
+    }
+}
+
+}  // namespace
