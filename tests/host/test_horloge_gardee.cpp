@@ -165,6 +165,20 @@ TEST(KeptTime, AProgramThatOnlyReadsLeavesTheFileAsItFoundIt) {
     EXPECT_EQ(read_bytes(state), set);
 }
 
+TEST(KeptTime, AReaderRunAcrossAnotherProgramsSetLeavesThatSet) {
+    const std::string state = scratch_folder("lecteur-et-reglage") + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    // The reader opens first and closes last.
+    const std::vector<Finished> runs =
+        run_together(kHost,
+                     {{"--read", "400", "--period-ms", "0"},
+                      {"--set", "2020-06-15 08:00:00", "--period-ms", "0"}},
+                     {{"IOWVIRT_STATE", state}, {"IOWVIRT_NOW", std::to_string(kMonday)}});
+    ASSERT_EQ(runs[0].status, 0) << runs[0].err;
+    EXPECT_EQ(last_reading(host(state, kMonday, {"--read", "1"})),
+              reading("     0      0      8     15      6     20"));
+}
+
 TEST(KeptTime, TwoProcessesWritingAtOnceLeaveAWholeFile) {
     const std::string state = scratch_folder("ensemble") + "etat";
     const Environment environment{{"IOWVIRT_STATE", state},
