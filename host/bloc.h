@@ -27,6 +27,7 @@ struct CheckOptions {
     std::string library;  // the device library's full path
     bool virtual_device;
     std::string device;  // --device as given, empty without it: advice repeats it
+    bool hardware;       // the virtual IOW24 is a fault
 };
 
 // One run of the block that checks the way to the clock chip: the start,

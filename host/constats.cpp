@@ -22,6 +22,7 @@ struct Transfer {
     Report request;
     bool answered;  // a whole reply with its status bit clear
     Report reply;
+    std::uint32_t got;  // bytes of the reply the read brought
 };
 
 // The transfers of a journal, each write paired with the read after it.
@@ -34,7 +35,7 @@ std::vector<Transfer> transfers(const Journal& journal) {
             request = e.report[0] == kModeSwitch ? nullptr : &e;
         } else if (e.call == Exchange::Call::read && request != nullptr) {
             const bool answered = e.result == kReportSize && (e.report[1] & kFailed) == 0;
-            result.push_back({request->report, answered, e.report});
+            result.push_back({request->report, answered, e.report, e.result});
             request = nullptr;
         }
     }
@@ -47,6 +48,7 @@ struct Reading {
     bool made = false;
     bool pointers_answered = false;
     bool data_answered = false;
+    std::uint32_t cut_short = 0;  // bytes of a reply the IOW24 handed back short; 0: none
     Registers time{}, date{};
 };
 
@@ -61,6 +63,8 @@ Reading reading_of(const Journal& journal) {
     r.made = true;
     r.pointers_answered = t[0].answered && t[2].answered;
     r.data_answered = t[1].answered && t[3].answered;
+    for (const Transfer& x : t)
+        if (x.got > 0 && x.got < kReportSize && r.cut_short == 0) r.cut_short = x.got;
     for (std::size_t i = 0; i < r.time.size(); ++i) {
         r.time[i] = t[1].reply[2 + i];
         r.date[i] = t[3].reply[2 + i];
@@ -121,8 +125,8 @@ std::string moment(const Registers& time, const Registers& date) {
     char text[64];
     const int h = hour_of_day(time[2]);
     if (twelve_hour(time)) {
-        std::snprintf(text, sizeof text, "%d:%02d:%02d %s (mode 12 heures)", (h + 11) % 12 + 1,
-                      decode(time[1]), decode(time[0]), h < 12 ? "AM" : "PM");
+        std::snprintf(text, sizeof text, "%d:%02d:%02d %s", (h + 11) % 12 + 1, decode(time[1]),
+                      decode(time[0]), h < 12 ? "AM" : "PM");
     } else {
         std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, decode(time[1]), decode(time[0]));
     }
@@ -130,6 +134,14 @@ std::string moment(const Registers& time, const Registers& date) {
     std::snprintf(day, sizeof day, " le %02d/%02d/%d", decode(date[0]), decode(date[1]),
                   kCentury + decode(date[2]));
     return std::string(text) + day;
+}
+
+// The most seconds a running clock can show between two reads this far
+// apart: one per second boundary the interval can cross, the wait's own
+// lateness allowed for.
+int most_advance(int gap_ms) {
+    constexpr int kLatenessMs = 100;
+    return (gap_ms + kLatenessMs) / 1000 + 1;
 }
 
 std::string seconds_text(int ms) {
@@ -206,10 +218,13 @@ std::vector<Finding> diagnose(const CheckRun& run) {
     const Reading first = reading_of(run.first_read);
     const Reading second = reading_of(run.second_read);
 
-    add("bibliotheque", "Bibliothèque de l'IOW24", true,
+    add("bibliotheque", "Bibliothèque de l'IOW24", !(run.hardware && run.virtual_device),
         run.library + (run.virtual_device ? " : l'IOW24 virtuel de rtc_iow24, pas du matériel."
                                           : " : pas l'IOW24 virtuel."),
-        "");
+        run.library +
+            " : c'est l'IOW24 virtuel de rtc_iow24, pas la bibliothèque du fabricant ; aucun "
+            "matériel ne peut être vérifié avec elle. Supprimez cette copie, pour que Windows "
+            "trouve l'iowkit.dll du fabricant, puis relancez la vérification.");
     add("iow24", "IOW24 sur l'USB", device_found(run.start), "trouvé.",
         "introuvable. Vérifiez le câble USB, que l'IOW24 apparaît dans le gestionnaire de "
         "périphériques, et qu'aucun autre programme (le simulateur ?) ne l'utilise.");
@@ -218,7 +233,12 @@ std::vector<Finding> diagnose(const CheckRun& run) {
     add("horloge", "Réponse de l'horloge",
         first.made && first.pointers_answered && first.data_answered,
         "l'horloge répond à l'adresse D0 (0x68) du bus I²C.",
-        !first.made || !first.pointers_answered
+        first.cut_short > 0
+            ? "l'horloge répond, mais l'IOW24 n'a rendu que " + std::to_string(first.cut_short) +
+                  " octets sur 8 d'une réponse : le câblage n'y est pour rien. Débranchez "
+                  "l'IOW24, rebranchez-le, puis recommencez ; si cela revient, vérifiez que "
+                  "la bibliothèque de l'IOW24 est celle du fabricant."
+        : !first.made || !first.pointers_answered
             ? "l'horloge ne répond pas à l'adresse D0 (0x68). Vérifiez SDA et SCL (pas "
               "inversés, bien branchés), la masse commune, les résistances de tirage du bus, "
               "l'alimentation du module horloge et son adresse."
@@ -230,20 +250,26 @@ std::vector<Finding> diagnose(const CheckRun& run) {
         "Horloge jamais mise à l'heure, ou pile retirée : mettez-la à l'heure avec \"init\" "
         "(" +
             set_and_check(run) + ").");
-    add("registres", "Heure et date valides", valid(first.time, first.date),
+    const bool holds = valid(first.time, first.date);
+    add("registres", "Heure et date valides", holds && !twelve_hour(first.time),
         moment(first.time, first.date) + ".",
-        "les registres ne tiennent pas une heure et une date valides (lu : " + hex(first.time) +
-            " / " + hex(first.date) +
-            "). Horloge jamais mise à l'heure, ou parasites sur le bus : mettez-la à l'heure "
-            "avec \"init\" (" +
-            set_and_check(run) +
-            ") ; si le défaut revient, vérifiez le "
-            "câblage.");
+        holds ? "l'horloge est en mode 12 heures (" + moment(first.time, first.date) +
+                    ") : le bloc lit les heures en mode 24 heures, et HEU vaudrait " +
+                    std::to_string(decode(first.time[2])) +
+                    ". Un pas avec \"init\" remet l'horloge en mode 24 heures (" +
+                    set_and_check(run) + ")."
+              : "les registres ne tiennent pas une heure et une date valides (lu : " +
+                    hex(first.time) + " / " + hex(first.date) +
+                    "). Horloge jamais mise à l'heure, ou parasites sur le bus : mettez-la à "
+                    "l'heure avec \"init\" (" +
+                    set_and_check(run) + ") ; si le défaut revient, vérifiez le câblage.");
     const int advance =
         (seconds_of_day(second.time) - seconds_of_day(first.time) + kSecondsPerDay) %
         kSecondsPerDay;
     const std::string interval = seconds_text(run.wait_ms);
-    add("avance", "L'horloge avance", second.made && second.data_answered && advance == kAdvance,
+    add("avance", "L'horloge avance",
+        second.made && second.data_answered && advance >= kAdvance &&
+            advance <= most_advance(run.gap_ms),
         "+" + std::to_string(advance) + " s en " + interval + ".",
         !second.made || !second.data_answered
             ? "une lecture suivante a échoué. Vérifiez le câblage du bus I²C."

@@ -38,7 +38,9 @@ struct CheckRun {
     int wait_ms = 0;
     std::string library{};
     bool virtual_device = false;
-    std::string device{};  // --device of the run, for the commands a finding advises
+    std::string device{};   // --device of the run, for the commands a finding advises
+    bool hardware = false;  // asked for hardware: the virtual IOW24 is a fault
+    int gap_ms = 0;         // between the last two reads
     std::optional<CheckStall> stall{};
 };
 

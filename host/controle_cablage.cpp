@@ -56,16 +56,23 @@ void read_until_the_seconds_change(const Block& block, std::vector<double>& read
                                    CheckRun& run) {
     const auto first = time_read(run.first_read);
     const std::int64_t began = now_ms();
-    // With a clock that does not move between reads, the count ends it.
-    const int most_reads = kFrozenAfterMs / (period_ms > 0 ? period_ms : 1) + 1;
+    std::int64_t last_read = began;
+    // As fast as possible is a millisecond apart: 1.5 s of reads, not a
+    // burst that ends before the clock can tick. With a clock that does not
+    // move between reads, the count ends it.
+    const int pause_ms = period_ms > 0 ? period_ms : 1;
+    const int most_reads = kFrozenAfterMs / pause_ms + 1;
     for (int reads = 1;; ++reads) {
-        wait_ms(period_ms);
+        wait_ms(pause_ms);
         run.second_read.clear();
         keep_journal(&run.second_read);
         entering("CCalculate", ++step);
         block.calculate(read.data(), out.data(), nullptr);
         keep_journal(nullptr);
-        run.wait_ms = static_cast<int>(now_ms() - began);
+        const std::int64_t read_at = now_ms();
+        run.wait_ms = static_cast<int>(read_at - began);
+        run.gap_ms = static_cast<int>(read_at - last_read);
+        last_read = read_at;
         const auto time = time_read(run.second_read);
         if (!time || *time != *first || run.wait_ms >= kFrozenAfterMs || reads >= most_reads)
             return;
@@ -79,6 +86,7 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     run.library = options.library;
     run.virtual_device = options.virtual_device;
     run.device = options.device;
+    run.hardware = options.hardware;
     Phase phase = Phase::start;
     // The IOW24 stopped answering: what was found so far, and the end.
     start_watchdog(options.timeout_ms, [&](const Stall& stall) {

@@ -141,6 +141,8 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             o.version = true;
         } else if (a == "--check") {
             o.check = true;
+        } else if (a == "--hardware") {
+            o.hardware = true;
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "--console-alerts") {
@@ -155,6 +157,7 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
     if (o.check && (!o.script.empty() || o.read_steps > 0)) {
         return fail("--check lit l'horloge lui-même ; il ne va pas avec --read ni --script");
     }
+    if (o.hardware && !o.check) return fail("--hardware ne va qu'avec --check");
     if (o.check && !period_given) o.period_ms = kCheckPeriodMs;
     // The check's first read; it makes the second one itself, when worth it.
     if (o.check) o.read_steps = 1;
@@ -184,7 +187,10 @@ Ce qu'il faut faire (par défaut : --read 1) :
                       l'horloge, qu'elle est en marche, tient une heure
                       valide et avance (une lecture toutes les --period-ms,
                       par défaut 100, jusqu'à ce que les secondes changent,
-                      1,5 s au plus) ; n'écrit dans l'horloge qu'avec --set
+                      1,5 s au plus ; 0 : aussi vite que possible) ;
+                      n'écrit dans l'horloge qu'avec --set
+  --hardware          avec --check : la vérification est celle du matériel ;
+                      l'IOW24 virtuel y est un défaut
   --timeout-ms MS     temps accordé à chaque appel de la bibliothèque de
                       l'IOW24 (par défaut 5000) : au-delà, l'IOW24 ne répond
                       plus et rtc_host s'arrête

@@ -26,7 +26,8 @@ struct Options {
     int period_ms = 1000;
     int timeout_ms = 5000;  // of each call into the device library
     std::string script;
-    bool check = false;  // the wiring check instead of a run of steps
+    bool check = false;     // the wiring check instead of a run of steps
+    bool hardware = false;  // the check is of hardware: the virtual IOW24 is a fault
     std::optional<Format> format;
     bool trace = false;
     bool console_alerts = false;

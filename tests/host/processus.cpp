@@ -1,5 +1,6 @@
 // Running the build's programs, whatever the platform: each child with a
 // virtual clock of its own unless the test shares one.
+#include <cstdio>
 #include <string>
 
 #include "tests/host/processus.h"
@@ -9,7 +10,11 @@ Environment with_own_state(const Environment& environment) {
     for (const auto& pair : environment)
         if (pair.first == "IOWVIRT_STATE") return environment;
     Environment own = environment;
-    own.emplace_back("IOWVIRT_STATE", scratch_folder("etats") + "etat-" + std::to_string(count++));
+    const std::string state = scratch_folder("etats") + "etat-" + std::to_string(count++);
+    // New: a test process of an earlier run with the same number may have
+    // left one there.
+    std::remove(state.c_str());
+    own.emplace_back("IOWVIRT_STATE", state);
     return own;
 }
 

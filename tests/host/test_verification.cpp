@@ -101,11 +101,12 @@ TEST(WiringCheck, EachFaultOfTheVirtualIow24IsNamed) {
          "OK OK OK OK OK OK DEFAUT",
          "DEFAUT   L'horloge avance : l'horloge n'avance pas en 1,5 s alors que son bit d'arrêt "
          "est à 0."},
-        // A reply of fewer than 8 bytes is no reply.
+        // A reply of fewer than 8 bytes is no reply, and no wiring fault.
         {{},
          "short-read",
          "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
-         "DEFAUT   Réponse de l'horloge : l'horloge ne répond pas à l'adresse D0 (0x68)."},
+         "DEFAUT   Réponse de l'horloge : l'horloge répond, mais l'IOW24 n'a rendu que 7 octets "
+         "sur 8 d'une réponse : le câblage n'y est pour rien."},
         {{},
          "silent",
          "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
@@ -180,6 +181,61 @@ TEST(WiringCheck, SaysWhenTheDeviceLibraryIsNotTheVirtualIow24) {
               0u)
         << run.out;
     EXPECT_EQ(run.out.find("aucun matériel"), std::string::npos) << run.out;
+}
+
+TEST(WiringCheck, WithHardwareAskedTheVirtualIow24IsAFaultOfTheSetup) {
+    const std::string virtual_library = library_in(own_folder(), kDeviceFile);
+    Finished run = check({"--hardware", "--device", virtual_library}, "tick");
+    EXPECT_EQ(run.status, kExitFault);
+    EXPECT_EQ(run.out.rfind("DEFAUT   Bibliothèque de l'IOW24 : " + virtual_library +
+                                " : c'est l'IOW24 virtuel de rtc_iow24, pas la bibliothèque du "
+                                "fabricant ; aucun matériel ne peut être vérifié avec elle. "
+                                "Supprimez cette copie",
+                            0),
+              0u)
+        << run.out;
+    EXPECT_EQ(verdicts(run.out), "DEFAUT INCONNU INCONNU INCONNU INCONNU INCONNU INCONNU");
+
+    const std::string other = library_in(own_folder() + "autre", kDeviceFile);
+    run = check({"--hardware", "--device", other}, "");
+    EXPECT_EQ(run.out.rfind("OK       Bibliothèque de l'IOW24 : " + other, 0), 0u) << run.out;
+
+    run = run_program(kHost, {"--hardware", "--read", "1"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--hardware ne va qu'avec --check"), std::string::npos) << run.err;
+}
+
+TEST(WiringCheck, AClockInTwelveHourModeIsAFaultThatNamesIt) {
+    const std::string state = scratch_folder("douze-heures") + "etat";
+    // 9 PM in 12-hour mode: the script's HEU = 69 is written as 0x69.
+    const std::string script =
+        scratch_file("douze-heures.csv", "init,sec,min,heu,dat,moi,ann\n5,30,15,69,8,3,2011\n");
+    const std::string now = "1796634000";
+    ASSERT_EQ(
+        run_program(kHost, {"--script", script}, {{"IOWVIRT_STATE", state}, {"IOWVIRT_NOW", now}})
+            .status,
+        0);
+    // The first read ticks the clock one second on.
+    const Finished run = run_program(kHost, {"--check"},
+                                     {{"IOWVIRT_STATE", state},
+                                      {"IOWVIRT_NOW", now},
+                                      {"IOWVIRT", "tick"},
+                                      {"RTC_HOST_CLOCK", "simulated"}});
+    EXPECT_EQ(run.status, kExitFault);
+    EXPECT_TRUE(says(run,
+                     "DEFAUT   Heure et date valides : l'horloge est en mode 12 heures "
+                     "(9:15:31 PM le 08/03/2011) : le bloc lit les heures en mode 24 heures, "
+                     "et HEU vaudrait 69."))
+        << run.out;
+}
+
+// Reads as fast as possible still give the clock 1,5 s to tick.
+TEST(WiringCheck, NoPeriodStillWaitsForTheTick) {
+    const Finished run = check({"--set", "now", "--period-ms", "0"}, "");
+    EXPECT_TRUE(says(run, "DEFAUT   L'horloge avance : l'horloge n'avance pas en 1,5 s"))
+        << run.out;
+    EXPECT_EQ(check({"--set", "now", "--period-ms", "0"}, "tick").status, 0);
+    EXPECT_EQ(check({"--set", "now", "--period-ms", "1500"}, "tick").status, 0);
 }
 
 TEST(WiringCheck, WaitsForTheTickAtItsOwnPaceAndNoLonger) {
