@@ -17,12 +17,13 @@ expected="$top/
 $top/Essayer sans materiel.cmd
 $top/LISEZMOI.txt
 $top/Verifier le cablage.cmd
+$top/Verifier le cablage virtuel.cmd
 $top/rtc_host.exe
 $top/rtc_iow24.dll
 $top/virtuel/
 $top/virtuel/iowkit.dll"
 actual=$(unzip -Z1 "$zip" | sort)
-[ "$actual" = "$(sort <<<"$expected")" ] && ok "the package holds the three binaries, the guide and the two command files" ||
+[ "$actual" = "$(sort <<<"$expected")" ] && ok "the package holds the three binaries, the guide and the three command files" ||
     fail "the package holds"$'\n'"$actual"
 
 unpacked=$(mktemp -d "$build/package/unpacked.XXXXXX")
@@ -64,7 +65,7 @@ if ! grep -q 'ef bb bf' <<<"$(head -c 3 "$dir/LISEZMOI.txt" | od -An -tx1)" ||
     grep -q $'[^\r]$' "$dir/LISEZMOI.txt"; then
     fail "the guide is not UTF-8 with Windows line ends"
 fi
-for cmd in "Essayer sans materiel.cmd" "Verifier le cablage.cmd"; do
+for cmd in "Essayer sans materiel.cmd" "Verifier le cablage.cmd" "Verifier le cablage virtuel.cmd"; do
     if grep -q $'[^\r]$' "$dir/$cmd" || LC_ALL=C grep -q $'[\x80-\xff]' "$dir/$cmd" ||
         ! grep -q '^pause' "$dir/$cmd"; then
         fail "$cmd is not plain ASCII with Windows line ends ending on a pause"
@@ -130,14 +131,28 @@ for folder in syswow64 system32; do
         break
     fi
 done
+# Here the copy is of the virtual IOW24: a fault of the setup, named with
+# the copy to remove, never a pass.
 cp "$dir/virtuel/iowkit.dll" "$system32/iowkit.dll"
 out=$(run_cmd verification "Verifier le cablage.cmd")
-if grep -qxF "OK       IOW24 sur l'USB : trouvé." <<<"$out" &&
-    grep -qF "DEFAUT   Horloge en marche : l'horloge est arrêtée" <<<"$out" &&
-    grep -qF "Bilan : un défaut" <<<"$out" && grep -qF "[Recherche IOW24]" <<<"$out"; then
-    ok "Verifier le cablage.cmd checks the library Windows finds in its system folder"
+if grep -qF "DEFAUT   Bibliothèque de l'IOW24 : C:\\windows\\" <<<"$out" &&
+    grep -qF "\\iowkit.dll : c'est l'IOW24 virtuel de rtc_iow24, pas la bibliothèque du fabricant" <<<"$out" &&
+    grep -qF "Bilan : un défaut" <<<"$out" && ! grep -qF "tout est bon" <<<"$out"; then
+    ok "Verifier le cablage.cmd checks the library Windows finds in its system folder, and refuses the virtual IOW24"
 else
     fail "Verifier le cablage.cmd with a library in the system folder printed"$'\n'"$out"
+fi
+
+# The troubleshooting exercise: the fault that virtuel\iowvirt.txt names,
+# found by the third command file.
+printf 'no-chip\r\n' >"$dir/virtuel/iowvirt.txt"
+out=$(run_cmd exercice "Verifier le cablage virtuel.cmd")
+rm -f "$dir/virtuel/iowvirt.txt"
+if grep -qF "DEFAUT   Réponse de l'horloge : l'horloge ne répond pas à l'adresse D0" <<<"$out" &&
+    grep -qF "IOW24 virtuel : aucun matériel n'a été vérifié." <<<"$out"; then
+    ok "Verifier le cablage virtuel.cmd finds the exercise's fault on the virtual IOW24"
+else
+    fail "Verifier le cablage virtuel.cmd printed"$'\n'"$out"
 fi
 
 [ "$failures" -eq 0 ]
