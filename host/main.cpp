@@ -12,6 +12,7 @@
 #include "host/surveillance.h"
 #include "host/systeme.h"
 #include "host/table.h"
+#include "host/valeurs.h"
 
 namespace {
 
@@ -125,6 +126,9 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
         return error(kExitUsage, "impossible de lire le script " + o.script + " : " + why);
     host::Script script = host::parse_script(text, loaded.block.inputs);
     if (!script.error.empty()) return error(kExitUsage, o.script + " : " + script.error);
+    // Run all the same, as a simulator would: the chip keeps what it gets.
+    for (const std::string& line : host::values_the_clock_cannot_hold(script, loaded.block.inputs))
+        std::fprintf(stderr, "Attention : %s : %s\n", o.script.c_str(), line.c_str());
     steps = std::move(script.steps);
     // Results in the form the script came in: French Excel's for its forms.
     format = o.format.value_or(script.separator == ',' ? host::Format::csv : host::Format::excel);

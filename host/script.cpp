@@ -180,6 +180,9 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
                 }
                 columns.push_back(pin);
             }
+            script.pin_columns.assign(pins.size(), 0);
+            for (std::size_t column = 0; column < columns.size(); ++column)
+                script.pin_columns[columns[column]] = static_cast<int>(column + 1);
             continue;
         }
         if (fields.size() != columns.size()) {
@@ -210,6 +213,7 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
             }
         }
         script.steps.push_back(std::move(step));
+        script.step_lines.push_back(lines.number());
     }
     if (script.steps.empty())
         script.error = "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs";

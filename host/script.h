@@ -17,6 +17,8 @@ struct Script {
     std::vector<std::vector<double>> steps;  // each as long as the pin list
     std::string error;                       // "ligne N, colonne M : ..." when bad (French)
     char separator = ',';                    // found in the header: ',' ';' or '\t'
+    std::vector<int> step_lines;             // the line of each step, from 1
+    std::vector<int> pin_columns;            // the column of each pin, from 1; 0: absent
 };
 
 // `pins` are the block's input names in index order. A UTF-8 byte-order
