@@ -167,6 +167,7 @@ int main(int argc, char** argv) {
         return error(kExitLibrary, why);
     if (o.console_alerts && !host::route_alerts_to_console(loaded.library, why))
         return error(kExitLibrary, why);
+    if (o.console_alerts) host::keep_device_boxes_on_console(loaded.device);
 
     host::Steps steps;
     host::Format format = host::Format::table;

@@ -29,6 +29,9 @@ bool route_device_calls(void* block, const DeviceFunctions& functions, bool trac
 // The block's message boxes as lines on stderr (Windows); elsewhere the
 // block writes its alerts there itself.
 bool route_alerts_to_console(void* block, std::string& error);
+// The virtual IOW24's message boxes left out (Windows): it says the same on
+// stderr. A device library that shows none is left as it is.
+void keep_device_boxes_on_console(void* device);
 
 // What the routed calls do; the platform binds the block to these.
 IOWKIT_HANDLE APPEL_STD relay_open();

@@ -45,4 +45,6 @@ bool route_device_calls(void* block, const DeviceFunctions& functions, bool trac
 
 bool route_alerts_to_console(void*, std::string&) { return true; }
 
+void keep_device_boxes_on_console(void*) {}
+
 }  // namespace host

@@ -28,6 +28,9 @@ int WINAPI console_box(HWND, LPCSTR text, LPCSTR caption, UINT) {
     return IDOK;
 }
 
+// The virtual IOW24 has said it on stderr already.
+int WINAPI no_box(HWND, LPCWSTR, LPCWSTR, UINT) { return IDOK; }
+
 }  // namespace
 
 bool find_device_functions(void* library, DeviceFunctions& f, std::string& error) {
@@ -69,6 +72,11 @@ bool route_alerts_to_console(void* library, std::string& error) {
     }
     error = "le bloc n'importe pas MessageBoxA de user32.dll";
     return false;
+}
+
+void keep_device_boxes_on_console(void* device) {
+    imports::rebind(static_cast<HMODULE>(device), "user32.dll", "MessageBoxW",
+                    reinterpret_cast<void*>(no_box));
 }
 
 }  // namespace host

@@ -26,10 +26,12 @@ inline constexpr std::chrono::milliseconds kDefaultReadTimeout{1000};
 
 std::int64_t system_ms();
 
-// Told on stderr, in the user's language: the device has no other voice.
-// `tell_once` says a text only the first time in a launch.
+// Told on stderr, in the user's language. `tell_once` says a text only the
+// first time in a launch. `alert_once` also shows it in a box, for a
+// teacher in a simulator, where stderr is not seen.
 void tell(const std::string& text);
 void tell_once(const std::string& text);
+void alert_once(const std::string& text);
 
 // A fault armed for the calls of one kind: `skip` good ones, then `count` bad.
 struct Fault {

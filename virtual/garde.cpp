@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "virtual/boite.h"
 #include "virtual/device.h"
 
 namespace iowvirt {
@@ -33,6 +34,12 @@ void tell(const std::string& text) {
 void tell_once(const std::string& text) {
     static std::set<std::string> told;
     if (told.insert(text).second) tell(text);
+}
+
+void alert_once(const std::string& text) {
+    static std::set<std::string> shown;
+    tell(text);
+    if (shown.insert(text).second) boite::montrer("IOW24 virtuel : " + text);
 }
 
 void Device::choose_state_path() {
@@ -91,9 +98,10 @@ bool Device::read_state(SavedState& kept) {
     const auto aside = fichiers::put_aside(
         state_path, state_path + ".illisible-" + std::to_string(fichiers::now_seconds()));
     chip.power_on();
-    tell("le fichier de l'horloge " + state_path + " est illisible (" + why + ") ; " +
-         (aside ? "il est gardé sous " + *aside : std::string("il n'a pas pu être mis de côté")) +
-         ", et l'horloge repart neuve.");
+    alert_once(
+        "le fichier de l'horloge " + state_path + " est illisible (" + why + ") ; " +
+        (aside ? "il est gardé sous " + *aside : std::string("il n'a pas pu être mis de côté")) +
+        ", et l'horloge repart neuve.");
     if (!aside) state_path.clear();
     return false;
 }

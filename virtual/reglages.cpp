@@ -83,14 +83,18 @@ std::string words_file(const std::string& path) {
 // A few unknown words one by one, the rest counted: a file of noise must
 // not flood the console.
 void tell_unknown(const std::vector<std::string>& unknown, const std::string& source) {
+    std::string lines;
     for (std::size_t i = 0; i < unknown.size() && i < kMostUnknownTold; ++i) {
-        tell("mot inconnu \u00ab " + texte::cite(unknown[i]) + " \u00bb dans " + source +
-             ", laissé de côté ; mots connus : " + kKnownWords + ".");
+        lines += (i > 0 ? "\nIOW24 virtuel : " : "") + std::string("mot inconnu \u00ab ") +
+                 texte::cite(unknown[i]) + " \u00bb dans " + source +
+                 ", laissé de côté ; mots connus : " + kKnownWords + ".";
     }
     if (unknown.size() > kMostUnknownTold) {
-        tell("et " + std::to_string(unknown.size() - kMostUnknownTold) +
-             " autres mots inconnus dans " + source + ", laissés de côté.");
+        lines += "\nIOW24 virtuel : et " + std::to_string(unknown.size() - kMostUnknownTold) +
+                 " autres mots inconnus dans " + source + ", laissés de côté.";
     }
+    // One box for them all: the exercise the teacher meant does not happen.
+    if (!lines.empty()) alert_once(lines);
 }
 
 }  // namespace

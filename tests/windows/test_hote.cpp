@@ -9,6 +9,7 @@
 
 #include "block/rtc_iow24.h"
 #include "host/imports.h"
+#include "iow/iowkit.h"
 #include "tests/windows/stack_drift.h"
 #include "virtual/iowvirt.h"
 
@@ -172,6 +173,45 @@ TEST(HostLoading, TheLibraryLoadsAndUnloadsCleanlyAgainAndAgain) {
         ASSERT_NE(block, nullptr);
         EXPECT_TRUE(FreeLibrary(block));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The virtual IOW24's own boxes, caught through its import table.
+std::vector<std::wstring> device_boxes;
+
+int WINAPI record_device_box(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
+    device_boxes.push_back(std::wstring(caption) + L"|" + text);
+    return IDOK;
+}
+
+// A teacher's typo in a simulator, which has no console: a box captioned
+// "IOW24 virtuel", once in a launch.
+TEST(VirtualIow24Boxes, AnUnknownWordIsShownOnceInALaunch) {
+    const HMODULE device = GetModuleHandleW(L"iowkit.dll");
+    ASSERT_NE(device, nullptr);
+    void* const original = imports::rebind(device, "user32.dll", "MessageBoxW",
+                                           reinterpret_cast<void*>(record_device_box));
+    ASSERT_NE(original, nullptr);
+    SetEnvironmentVariableW(L"IOWVIRT", L"no_chip");
+    SetEnvironmentVariableW(L"IOWVIRT_STATE", L"C:\\rtc-boites\\etat");
+    iowvirt::as_shipped();
+    for (int run = 0; run < 2; ++run) {
+        IOWKIT_HANDLE handle = IowKitOpenDevice();
+        EXPECT_NE(handle, nullptr);
+        IowKitCloseDevice(handle);
+        iowvirt::as_shipped();
+    }
+    imports::rebind(device, "user32.dll", "MessageBoxW", original);
+    iowvirt::reset();
+    SetEnvironmentVariableW(L"IOWVIRT", nullptr);
+    SetEnvironmentVariableW(L"IOWVIRT_STATE", nullptr);
+    ASSERT_EQ(device_boxes.size(), 1u);
+    EXPECT_EQ(device_boxes[0].rfind(
+                  L"IOW24 virtuel|IOW24 virtuel : mot inconnu \u00ab no_chip \u00bb", 0),
+              0u);
 }
 
 }  // namespace

@@ -1,0 +1,7 @@
+#include "virtual/boite.h"
+
+namespace iowvirt::boite {
+
+void montrer(const std::string&) {}
+
+}  // namespace iowvirt::boite

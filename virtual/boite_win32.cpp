@@ -1,0 +1,14 @@
+// A modal box with no owner window, as the block shows its alerts; in
+// UTF-16, so that a path in any script shows as the user wrote it.
+#include <windows.h>
+
+#include "platform/utf16.h"
+#include "virtual/boite.h"
+
+namespace iowvirt::boite {
+
+void montrer(const std::string& text) {
+    MessageBoxW(nullptr, texte::utf16(text).c_str(), L"IOW24 virtuel", MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace iowvirt::boite
