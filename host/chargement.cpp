@@ -2,6 +2,8 @@
 
 #include "host/systeme.h"
 
+#include <cctype>
+
 namespace host {
 
 namespace {
@@ -13,15 +15,30 @@ constexpr std::size_t kNameBuffer = 64;
 // The virtual IOW24 of this project says so through this function.
 constexpr const char* kVirtualIdentity = "iowvirt_identity";
 
+constexpr const char* kVirtualFolder = "virtuel";
+
+// The virtual IOW24 of the package, in its folder; a build tree keeps it
+// beside the program.
 std::string default_device() {
     const std::string folder = program_folder();
-    const std::string own_folder = folder + "virtuel/" + kDeviceFile;
+    const std::string own_folder = folder + kVirtualFolder + "/" + kDeviceFile;
     return file_exists(own_folder) ? own_folder : folder + kDeviceFile;
 }
 
 // A file name without a folder: the system looks for it as it looks for a
 // program's libraries.
 bool bare_name(const std::string& path) { return path.find_first_of("/\\") == std::string::npos; }
+
+std::string file_name(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
+
+bool same_name(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
 
 template <typename Fn>
 void entry(void* library, const char* name, Fn& function, std::string& missing) {
@@ -67,12 +84,29 @@ LoadError load_device(const Options& o, Loaded& loaded) {
     std::string why;
     loaded.device = load_library(loaded.device_path, why);
     if (loaded.device == nullptr) {
+        const std::string hint = bare_name(loaded.device_path) ? kWhereToPutTheDevice
+                                 : o.device.empty()
+                                     ? "Le dossier " + std::string(kVirtualFolder) +
+                                           " du paquet, avec l'IOW24 virtuel, manque à côté de "
+                                           "rtc_host : extrayez tout le ZIP, ou donnez --device."
+                                     : "";
         return {
             "impossible de charger la bibliothèque de l'IOW24 " + loaded.device_path + " : " + why,
-            bare_name(loaded.device_path) ? kWhereToPutTheDevice : ""};
+            hint};
     }
-    if (!find_device_functions(loaded.device, loaded.functions, why))
-        return {"pas une bibliothèque de l'IOW24 : " + loaded.device_path + " : " + why, ""};
+    if (!find_device_functions(loaded.device, loaded.functions, why)) {
+        return {"la bibliothèque de l'IOW24 " + loaded.device_path + " ne convient pas : " + why,
+                ""};
+    }
+    // The block imports the library by its name: under another one, the
+    // system would look for iowkit.dll again when it loads the block.
+    const std::string name = file_name(loaded.device_path);
+    if (!same_name(name, kDeviceFile)) {
+        return {"la bibliothèque de l'IOW24 " + loaded.device_path + " doit s'appeler " +
+                    kDeviceFile + " : le bloc la cherche sous ce nom.",
+                "Copiez " + name + " sous le nom " + kDeviceFile +
+                    " dans un dossier à elle, puis donnez ce chemin à --device."};
+    }
     return {};
 }
 

@@ -2,6 +2,9 @@
 // functions and exports them: the dynamic linker binds the block's calls to
 // the program before any library, and the program forwards them.
 #include <dlfcn.h>
+#include <link.h>
+
+#include <string>
 
 #include "host/relais.h"
 
@@ -20,13 +23,31 @@ std::uint32_t IowKitWrite(IOWKIT_HANDLE iowHandle, std::uint32_t numPipe, char* 
 
 namespace host {
 
+namespace {
+
+// A function of the library itself: dlsym also finds those of the
+// libraries it depends on, as the block's own iowkit.
+void* own_function(void* library, const char* name) {
+    void* function = dlsym(library, name);
+    link_map* map = nullptr;
+    Dl_info info{};
+    if (function == nullptr || dlinfo(library, RTLD_DI_LINKMAP, &map) != 0 ||
+        dladdr(function, &info) == 0 || info.dli_fname == nullptr || map == nullptr)
+        return nullptr;
+    return std::string(info.dli_fname) == map->l_name ? function : nullptr;
+}
+
+}  // namespace
+
 bool find_device_functions(void* device, DeviceFunctions& f, std::string& error) {
-    f.open = reinterpret_cast<decltype(f.open)>(dlsym(device, "IowKitOpenDevice"));
-    f.close = reinterpret_cast<decltype(f.close)>(dlsym(device, "IowKitCloseDevice"));
-    f.read = reinterpret_cast<decltype(f.read)>(dlsym(device, "IowKitRead"));
-    f.write = reinterpret_cast<decltype(f.write)>(dlsym(device, "IowKitWrite"));
+    f.open = reinterpret_cast<decltype(f.open)>(own_function(device, "IowKitOpenDevice"));
+    f.close = reinterpret_cast<decltype(f.close)>(own_function(device, "IowKitCloseDevice"));
+    f.read = reinterpret_cast<decltype(f.read)>(own_function(device, "IowKitRead"));
+    f.write = reinterpret_cast<decltype(f.write)>(own_function(device, "IowKitWrite"));
     if (f.open && f.close && f.read && f.write) return true;
-    error = "il lui manque IowKitOpenDevice, IowKitCloseDevice, IowKitRead ou IowKitWrite";
+    error =
+        "elle n'a pas elle-même IowKitOpenDevice, IowKitCloseDevice, IowKitRead et IowKitWrite : "
+        "ce n'est pas une bibliothèque de l'IOW24";
     return false;
 }
 

@@ -25,6 +25,31 @@ std::string module_file(void* module) {
     return path.empty() ? "?" : path;
 }
 
+// Machines a PE file says it is built for, in its file header.
+constexpr std::uint16_t kMachineX64 = 0x8664, kMachineArm64 = 0xAA64;
+constexpr std::size_t kPeOffsetAt = 0x3C, kHeaderBytes = 4096;
+
+// Whether the file is a 64-bit Windows library, from its headers.
+bool sixty_four_bits(const std::string& path) {
+    std::string head, why;
+    HANDLE file = CreateFileW(texte::utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char buffer[kHeaderBytes];
+    DWORD n = 0;
+    if (ReadFile(file, buffer, sizeof buffer, &n, nullptr)) head.assign(buffer, n);
+    CloseHandle(file);
+    if (head.size() < kPeOffsetAt + 4 || head.compare(0, 2, "MZ") != 0) return false;
+    const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(head[at]); };
+    const std::size_t pe = byte(kPeOffsetAt) | byte(kPeOffsetAt + 1) << 8 |
+                           static_cast<std::size_t>(byte(kPeOffsetAt + 2)) << 16;
+    if (pe + 6 > head.size() || head.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return false;
+    const std::uint16_t machine = static_cast<std::uint16_t>(byte(pe + 4) | byte(pe + 5) << 8);
+    return machine == kMachineX64 || machine == kMachineArm64;
+}
+
+std::string file_name(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
 }  // namespace
 
 std::vector<std::string> arguments(int argc, char** argv) {
@@ -44,8 +69,20 @@ void* load_library(const std::string& path, std::string& error) {
     // Once a DLL named iowkit.dll is loaded, the block's import of that name
     // binds to it instead of searching the path.
     HMODULE library = LoadLibraryW(texte::utf16(path).c_str());
-    if (library == nullptr) error = texte::message_systeme(GetLastError());
-    return library;
+    if (library != nullptr) return library;
+    const DWORD code = GetLastError();
+    const std::string name = file_name(path);
+    if (code == ERROR_BAD_EXE_FORMAT && sixty_four_bits(path)) {
+        const bool vowel =
+            !name.empty() && std::string("aeiouyAEIOUY").find(name[0]) != std::string::npos;
+        error =
+            "c'est une bibliothèque 64 bits, et rtc_host, le bloc et les simulateurs qui le "
+            "chargent sont des programmes 32 bits : il faut la version 32 bits " +
+            std::string(vowel ? "d'" : "de ") + name;
+    } else {
+        error = texte::message_systeme(code, name);
+    }
+    return nullptr;
 }
 
 void* find_function(void* library, const char* name) {

@@ -25,7 +25,7 @@ std::string utf8(std::wstring_view utf16) {
     return narrow;
 }
 
-std::string message_systeme(unsigned long code) {
+std::string message_systeme(unsigned long code, const std::string& subject) {
     wchar_t text[512] = {};
     FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                    text, sizeof text / sizeof text[0], nullptr);
@@ -33,6 +33,15 @@ std::string message_systeme(unsigned long code) {
     while (!message.empty() &&
            (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
         message.pop_back();
+    // "Bad EXE format for %1.": the system fills its placeholders only when
+    // asked with arguments, which would read them from the stack.
+    for (std::size_t at = message.find('%'); at != std::string::npos && at + 1 < message.size();
+         at = message.find('%', at + 1)) {
+        if (message[at + 1] < '1' || message[at + 1] > '9') continue;
+        const std::string replacement = subject.empty() ? "ce fichier" : subject;
+        message.replace(at, 2, replacement);
+        at += replacement.size() - 1;
+    }
     return message;
 }
 
