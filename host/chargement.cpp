@@ -147,7 +147,10 @@ std::string version_text(const Loaded& loaded) {
     std::string text = std::string("rtc_host ") + kVersion + "\n";
     if (loaded.library != nullptr) text += "bloc : " + library_path(loaded.library) + "\n";
     if (loaded.device == nullptr) return text;
-    text += "bibliothèque de l'IOW24 : " + library_path(loaded.device) + "\n";
+    const std::string device = library_path(loaded.device);
+    text += "bibliothèque de l'IOW24 : " + device + "\n";
+    if (const std::string version = file_version(device); !version.empty())
+        text += "  version de fichier : " + version + "\n";
     using Identity = const char* (*)();
     const auto identity =
         reinterpret_cast<Identity>(find_function(loaded.device, kVirtualIdentity));

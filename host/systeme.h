@@ -24,6 +24,9 @@ void* find_function(void* library, const char* name);
 void unload_library(void* library);
 // The full path of the file a library was loaded from.
 std::string library_path(void* library);
+// The file version a library's version resource gives ("1.5.0.0"); empty
+// when it has none, or the platform keeps none.
+std::string file_version(const std::string& path);
 
 // The folder the program was started from, with a trailing separator.
 std::string program_folder();

@@ -44,6 +44,8 @@ std::string library_path(void* library) {
     return realpath(map->l_name, full) != nullptr ? full : map->l_name;
 }
 
+std::string file_version(const std::string&) { return ""; }
+
 std::string program_folder() {
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "host/systeme.h"
 #include "platform/utf16.h"
@@ -92,6 +93,24 @@ void* find_function(void* library, const char* name) {
 void unload_library(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
 
 std::string library_path(void* library) { return module_file(library); }
+
+std::string file_version(const std::string& path) {
+    const std::wstring file = texte::utf16(path);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    if (size == 0) return "";
+    std::vector<char> info(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!GetFileVersionInfoW(file.c_str(), 0, size, info.data()) ||
+        !VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+        fixed == nullptr || length < sizeof *fixed)
+        return "";
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+           std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+           std::to_string(LOWORD(fixed->dwFileVersionLS));
+}
 
 std::string program_folder() {
     const std::string full = module_file(nullptr);
