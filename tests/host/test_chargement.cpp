@@ -66,6 +66,19 @@ TEST(DeviceLibraryMistakes, TheBlockOrAnyLibraryWithoutTheFunctionsIsRefusedBefo
     }
 }
 
+#ifdef _WIN32
+// Every function found, by name and by ordinal, but in another library.
+TEST(DeviceLibraryMistakes, ALibraryThatOnlyPassesTheFunctionsOnIsRefused) {
+    const std::string relay = own_folder() + "relais\\iowkit.dll";
+    const Finished run = read_with(relay);
+    EXPECT_EQ(run.status, kExitLibrary);
+    EXPECT_NE(run.err.find("ne convient pas : elle ne fait que passer IowKitOpenDevice à "),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("kernel32.dll"), std::string::npos) << run.err;
+}
+#endif
+
 #ifdef WINE64_DLL
 // The vendor's kit has both; the 32-bit programs need the 32-bit one.
 TEST(DeviceLibraryMistakes, A64BitLibraryIsToldToBeThe32BitOne) {

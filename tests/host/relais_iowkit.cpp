@@ -1,0 +1,1 @@
+// A library with no code of its own: its exports are forwarders.
