@@ -3,27 +3,16 @@
 // without the IOW24's functions, a 64-bit one.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
-#include "tests/host/hote.h"
-#include "tests/host/processus.h"
+#include "tests/host/horloge_gardee.h"
 
 namespace {
 
 constexpr int kExitLibrary = 3;
 
-std::string bytes_of(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
 // `from` copied into a folder of its own as `name`; its path.
 std::string copied(const std::string& from, const std::string& folder, const std::string& name) {
     const std::string path = scratch_folder(folder) + name;
-    std::ofstream(path, std::ios::binary) << bytes_of(from);
+    write_bytes(path, read_bytes(from));
     return path;
 }
 
