@@ -68,6 +68,20 @@ TEST(DeviceLibraryMistakes, ALibraryThatOnlyPassesTheFunctionsOnIsRefused) {
 }
 #endif
 
+#ifdef _WIN32
+// The system's own text for a file that is no library has a placeholder.
+TEST(DeviceLibraryMistakes, ASystemTextNamesTheFileNeverAPlaceholder) {
+    const std::string path = scratch_folder("texte") + kDeviceFile;
+    write_bytes(path, "ceci n'est pas une DLL\r\n");
+    const Finished run = read_with(path);
+    EXPECT_EQ(run.status, kExitLibrary);
+    EXPECT_EQ(run.err.find('%'), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("impossible de charger la bibliothèque de l'IOW24 " + path + " : "),
+              std::string::npos)
+        << run.err;
+}
+#endif
+
 #ifdef WINE64_DLL
 // The vendor's kit has both; the 32-bit programs need the 32-bit one.
 TEST(DeviceLibraryMistakes, A64BitLibraryIsToldToBeThe32BitOne) {
