@@ -20,6 +20,9 @@ struct Block {
 
 using Steps = std::vector<std::vector<double>>;
 
+// The block's logic level: an input above it is high.
+inline constexpr double kLogicThreshold = 2.5;
+
 struct CheckOptions {
     int period_ms;   // between reads
     int timeout_ms;  // of each device call

@@ -22,7 +22,6 @@ constexpr int kExitLibrary = 3;
 constexpr int kExitStalled = 5;
 constexpr int kExitOutput = 6;
 constexpr double kHigh = 5.0;
-constexpr double kThreshold = 2.5;
 // A million steps of eight values fit well within this.
 constexpr std::size_t kMostScriptBytes = 100 * 1000 * 1000;
 
@@ -65,7 +64,7 @@ bool plain_steps(const host::Options& o, const Block& block, host::Steps& steps,
 std::string action_of(const Block& block, const std::vector<double>& in) {
     std::string action = "-";
     for (std::size_t i = 0; i < in.size(); ++i) {
-        if (!(in[i] > kThreshold)) continue;
+        if (!(in[i] > host::kLogicThreshold)) continue;
         if (block.inputs[i] == "init") return "écriture";
         if (block.inputs[i] == "RD") action = "lecture";
     }

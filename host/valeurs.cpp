@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/bloc.h"
 #include "rtc/bcd.h"
 
 namespace host {
@@ -28,8 +29,6 @@ constexpr Field kFields[] = {
     {"ann", 2000, 2099, 2000, "une année de 2000 à 2099", "ANN"},
 };
 constexpr const char* kInit = "init";
-// The block's logic level: "init" is high above it.
-constexpr double kHigh = 2.5;
 
 // As the script writes it: a decimal comma in the forms of French Excel.
 std::string number_text(double value, char separator) {
@@ -49,10 +48,12 @@ std::size_t index_of(const std::vector<std::string>& pins, const char* name) {
     return i;
 }
 
-int column_of(const Script& script, const std::vector<std::string>& pins, const Field& field) {
-    const std::size_t pin = index_of(pins, field.pin);
-    return pin == pins.size() ? 0 : script.pin_columns[pin];
-}
+// A field the script writes: its pin's index and its column.
+struct Written {
+    const Field* field;
+    std::size_t pin;
+    int column;
+};
 
 }  // namespace
 
@@ -63,20 +64,21 @@ std::vector<std::string> values_the_clock_cannot_hold(const Script& script,
     std::size_t found = 0;
     const std::size_t init = index_of(pins, kInit);
     if (init == pins.size() || script.pin_columns.size() != pins.size()) return lines;
-    // Told from left to right, as the teacher reads the line.
-    std::vector<const Field*> fields;
-    for (const Field& field : kFields)
-        fields.push_back(&field);
-    std::sort(fields.begin(), fields.end(), [&](const Field* a, const Field* b) {
-        return column_of(script, pins, *a) < column_of(script, pins, *b);
-    });
+    // The fields the script's columns hold, told from left to right, as the
+    // teacher reads the line.
+    std::vector<Written> written;
+    for (const Field& field : kFields) {
+        const std::size_t pin = index_of(pins, field.pin);
+        if (pin < pins.size() && script.pin_columns[pin] != 0)
+            written.push_back({&field, pin, script.pin_columns[pin]});
+    }
+    std::sort(written.begin(), written.end(),
+              [](const Written& a, const Written& b) { return a.column < b.column; });
     for (std::size_t step = 0; step < script.steps.size(); ++step) {
         const std::vector<double>& values = script.steps[step];
-        if (!(values[init] > kHigh)) continue;
-        for (const Field* f : fields) {
+        if (!(values[init] > kLogicThreshold)) continue;
+        for (const auto& [f, pin, column] : written) {
             const Field& field = *f;
-            const std::size_t pin = index_of(pins, field.pin);
-            if (pin == pins.size() || script.pin_columns[pin] == 0) continue;
             const double value = values[pin];
             if (value == std::trunc(value) && value >= field.first && value <= field.last) continue;
             if (++found > most) continue;
@@ -85,11 +87,10 @@ std::vector<std::string> values_the_clock_cannot_hold(const Script& script,
             std::snprintf(held, sizeof held,
                           "elle recevra l'octet 0x%02X, que le bloc relira comme %s = %g", byte,
                           field.output, bcd_vers_decimal(byte));
-            lines.push_back("ligne " + std::to_string(script.step_lines[step]) + ", colonne " +
-                            std::to_string(script.pin_columns[pin]) + " (" + field.pin +
-                            ") : l'horloge ne peut pas tenir " +
-                            number_text(value, script.separator) + " (" + field.what + ") ; " +
-                            held + ".");
+            lines.push_back(
+                "ligne " + std::to_string(script.step_lines[step]) + ", colonne " +
+                std::to_string(column) + " (" + field.pin + ") : l'horloge ne peut pas tenir " +
+                number_text(value, script.separator) + " (" + field.what + ") ; " + held + ".");
         }
     }
     if (found > most)
