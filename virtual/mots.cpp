@@ -1,7 +1,5 @@
 #include "virtual/mots.h"
 
-#include <cstdint>
-
 namespace iowvirt {
 
 namespace {
@@ -32,17 +30,20 @@ std::vector<std::string> split(const std::string& text) {
 // The whole number after `prefix` in `word`, or -1.
 int count_after(const std::string& word, const std::string& prefix) {
     if (word.rfind(prefix, 0) != 0) return -1;
-    const std::string digits = word.substr(prefix.size());
-    if (digits.empty() || digits.size() > kMostDigits) return -1;
-    int value = 0;
-    for (char c : digits) {
+    return static_cast<int>(whole_number(word.substr(prefix.size()), kMostDigits));
+}
+
+}  // namespace
+
+std::int64_t whole_number(const std::string& text, std::size_t most_digits) {
+    if (text.empty() || text.size() > most_digits) return -1;
+    std::int64_t value = 0;
+    for (char c : text) {
         if (c < '0' || c > '9') return -1;
         value = value * 10 + (c - '0');
     }
     return value;
 }
-
-}  // namespace
 
 Words read_words(const std::string& text) {
     Words w;

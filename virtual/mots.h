@@ -3,6 +3,8 @@
 // line ends, "#" starting a comment.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,5 +29,9 @@ struct Words {
 };
 
 Words read_words(const std::string& text);
+
+// A whole number written with digits only, at most `most_digits` of them;
+// -1 otherwise.
+std::int64_t whole_number(const std::string& text, std::size_t most_digits);
 
 }  // namespace iowvirt

@@ -25,21 +25,11 @@ constexpr std::int64_t kMsPerSecond = 1000;
 // IOWVIRT_NOW takes the moments a clock chip of this century can stand at:
 // from 2000-01-01 to three centuries ahead.
 constexpr std::int64_t kFirstNow = 946684800, kLastNow = 10413792000;
+constexpr std::size_t kMostNowDigits = 11;
 // iowvirt.txt holds a few words; no more of it is read.
 constexpr std::size_t kMostWordBytes = 4096;
 // Unknown words told one by one; the rest are counted.
 constexpr std::size_t kMostUnknownTold = 3;
-
-// A whole number of at most `digits` digits, or -1.
-std::int64_t number_of(const std::string& text, std::size_t digits) {
-    if (text.empty() || text.size() > digits) return -1;
-    std::int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
 
 // The PC's clock, or the moment IOWVIRT_NOW stands for. A value that is not
 // such a moment is told and the real clock is used: a moment near 1970
@@ -47,7 +37,7 @@ std::int64_t number_of(const std::string& text, std::size_t digits) {
 TimeSource pc_clock() {
     std::string now;
     if (!fichiers::variable(kNowVariable, now)) return system_ms;
-    const std::int64_t seconds = number_of(now, 11);
+    const std::int64_t seconds = whole_number(now, kMostNowDigits);
     if (seconds < kFirstNow || seconds > kLastNow) {
         tell(std::string(kNowVariable) + " vaut \"" + texte::cite(now) +
              "\" : il faut un nombre entier de secondes depuis 1970, de " +
