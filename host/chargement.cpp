@@ -29,8 +29,6 @@ std::string default_device() {
 // program's libraries.
 bool bare_name(const std::string& path) { return path.find_first_of("/\\") == std::string::npos; }
 
-std::string file_name(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
-
 bool same_name(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)

@@ -28,6 +28,11 @@ std::string library_path(void* library);
 // when it has none, or the platform keeps none.
 std::string file_version(const std::string& path);
 
+// The last part of a path, after its folders (either separator).
+inline std::string file_name(const std::string& path) {
+    return path.substr(path.find_last_of("/\\") + 1);
+}
+
 // The folder the program was started from, with a trailing separator.
 std::string program_folder();
 bool file_exists(const std::string& path);

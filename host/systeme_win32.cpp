@@ -49,8 +49,6 @@ bool sixty_four_bits(const std::string& path) {
     return machine == kMachineX64 || machine == kMachineArm64;
 }
 
-std::string file_name(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
-
 }  // namespace
 
 std::vector<std::string> arguments(int argc, char** argv) {
