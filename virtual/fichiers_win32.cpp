@@ -37,6 +37,24 @@ bool make_folders(const std::string& folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// At most `most` + 1 bytes from the file's start, wherever its pointer is.
+bool read_from_start(HANDLE file, std::size_t most, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    std::uint8_t buffer[4096];
+    while (bytes.size() <= most) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(bytes.size());
+        DWORD n = 0;
+        if (!ReadFile(file, buffer,
+                      static_cast<DWORD>(std::min(sizeof buffer, most + 1 - bytes.size())), &n,
+                      &at))
+            return GetLastError() == ERROR_HANDLE_EOF;
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string default_state_path() {
@@ -69,20 +87,11 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;
-    std::uint8_t buffer[4096];
-    DWORD n = 0;
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        why = "pas un fichier ordinaire";
-        return std::nullopt;
-    }
-    while (bytes.size() <= most &&
-           ReadFile(file, buffer,
-                    static_cast<DWORD>(std::min(sizeof buffer, most + 1 - bytes.size())), &n,
-                    nullptr) &&
-           n > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
+    const bool regular = GetFileType(file) == FILE_TYPE_DISK;
+    const bool read = regular && read_from_start(file, most, bytes);
+    if (!read) why = regular ? texte::message_systeme(GetLastError()) : "pas un fichier ordinaire";
     CloseHandle(file);
+    if (!read) return std::nullopt;
     return bytes;
 }
 
@@ -120,22 +129,7 @@ StateFile::Found StateFile::open(const std::string& path, std::size_t most,
 }
 
 bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
-    if (!is_open()) return false;
-    HANDLE file = reinterpret_cast<HANDLE>(handle_);
-    bytes.clear();
-    std::uint8_t buffer[4096];
-    while (bytes.size() <= most) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(bytes.size());
-        DWORD n = 0;
-        if (!ReadFile(file, buffer,
-                      static_cast<DWORD>(std::min(sizeof buffer, most + 1 - bytes.size())), &n,
-                      &at))
-            return GetLastError() == ERROR_HANDLE_EOF;
-        if (n == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    return true;
+    return is_open() && read_from_start(reinterpret_cast<HANDLE>(handle_), most, bytes);
 }
 
 bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
