@@ -290,7 +290,9 @@ bool all_good(const std::vector<Finding>& findings) {
 
 std::string check_header(Format format) {
     const std::string s(1, separator_of(format));
-    return format == Format::table ? "" : "constat" + s + "verdict" + s + "titre" + s + "message";
+    return format == Format::table
+               ? ""
+               : mark_of(format) + ("constat" + s + "verdict" + s + "titre" + s + "message");
 }
 
 std::string finding_line(Format format, const Finding& f) {

@@ -128,6 +128,8 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
     // Run all the same, as a simulator would: the chip keeps what it gets.
     for (const std::string& line : host::values_the_clock_cannot_hold(script, loaded.block.inputs))
         std::fprintf(stderr, "Attention : %s : %s\n", o.script.c_str(), line.c_str());
+    if (const std::string idle = host::nothing_high(script, loaded.block.inputs); !idle.empty())
+        std::fprintf(stderr, "Attention : %s : %s\n", o.script.c_str(), idle.c_str());
     steps = std::move(script.steps);
     // Results in the form the script came in: French Excel's for its forms.
     format = o.format.value_or(script.separator == ',' ? host::Format::csv : host::Format::excel);

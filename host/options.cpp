@@ -1,6 +1,7 @@
 #include "host/options.h"
 
 #include <ctime>
+#include <string_view>
 
 namespace host {
 
@@ -37,23 +38,71 @@ int days_in_month(int month, int year) {
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
+namespace {
+
+// Up to `most` digits, at least one; -1 otherwise.
+int digits(std::string_view text, std::size_t most) {
+    if (text.empty() || text.size() > most) return -1;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// Three numbers between `mark`s, of at most `most` digits each.
+bool three(std::string_view text, char mark, const std::size_t (&most)[3], int (&out)[3]) {
+    const std::size_t a = text.find(mark), b = a == text.npos ? a : text.find(mark, a + 1);
+    if (b == text.npos || text.find(mark, b + 1) != text.npos) return false;
+    out[0] = digits(text.substr(0, a), most[0]);
+    out[1] = digits(text.substr(a + 1, b - a - 1), most[1]);
+    out[2] = digits(text.substr(b + 1), most[2]);
+    return out[0] >= 0 && out[1] >= 0 && out[2] >= 0;
+}
+
+// "AAAA-MM-JJ" or "JJ/MM/AAAA": the year in four digits, the day and the
+// month in one or two.
+bool date_of(std::string_view text, Moment& m) {
+    int parts[3];
+    if (text.size() > 4 && text[4] == '-' && three(text, '-', {4, 2, 2}, parts)) {
+        m.year = parts[0], m.month = parts[1], m.day = parts[2];
+        return true;
+    }
+    if (text.size() > 5 && text[text.size() - 5] == '/' && three(text, '/', {2, 2, 4}, parts)) {
+        m.day = parts[0], m.month = parts[1], m.year = parts[2];
+        return true;
+    }
+    return false;
+}
+
+// "HH:MM:SS", the hour in one digit or two, as the clock of Windows shows it.
+bool time_of(std::string_view text, Moment& m) {
+    int parts[3];
+    if (!three(text, ':', {2, 2, 2}, parts) || text.size() - text.find(':') != 6) return false;
+    m.hour = parts[0], m.minute = parts[1], m.second = parts[2];
+    return true;
+}
+
+}  // namespace
+
+bool is_date_alone(const std::string& text) {
+    Moment m{};
+    return date_of(text, m);
+}
+
 std::optional<Moment> parse_moment(const std::string& text, std::string& why) {
-    // Digits at fixed places: "YYYY-MM-DD HH:MM:SS".
-    static constexpr char kForm[] = "dddd-dd-dd dd:dd:dd";
-    bool form = text.size() == sizeof kForm - 1;
-    for (std::size_t i = 0; form && i < text.size(); ++i)
-        form = kForm[i] == 'd' ? text[i] >= '0' && text[i] <= '9' : text[i] == kForm[i];
-    if (!form) {
-        why = "pas une date et une heure de la forme \"AAAA-MM-JJ HH:MM:SS\"";
+    const std::size_t space = text.find(' ');
+    const std::size_t time_at = text.find_first_not_of(' ', space);
+    Moment m{};
+    if (space == std::string::npos || time_at == std::string::npos ||
+        !date_of(std::string_view(text).substr(0, space), m) ||
+        !time_of(std::string_view(text).substr(time_at), m)) {
+        why =
+            "pas une date et une heure de la forme \"AAAA-MM-JJ HH:MM:SS\" ou "
+            "\"JJ/MM/AAAA HH:MM:SS\"";
         return std::nullopt;
     }
-    const auto field = [&](std::size_t at, std::size_t length) {
-        int value = 0;
-        for (std::size_t i = at; i < at + length; ++i)
-            value = value * 10 + (text[i] - '0');
-        return value;
-    };
-    Moment m{field(0, 4), field(5, 2), field(8, 2), field(11, 2), field(14, 2), field(17, 2)};
     if (m.year < kFirstYear || m.year > kLastYear) {
         why = "l'horloge ne garde que les années 2000 à 2099";
         return std::nullopt;
@@ -103,8 +152,17 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         } else if (a == "--device") {
             o.device = value;
         } else if (a == "--set") {
-            if (value == "now") {
+            if (value == "now" || value == "maintenant") {
                 o.set_now = true;
+            } else if (is_date_alone(value)) {
+                // The shell cut "DATE TIME" in two: the time is the next word.
+                const bool time_next =
+                    i + 1 < arguments.size() && arguments[i + 1].find(':') != std::string::npos;
+                const std::string example =
+                    value + " " + (time_next ? arguments[i + 1] : std::string("23:59:58"));
+                return fail("--set " + quoted(value) +
+                            " : la date et l'heure vont ensemble, entre guillemets : --set " +
+                            quoted(example));
             } else {
                 std::string why;
                 o.set_at = parse_moment(value, why);
@@ -170,9 +228,10 @@ std::string usage(const std::string& program) {
 Charge le bloc horloge comme le fait un simulateur et fait une simulation.
 
 Ce qu'il faut faire (par défaut : --read 1) :
-  --set now | --set "AAAA-MM-JJ HH:MM:SS"
+  --set now | --set "AAAA-MM-JJ HH:MM:SS" | --set "JJ/MM/AAAA HH:MM:SS"
                       un pas avec "init" haut : met l'horloge à l'heure
-                      (now : l'heure du PC)
+                      (now ou maintenant : l'heure du PC) ; la date et
+                      l'heure entre guillemets
   --read N            puis N pas avec "RD" haut : lit l'horloge
   --script FICHIER.csv
                       un pas par ligne ; l'en-tête nomme les entrées du bloc

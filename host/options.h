@@ -14,6 +14,11 @@ struct Moment {
 // `excel`: CSV as French Excel opens it, with semicolons and decimal commas.
 enum class Format { table, csv, excel };
 
+// What begins results in the excel format: a UTF-8 byte-order mark, without
+// which French Excel takes the bytes for Windows-1252 and garbles accents.
+inline constexpr const char* kExcelMark = "\xEF\xBB\xBF";
+inline const char* mark_of(Format format) { return format == Format::excel ? kExcelMark : ""; }
+
 // The field separator of a CSV format.
 inline char separator_of(Format format) { return format == Format::excel ? ';' : ','; }
 
@@ -45,8 +50,11 @@ Parsed parse_arguments(const std::vector<std::string>& arguments);
 // Days in `month` (1-12) of the full `year`.
 int days_in_month(int month, int year);
 
-// "YYYY-MM-DD HH:MM:SS", a real date within the clock chip's century.
+// "YYYY-MM-DD HH:MM:SS" or "DD/MM/YYYY HH:MM:SS" (day, month and hour may
+// take one digit), a real date within the clock chip's century.
 std::optional<Moment> parse_moment(const std::string& text, std::string& why);
+// A date in one of those forms with no time after it.
+bool is_date_alone(const std::string& text);
 Moment local_now();
 
 std::string usage(const std::string& program);

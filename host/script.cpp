@@ -83,6 +83,10 @@ enum class Reading { good, not_a_number, out_of_range };
 // A decimal number: sign, digits with one decimal mark, exponent. No
 // hexadecimal, no "inf" or "nan": not what a teacher writes in a table.
 Reading number(const std::string& text, bool decimal_comma, double& value) {
+    if (text.empty()) {  // a blank cell, as an absent column
+        value = 0.0;
+        return Reading::good;
+    }
     std::string plain;
     std::size_t at = 0, digits = 0;
     const auto take_digits = [&] {
@@ -137,75 +141,135 @@ bool skipped(std::string_view line) {
     return first == std::string_view::npos || line[first] == '#';
 }
 
+// A column whose header cell is empty: Excel saves every column it once
+// used, even when cleared.
+constexpr std::size_t kUnnamed = static_cast<std::size_t>(-1);
+
+constexpr const char* kDecimalCommaHint =
+    " ; pour écrire des virgules décimales (45,9), séparez les colonnes par des "
+    "points-virgules, comme Excel en français enregistre un CSV";
+
+// The header's separator; a header of one column has none, as French
+// Excel saves a one-column sheet, so its values' commas are decimal commas.
+char separator_of_header(std::string_view line) {
+    const std::size_t first = line.find_first_of(kSeparators);
+    return first == std::string_view::npos ? ';' : line[first];
+}
+
+bool all_blank(const std::vector<Field>& fields) {
+    for (const Field& f : fields)
+        if (!f.text.empty()) return false;
+    return true;
+}
+
+// The number of values up to the last one that is not blank.
+std::size_t last_filled(const std::vector<Field>& fields) {
+    std::size_t count = 0;
+    for (const Field& f : fields)
+        if (!f.text.empty()) count = f.column;
+    return count;
+}
+
+template <typename At>
+bool read_header(const std::vector<Field>& fields, const std::vector<std::string>& pins,
+                 std::vector<std::size_t>& columns, const At& at, std::string& error) {
+    for (const Field& f : fields) {
+        if (f.text.empty()) {
+            columns.push_back(kUnnamed);
+            continue;
+        }
+        std::size_t pin = 0;
+        while (pin < pins.size() && pins[pin] != f.text)
+            ++pin;
+        if (pin == pins.size()) {
+            error = at(f) + " : " + quoted(f.text) + " n'est pas une entrée du bloc (" +
+                    joined(pins) + ")";
+            return false;
+        }
+        for (std::size_t seen : columns) {
+            if (seen == pin) {
+                error = at(f) + " : l'entrée " + quoted(f.text) + " est nommée deux fois";
+                return false;
+            }
+        }
+        columns.push_back(pin);
+    }
+    return true;
+}
+
 }  // namespace
 
 Script parse_script(const std::string& text, const std::vector<std::string>& pins) {
     Script script;
     const std::string plain = texte::sans_marque(text);
     Lines lines(plain);
-    std::vector<std::size_t> columns;  // pin index of each column
+    std::vector<std::size_t> columns;  // pin index of each column; kUnnamed: none
+    bool header_read = false;
+    std::size_t named = 0;  // columns up to the header's last name: no row has fewer
     std::string_view line;
     while (lines.next(line)) {
         if (skipped(line)) continue;
         const auto where = [&] { return "ligne " + std::to_string(lines.number()); };
-        if (columns.empty()) {
-            const std::size_t first = line.find_first_of(kSeparators);
-            if (first != std::string_view::npos) script.separator = line[first];
-        }
+        if (!header_read) script.separator = separator_of_header(line);
         const Fields split_line = split(line, script.separator);
         if (!split_line.error.empty()) {
             script.error = where() + ", " + split_line.error;
             return script;
         }
         const std::vector<Field>& fields = split_line.fields;
+        // A row Excel left after its contents were cleared: no step.
+        if (all_blank(fields)) continue;
         const auto at = [&](const Field& f) {
             return where() + ", colonne " + std::to_string(f.column);
         };
-        if (columns.empty()) {
-            for (const Field& f : fields) {
-                std::size_t pin = 0;
-                while (pin < pins.size() && pins[pin] != f.text)
-                    ++pin;
-                if (pin == pins.size()) {
-                    script.error = at(f) + " : " + quoted(f.text) +
-                                   " n'est pas une entrée du bloc (" + joined(pins) + ")";
-                    return script;
-                }
-                for (std::size_t seen : columns) {
-                    if (seen == pin) {
-                        script.error =
-                            at(f) + " : l'entrée " + quoted(f.text) + " est nommée deux fois";
-                        return script;
-                    }
-                }
-                columns.push_back(pin);
-            }
+        if (!header_read) {
+            header_read = true;
+            if (!read_header(fields, pins, columns, at, script.error)) return script;
+            named = last_filled(fields);
             script.pin_columns.assign(pins.size(), 0);
             for (std::size_t column = 0; column < columns.size(); ++column)
-                script.pin_columns[columns[column]] = static_cast<int>(column + 1);
+                if (columns[column] != kUnnamed)
+                    script.pin_columns[columns[column]] = static_cast<int>(column + 1);
             continue;
-        }
-        if (fields.size() != columns.size()) {
-            script.error = where() + " : " + std::to_string(fields.size()) + " valeurs pour " +
-                           std::to_string(columns.size()) + " colonnes";
-            return script;
         }
         if (script.steps.size() == kMostScriptSteps) {
             script.error = where() + " : plus de " + std::to_string(kMostScriptSteps) +
                            " pas ; un script en fait au plus autant";
             return script;
         }
+        if (fields.size() < named) {
+            script.error = where() + " : " + std::to_string(fields.size()) + " valeurs pour " +
+                           std::to_string(named) + " colonnes";
+            return script;
+        }
         std::vector<double> step(pins.size(), 0.0);
         for (const Field& f : fields) {
-            const std::string& pin = pins[columns[f.column - 1]];
-            switch (number(f.text, script.separator != ',', step[columns[f.column - 1]])) {
+            if (f.column > columns.size()) {
+                if (f.text.empty()) continue;
+                script.error = where() + " : " + std::to_string(last_filled(fields)) +
+                               " valeurs pour " + std::to_string(columns.size()) + " colonnes";
+                if (script.separator == ',') script.error += kDecimalCommaHint;
+                return script;
+            }
+            const std::size_t pin = columns[f.column - 1];
+            if (pin == kUnnamed) {
+                if (f.text.empty()) continue;
+                script.error = at(f) + " : " + quoted(f.text) +
+                               " est sous une colonne sans nom ; nommez la colonne d'une "
+                               "entrée du bloc, ou effacez ses valeurs";
+                return script;
+            }
+            switch (number(f.text, script.separator != ',', step[pin])) {
                 case Reading::good:
                     break;
                 case Reading::not_a_number:
-                    script.error = at(f) + " (" + pin + ") : pas un nombre : " + quoted(f.text);
+                    script.error =
+                        at(f) + " (" + pins[pin] + ") : pas un nombre : " + quoted(f.text);
+                    if (script.separator == ',' && f.text.find(',') != std::string::npos)
+                        script.error += kDecimalCommaHint;
                     return script;
                 case Reading::out_of_range:
-                    script.error = at(f) + " (" + pin +
+                    script.error = at(f) + " (" + pins[pin] +
                                    ") : nombre hors limites : " + quoted(f.text) +
                                    " (un nombre va de -1.7976931348623157e308 à "
                                    "1.7976931348623157e308)";

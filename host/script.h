@@ -16,17 +16,20 @@ inline constexpr std::size_t kMostScriptSteps = 1000000;
 struct Script {
     std::vector<std::vector<double>> steps;  // each as long as the pin list
     std::string error;                       // "ligne N, colonne M : ..." when bad (French)
-    char separator = ',';                    // found in the header: ',' ';' or '\t'
+    char separator = ',';                    // found in the header: ',' ';' or '\t'; one
+                                             // column: ';', its commas being decimal
     std::vector<int> step_lines;             // the line of each step, from 1
     std::vector<int> pin_columns;            // the column of each pin, from 1; 0: absent
 };
 
 // `pins` are the block's input names in index order. A UTF-8 byte-order
-// mark is skipped; lines end with LF, CRLF or a lone CR. Blank lines and
-// lines starting with '#' are skipped; pins the header leaves out are 0.
-// Fields may be quoted as Excel quotes them. With ';' or a tab, a value
-// may use a decimal comma. Values are decimal numbers; a number too close
-// to 0 for a double is 0.
+// mark is skipped; lines end with LF, CRLF or a lone CR. Blank lines, lines
+// starting with '#' and rows whose cells are all blank (a row cleared in
+// Excel) are skipped. Pins the header leaves out are 0, and so are blank
+// cells and cells missing at the end of a row. Empty header cells name no
+// pin: the cells under them must be blank. Fields may be quoted as Excel
+// quotes them. With ';' or a tab, a value may use a decimal comma. Values
+// are decimal numbers; a number too close to 0 for a double is 0.
 Script parse_script(const std::string& text, const std::vector<std::string>& pins);
 
 }  // namespace host

@@ -46,8 +46,8 @@ std::string format_value(double value, bool decimal_comma) {
 
 std::string header_line(Format format, const std::vector<std::string>& outputs) {
     const bool csv = format != Format::table;
-    std::string line =
-        csv ? "step" : padded("pas", kStepWidth) + "  " + left("action", kActionWidth);
+    std::string line = csv ? mark_of(format) + std::string("step")
+                           : padded("pas", kStepWidth) + "  " + left("action", kActionWidth);
     for (const auto& name : outputs) {
         line += csv ? separator_of(format) : ' ';
         line += csv ? name : padded(name, kValueWidth);

@@ -5,30 +5,42 @@
 #include <cstdio>
 
 #include "host/bloc.h"
+#include "host/options.h"
+#include "host/protocole.h"
 #include "rtc/bcd.h"
 
 namespace host {
 
 namespace {
 
-// What a step with "init" high writes into the chip, pin by pin: the whole
-// value, less the century for the year, in packed BCD; what each field can
-// hold; and the output the block reads it back on.
+// What a step with "init" high writes into the chip, pin by pin: the value
+// less the century for the year, truncated, in packed BCD; what each field
+// can hold; the output the block reads it back on; and the bit of its
+// register that is no digit but a setting of the chip.
 struct Field {
     const char* pin;
     int first, last, century;
     const char* what;
     const char* output;
+    std::uint8_t setting;
+    const char* setting_does;
 };
 constexpr Field kFields[] = {
-    {"sec", 0, 59, 0, "des secondes de 0 à 59", "SEC"},
-    {"min", 0, 59, 0, "des minutes de 0 à 59", "MIN"},
-    {"heu", 0, 23, 0, "une heure de 0 à 23", "HEU"},
-    {"dat", 1, 31, 0, "un jour de 1 à 31", "DAT"},
-    {"moi", 1, 12, 0, "un mois de 1 à 12", "MOI"},
-    {"ann", 2000, 2099, 2000, "une année de 2000 à 2099", "ANN"},
+    {"sec", 0, 59, 0, "des secondes de 0 à 59", "SEC", kClockHalt,
+     "dont le bit 7 arrête l'oscillateur : l'horloge restera arrêtée"},
+    {"min", 0, 59, 0, "des minutes de 0 à 59", "MIN", 0, ""},
+    {"heu", 0, 23, 0, "une heure de 0 à 23", "HEU", kTwelveHour,
+     "dont le bit 6 met l'horloge en mode 12 heures"},
+    {"dat", 1, 31, 0, "un jour de 1 à 31", "DAT", 0, ""},
+    {"moi", 1, 12, 0, "un mois de 1 à 12", "MOI", 0, ""},
+    {"ann", 2000, 2099, 2000, "une année de 2000 à 2099", "ANN", 0, ""},
 };
+enum FieldIndex { kSec, kMin, kHeu, kDat, kMoi, kAnn, kFieldCount };
 constexpr const char* kInit = "init";
+constexpr const char* kRd = "RD";
+constexpr const char* kMonths[12] = {"janvier",   "février", "mars",     "avril",
+                                     "mai",       "juin",    "juillet",  "août",
+                                     "septembre", "octobre", "novembre", "décembre"};
 
 // As the script writes it: a decimal comma in the forms of French Excel.
 std::string number_text(double value, char separator) {
@@ -48,12 +60,50 @@ std::size_t index_of(const std::vector<std::string>& pins, const char* name) {
     return i;
 }
 
-// A field the script writes: its pin's index and its column.
+// A field of the clock: its pin's index and its column (0: left out of
+// the header, so 0 at every step).
 struct Written {
     const Field* field;
     std::size_t pin;
     int column;
 };
+
+// What the block does with a pin's value: the century off, truncated.
+double as_written(const Field& field, double value) {
+    return std::trunc(value - field.century) + field.century;
+}
+
+bool held(const Field& field, double value) {
+    const double whole = as_written(field, value);
+    return whole >= field.first && whole <= field.last;
+}
+
+std::string place(int line, const Written& w) {
+    std::string where = "ligne " + std::to_string(line);
+    if (w.column == 0) return where + " (" + w.field->pin + ", absente de l'en-tête : 0)";
+    return where + ", colonne " + std::to_string(w.column) + " (" + w.field->pin + ")";
+}
+
+std::string not_held(const Written& w, double value, char separator) {
+    const Field& field = *w.field;
+    const std::uint8_t byte = decimal_vers_bcd(octet_de_broche(value - field.century));
+    char gets[96];
+    std::snprintf(gets, sizeof gets,
+                  "elle recevra l'octet 0x%02X, que le bloc relira comme %s = %g", byte,
+                  field.output, bcd_vers_decimal(byte));
+    std::string line = "l'horloge ne peut pas tenir " + number_text(value, separator) + " (" +
+                       field.what + ") ; " + gets;
+    if ((byte & field.setting) != 0) line += std::string(", et ") + field.setting_does;
+    return line + ".";
+}
+
+std::string no_such_day(int day, int month, int year) {
+    char date[16];
+    std::snprintf(date, sizeof date, "%02d/%02d/%04d", day, month, year);
+    return std::string("le ") + date + " n'existe pas : " + kMonths[month - 1] + " " +
+           std::to_string(year) + " n'a que " + std::to_string(days_in_month(month, year)) +
+           " jours ; l'horloge recevra ce jour tel quel.";
+}
 
 }  // namespace
 
@@ -64,39 +114,56 @@ std::vector<std::string> values_the_clock_cannot_hold(const Script& script,
     std::size_t found = 0;
     const std::size_t init = index_of(pins, kInit);
     if (init == pins.size() || script.pin_columns.size() != pins.size()) return lines;
-    // The fields the script's columns hold, told from left to right, as the
-    // teacher reads the line.
+    // Told from left to right, as the teacher reads the line; the fields
+    // the header leaves out after them.
     std::vector<Written> written;
-    for (const Field& field : kFields) {
-        const std::size_t pin = index_of(pins, field.pin);
-        if (pin < pins.size() && script.pin_columns[pin] != 0)
-            written.push_back({&field, pin, script.pin_columns[pin]});
+    std::size_t field_pin[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i) {
+        field_pin[i] = index_of(pins, kFields[i].pin);
+        if (field_pin[i] == pins.size()) return lines;  // not this block's pins
+        written.push_back({&kFields[i], field_pin[i], script.pin_columns[field_pin[i]]});
     }
-    std::sort(written.begin(), written.end(),
-              [](const Written& a, const Written& b) { return a.column < b.column; });
+    std::stable_sort(written.begin(), written.end(), [](const Written& a, const Written& b) {
+        return (a.column == 0 ? 1 << 30 : a.column) < (b.column == 0 ? 1 << 30 : b.column);
+    });
+    const auto tell = [&](std::string line) {
+        if (++found <= most) lines.push_back(std::move(line));
+    };
     for (std::size_t step = 0; step < script.steps.size(); ++step) {
         const std::vector<double>& values = script.steps[step];
         if (!(values[init] > kLogicThreshold)) continue;
-        for (const auto& [f, pin, column] : written) {
-            const Field& field = *f;
-            const double value = values[pin];
-            if (value == std::trunc(value) && value >= field.first && value <= field.last) continue;
-            if (++found > most) continue;
-            const std::uint8_t byte = decimal_vers_bcd(octet_de_broche(value - field.century));
-            char held[96];
-            std::snprintf(held, sizeof held,
-                          "elle recevra l'octet 0x%02X, que le bloc relira comme %s = %g", byte,
-                          field.output, bcd_vers_decimal(byte));
-            lines.push_back(
-                "ligne " + std::to_string(script.step_lines[step]) + ", colonne " +
-                std::to_string(column) + " (" + field.pin + ") : l'horloge ne peut pas tenir " +
-                number_text(value, script.separator) + " (" + field.what + ") ; " + held + ".");
+        const auto value_of = [&](FieldIndex i) { return values[field_pin[i]]; };
+        const auto whole = [&](FieldIndex i) {
+            return static_cast<int>(as_written(kFields[i], value_of(i)));
+        };
+        const bool date_held = held(kFields[kDat], value_of(kDat)) &&
+                               held(kFields[kMoi], value_of(kMoi)) &&
+                               held(kFields[kAnn], value_of(kAnn));
+        const int line = script.step_lines[step];
+        for (const Written& w : written) {
+            const double value = values[w.pin];
+            if (!held(*w.field, value)) {
+                tell(place(line, w) + " : " + not_held(w, value, script.separator));
+            } else if (w.field == &kFields[kDat] && date_held &&
+                       whole(kDat) > days_in_month(whole(kMoi), whole(kAnn))) {
+                tell(place(line, w) + " : " + no_such_day(whole(kDat), whole(kMoi), whole(kAnn)));
+            }
         }
     }
     if (found > most)
         lines.push_back("et " + std::to_string(found - most) +
                         " autres valeurs que l'horloge ne peut pas tenir.");
     return lines;
+}
+
+std::string nothing_high(const Script& script, const std::vector<std::string>& pins) {
+    const std::size_t init = index_of(pins, kInit), rd = index_of(pins, kRd);
+    if (init == pins.size() || rd == pins.size()) return "";
+    for (const std::vector<double>& values : script.steps)
+        if (values[init] > kLogicThreshold || values[rd] > kLogicThreshold) return "";
+    return "aucun pas ne met \"init\" ni \"RD\" au niveau haut : la simulation ne fera rien. "
+           "Une entrée est haute au-dessus de 2,5 (des volts) : écrivez 5 pour haut, 0 pour "
+           "bas.";
 }
 
 }  // namespace host

@@ -10,10 +10,16 @@
 
 namespace host {
 
-// One French line per value on a step with "init" high, at most `most`,
-// then a line that counts the rest: "ligne 3, colonne 8 (ann) : ...".
+// One French line per value on a step with "init" high that the clock
+// cannot hold once truncated as the block does (a pin the header leaves
+// out counting as 0), and per day the month does not have, at most
+// `most`, then a line that counts the rest: "ligne 3, colonne 8 (ann) : ...".
 std::vector<std::string> values_the_clock_cannot_hold(const Script& script,
                                                       const std::vector<std::string>& pins,
                                                       std::size_t most = 20);
+
+// A French sentence when no step drives "init" or "RD" high, so that the
+// run would do nothing; empty otherwise.
+std::string nothing_high(const Script& script, const std::vector<std::string>& pins);
 
 }  // namespace host

@@ -2,6 +2,8 @@
 // that name what was wrong.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host/options.h"
 #include "host/script.h"
 
@@ -62,10 +64,10 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
          "--set \"1999-12-31 23:59:59\" : l'horloge ne garde que les années 2000 à 2099"},
         {{"--set", "2011-1-1 0:0:0"},
          "--set \"2011-1-1 0:0:0\" : pas une date et une heure de la forme \"AAAA-MM-JJ "
-         "HH:MM:SS\""},
+         "HH:MM:SS\" ou \"JJ/MM/AAAA HH:MM:SS\""},
         {{"--set", "2011-01-01 00:00:00x"},
          "--set \"2011-01-01 00:00:00x\" : pas une date et une heure de la forme "
-         "\"AAAA-MM-JJ HH:MM:SS\""},
+         "\"AAAA-MM-JJ HH:MM:SS\" ou \"JJ/MM/AAAA HH:MM:SS\""},
         // Bad values caught past their first character, and past the first
         // bound.
         {{"--read", "1000001"}, "--read prend un nombre de pas de 1 à 1000000, pas \"1000001\""},
@@ -75,7 +77,7 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--format", "csvx"}, "--format vaut table, csv ou excel, pas \"csvx\""},
         {{"--set", "2011-12-31 23:59:5x"},
          "--set \"2011-12-31 23:59:5x\" : pas une date et une heure de la forme "
-         "\"AAAA-MM-JJ HH:MM:SS\""},
+         "\"AAAA-MM-JJ HH:MM:SS\" ou \"JJ/MM/AAAA HH:MM:SS\""},
         {{"--set", "2011-12-31 23:59:60"},
          "--set \"2011-12-31 23:59:60\" : cette date ou cette heure n'existe pas"},
         {{"--set", "2100-02-29 00:00:00"},
@@ -92,6 +94,32 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
     for (const auto& [arguments, error] : cases) {
         EXPECT_EQ(parse_arguments(arguments).error, error) << arguments[0];
     }
+}
+
+TEST(Arguments, SetTakesTheFormsTeachersTypeAndSaysWhenTheTimeLostItsQuotes) {
+    const std::pair<std::string, host::Moment> forms[] = {
+        {"2011-12-31 9:05:00", {2011, 12, 31, 9, 5, 0}},
+        {"2011-12-31 09:05:00", {2011, 12, 31, 9, 5, 0}},
+        {"31/12/2011 23:59:58", {2011, 12, 31, 23, 59, 58}},
+        {"1/2/2012  7:00:01", {2012, 2, 1, 7, 0, 1}},
+    };
+    for (const auto& [text, m] : forms) {
+        const auto set = parse_arguments({"--set", text}).options.set_at;
+        ASSERT_TRUE(set.has_value()) << text << ": " << parse_arguments({"--set", text}).error;
+        EXPECT_EQ(std::tie(set->year, set->month, set->day, set->hour, set->minute, set->second),
+                  std::tie(m.year, m.month, m.day, m.hour, m.minute, m.second))
+            << text;
+    }
+    for (const char* bad : {"2011-12-31 123:05:00", "31/12/11 23:59:58", "2011/12/31 23:59:58",
+                            "31-12-2011 23:59:58", "2011-12-31 9:5:00", "2011-12-31T09:05:00"})
+        EXPECT_NE(parse_arguments({"--set", bad}).error, "") << bad;
+    EXPECT_TRUE(parse_arguments({"--set", "maintenant"}).options.set_now);
+    EXPECT_EQ(parse_arguments({"--set", "2011-12-31", "23:59:58"}).error,
+              "--set \"2011-12-31\" : la date et l'heure vont ensemble, entre guillemets : --set "
+              "\"2011-12-31 23:59:58\"");
+    EXPECT_EQ(parse_arguments({"--set", "31/12/2011", "--read", "2"}).error,
+              "--set \"31/12/2011\" : la date et l'heure vont ensemble, entre guillemets : --set "
+              "\"31/12/2011 23:59:58\"");
 }
 
 const std::vector<std::string> kPins{"RD", "sec", "min", "heu", "dat", "moi", "ann", "init"};
@@ -120,10 +148,12 @@ TEST(Script, ErrorsNameTheLineAndTheColumn) {
          "moi, ann, init)"},
         {"RD,sec,RD\n", "ligne 1, colonne 3 : l'entrée \"RD\" est nommée deux fois"},
         {"RD,sec\n1,2\n1\n", "ligne 3 : 1 valeurs pour 2 colonnes"},
-        {"RD,sec\n1,2,\n", "ligne 2 : 3 valeurs pour 2 colonnes"},
+        {"RD,sec\n1,2,3\n",
+         "ligne 2 : 3 valeurs pour 2 colonnes ; pour écrire des virgules décimales (45,9), "
+         "séparez les colonnes par des points-virgules, comme Excel en français enregistre un "
+         "CSV"},
         {"RD,sec\n1,abc\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"abc\""},
         {"RD,sec\n1,\"2x\"\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"2x\""},
-        {"RD,sec\n,2\n", "ligne 2, colonne 1 (RD) : pas un nombre : \"\""},
         {"RD,sec\n1,1e999\n",
          "ligne 2, colonne 2 (sec) : nombre hors limites : \"1e999\" (un nombre va de "
          "-1.7976931348623157e308 à 1.7976931348623157e308)"},

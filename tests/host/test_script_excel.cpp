@@ -12,13 +12,16 @@ namespace {
 const std::vector<std::string> kPins{"RD", "sec", "min", "heu", "dat", "moi", "ann", "init"};
 const std::vector<double> kSet{0, 45.9, 30, 13, 8, 3, 2011, 5};
 const std::string kBom = "\xEF\xBB\xBF";
+const std::string kSemicolons =
+    " ; pour écrire des virgules décimales (45,9), séparez les colonnes par des "
+    "points-virgules, comme Excel en français enregistre un CSV";
 
 host::Script parsed(const std::string& text) { return host::parse_script(text, kPins); }
 
-std::string utf16le(const std::string& ascii) {
-    std::string bytes = "\xFF\xFE";
+std::string utf16(const std::string& ascii, bool little_endian) {
+    std::string bytes = little_endian ? "\xFF\xFE" : "\xFE\xFF";
     for (char c : ascii)
-        bytes += std::string{c, '\0'};
+        bytes += little_endian ? std::string{c, '\0'} : std::string{'\0', c};
     return bytes;
 }
 
@@ -31,7 +34,9 @@ TEST(ScriptForms, EveryWayExcelSavesATableGivesTheSameSteps) {
         {"init,RD,sec,min,heu,dat,moi,ann\n5,0,45.9,30,13,8,3,2011\n", ','},
         {"init,RD,sec,min,heu,dat,moi,ann\n5,0,\"45.9\",30,13,8,3,\"2011\"\n", ','},
         // "Texte Unicode": UTF-16 with its mark, tab-separated.
-        {utf16le("init\tRD\tsec\tmin\theu\tdat\tmoi\tann\r\n5\t0\t45,9\t30\t13\t8\t3\t2011"), '\t'},
+        {utf16("init\tRD\tsec\tmin\theu\tdat\tmoi\tann\r\n5\t0\t45,9\t30\t13\t8\t3\t2011", true),
+         '\t'},
+        {utf16("init;RD;sec;min;heu;dat;moi;ann\r\n5;0;45,9;30;13;8;3;2011", false), ';'},
     };
     for (const auto& [text, separator] : forms) {
         const host::Script s = parsed(text);
@@ -42,13 +47,36 @@ TEST(ScriptForms, EveryWayExcelSavesATableGivesTheSameSteps) {
     }
 }
 
-TEST(ScriptForms, ExcelsEmptyCellsAndQuotesKeepTheirColumns) {
-    // A copied row whose first cell is empty keeps its columns; "" in a
-    // quoted field is a quote, which is no number.
-    const host::Script s = parsed("RD\tsec\tmin\n\t5\t\n1\t2\t3\n");
-    EXPECT_EQ(s.error, "ligne 2, colonne 1 (RD) : pas un nombre : \"\"");
-    EXPECT_EQ(parsed("RD;sec\n1;\"4\"\"5\"\n").error,
-              "ligne 2, colonne 2 (sec) : pas un nombre : \"4\"5\"");
+TEST(ScriptForms, BlankCellsClearedRowsAndClearedColumnsAreWhatExcelLeaves) {
+    // The first row sets the clock; the next ones fill "init" and "RD" only.
+    const std::vector<double> read{5, 0, 0, 0, 0, 0, 0, 0};
+    const std::pair<std::string, std::vector<int>> tables[] = {
+        {"init;RD;sec;min;heu;dat;moi;ann\r\n5;0;45,9;30;13;8;3;2011\r\n0;5;;;;;;\r\n", {2, 3}},
+        {"init\tRD\tsec\tmin\theu\tdat\tmoi\tann\r\n5\t0\t45,9\t30\t13\t8\t3\t2011\r\n"
+         "0\t5\t\t\t\t\t\t\r\n",
+         {2, 3}},
+        // A row cleared in Excel is no step and takes no number.
+        {"init;RD;sec;min;heu;dat;moi;ann\r\n;;;;;;;\r\n5;0;45,9;30;13;8;3;2011\r\n;;;;;;;\r\n"
+         "0;5;;;;;;\r\n",
+         {3, 5}},
+        // A ninth column once used, then cleared; quoted blanks too.
+        {";;;;;;;;\r\ninit;RD;sec;min;heu;dat;moi;ann;\r\n5;0;45,9;30;13;8;3;2011;\r\n"
+         "0;\"5\";\"\";;;;;;\r\n",
+         {3, 4}},
+    };
+    for (const auto& [text, lines] : tables) {
+        const host::Script s = parsed(text);
+        ASSERT_EQ(s.error, "") << text;
+        ASSERT_EQ(s.steps.size(), 2u) << text;
+        EXPECT_EQ(s.steps[0], kSet) << text;
+        EXPECT_EQ(s.steps[1], read) << text;
+        EXPECT_EQ(s.step_lines, lines) << text;
+    }
+    // One column has no separator: French Excel's decimal comma is its own.
+    const host::Script rd = parsed("RD\r\n2,6\r\n5\r\n");
+    ASSERT_EQ(rd.error, "");
+    EXPECT_EQ(rd.steps.at(0)[0], 2.6);
+    EXPECT_EQ(rd.steps.at(1)[0], 5.0);
     EXPECT_EQ(parsed("RD;sec\n1; \"5\" \n").steps.at(0)[1], 5.0);
 }
 
@@ -59,10 +87,20 @@ TEST(ScriptForms, ErrorsStillNameTheirLineAndColumn) {
         {kBom + "init;RD;sec\r\n5;0;45,9x\r\n",
          "ligne 2, colonne 3 (sec) : pas un nombre : \"45,9x\""},
         {"RD;sec\r\n1;2;3\r\n", "ligne 2 : 3 valeurs pour 2 colonnes"},
-        {"RD\tsec\n1\t2\t\n", "ligne 2 : 3 valeurs pour 2 colonnes"},
-        // A decimal comma belongs to the semicolon and tab forms only.
-        {"RD,sec\n1,45,9\n", "ligne 2 : 3 valeurs pour 2 colonnes"},
-        {"RD,sec\n1,\"45,9\"\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"45,9\""},
+        {"RD\tsec\n1\t2\tx\n", "ligne 2 : 3 valeurs pour 2 colonnes"},
+        {"RD;sec\n1\n", "ligne 2 : 1 valeurs pour 2 colonnes"},
+        // A value under an empty header cell, where Excel saved a cleared column.
+        {"init;RD;sec;min;heu;dat;moi;ann;\n5;0;45;30;13;8;3;2011;7\n",
+         "ligne 2, colonne 9 : \"7\" est sous une colonne sans nom ; nommez la colonne d'une "
+         "entrée du bloc, ou effacez ses valeurs"},
+        {"RD;;sec\n1;x;2\n",
+         "ligne 2, colonne 2 : \"x\" est sous une colonne sans nom ; nommez la colonne d'une "
+         "entrée du bloc, ou effacez ses valeurs"},
+        // A decimal comma belongs to the semicolon and tab forms only, and
+        // a comma script says so.
+        {"init,RD,sec\n5,0,45,9\n", "ligne 2 : 4 valeurs pour 3 colonnes" + kSemicolons},
+        {"RD,sec\n1,\"45,9\"\n",
+         "ligne 2, colonne 2 (sec) : pas un nombre : \"45,9\"" + kSemicolons},
         {"RD;sec\n1;4,5,6\n", "ligne 2, colonne 2 (sec) : pas un nombre : \"4,5,6\""},
         {"RD;sec\n1;\"45\n", "ligne 2, colonne 2 : guillemet sans fin"},
         {"RD;sec\n1;\"45\"6\n", "ligne 2, colonne 2 : du texte après les guillemets"},
@@ -89,6 +127,8 @@ TEST(ScriptForms, NoMessageShowsAByteOrderMarkOrAnInvisibleByte) {
               "ligne 1, colonne 1 : \"RD\\0X\"" + pins);
     EXPECT_EQ(parsed(std::string("RD\n5\0junk\n", 11)).error,
               "ligne 2, colonne 1 (RD) : pas un nombre : \"5\\0junk\"");
+    // DEL is as invisible as the other control characters.
+    EXPECT_EQ(parsed("RD\n5\x7F\n").error, "ligne 2, colonne 1 (RD) : pas un nombre : \"5\\x7F\"");
     // Windows-1252 from an old save, escape characters, and a long field.
     EXPECT_EQ(parsed("RD\nd\xE9j\xE0\x1B\n").error,
               "ligne 2, colonne 1 (RD) : pas un nombre : \"d\\xE9j\\xE0\\x1B\"");
@@ -122,7 +162,9 @@ TEST(ScriptForms, AMillionStepsAreReadAndNoMore) {
 
 TEST(ScriptForms, ResultsInFrenchExcelsFormUseSemicolonsAndDecimalCommas) {
     using host::Format;
-    EXPECT_EQ(host::header_line(Format::excel, {"SEC", "MIN"}), "step;SEC;MIN");
+    // The byte-order mark first, or French Excel garbles the accents.
+    EXPECT_EQ(host::header_line(Format::excel, {"SEC", "MIN"}), kBom + "step;SEC;MIN");
+    EXPECT_EQ(host::header_line(Format::csv, {"SEC", "MIN"}), "step,SEC,MIN");
     EXPECT_EQ(host::step_line(Format::excel, 2, "lecture", {45.5, host::kNotDriven, 30}),
               "2;45,5;;30");
     EXPECT_EQ(host::step_line(Format::csv, 2, "lecture", {45.5, 30}), "2,45.5,30");
