@@ -149,10 +149,17 @@ int version(const host::Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const host::ClosedStreams closed = host::keep_standard_streams();
     host::use_utf8_console();
     const host::Parsed parsed = host::parse_arguments(host::arguments(argc, argv));
     if (!parsed.error.empty()) return error(kExitUsage, parsed.error);
     const host::Options& o = parsed.options;
+    // Results, or the trace asked for, with nowhere to go: nothing is run,
+    // so that nothing is changed for output no one will see.
+    if (closed.output || (closed.error && o.trace))
+        return error(kExitOutput,
+                     std::string(closed.output ? "la sortie standard" : "la sortie d'erreur") +
+                         " est fermée : les résultats ne peuvent pas être écrits");
     if (o.help) {
         std::fputs(host::usage("rtc_host").c_str(), stdout);
         return finish_output(0);
@@ -170,6 +177,10 @@ int main(int argc, char** argv) {
         return error(kExitLibrary, why);
     if (o.console_alerts) host::keep_device_boxes_on_console(loaded.device);
 
+    // The virtual IOW24's close writes its clock's file to the disk: no
+    // IOW24 is waited for there, and a slow disk is no IOW24 that stopped
+    // answering.
+    host::bound_closes(!host::virtual_device(loaded));
     host::Steps steps;
     host::Format format = host::Format::table;
     if (const int status = steps_of(o, loaded, steps, format); status != 0) return status;

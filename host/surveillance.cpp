@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -12,6 +13,7 @@ namespace host {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr const char* kClose = "IowKitCloseDevice";
 
 // Shared by the host's thread and the watchdog's, under `mutex`.
 struct Watch {
@@ -21,6 +23,7 @@ struct Watch {
     bool running = false;
     std::function<void(const Stall&)> on_stall;
     bool in_call = false;
+    bool closes_bounded = true;
     Clock::time_point deadline;
     bool fired = false;
     Stall place{"", "", 0, false, {}, 0};
@@ -88,11 +91,17 @@ void entering(const char* entry_point, int step) {
     w.place.step = step;
 }
 
+void bound_closes(bool bounded) {
+    Watch& w = watch();
+    std::lock_guard lock(w.mutex);
+    w.closes_bounded = bounded;
+}
+
 void device_call_begins(const char* function) {
     Watch& w = watch();
     std::lock_guard lock(w.mutex);
     w.place.function = function;
-    w.in_call = true;
+    w.in_call = w.closes_bounded || std::strcmp(function, kClose) != 0;
     w.deadline = Clock::now() + std::chrono::milliseconds(w.place.timeout_ms);
     w.changed.notify_all();
 }

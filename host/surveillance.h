@@ -30,6 +30,8 @@ std::string describe(const Stall& stall);
 // began calls `on_stall` from the watchdog's thread; `on_stall` ends the
 // process (the stuck call cannot be unwound).
 void start_watchdog(int timeout_ms, std::function<void(const Stall&)> on_stall);
+// Whether IowKitCloseDevice is bound too (by default, it is).
+void bound_closes(bool bounded);
 void stop_watchdog();
 
 // What the host is calling in the block; the relays name the device calls.

@@ -47,6 +47,16 @@ inline std::string too_large(std::size_t most) {
 // stuck in a device call cannot be unwound. Flushes stdout and stderr first.
 [[noreturn]] void end_process(int status);
 
+// Which of standard output and error were closed when the program started
+// (a scheduled task, a launcher with no console). Each is then opened on
+// the null device, so that no file the program or a library opens takes
+// its place, and so that writes to it fail.
+struct ClosedStreams {
+    bool output = false;
+    bool error = false;
+};
+ClosedStreams keep_standard_streams();
+
 // The program writes UTF-8 (the block's alerts, the check's findings): a
 // Windows console is told so; elsewhere terminals expect it already.
 void use_utf8_console();

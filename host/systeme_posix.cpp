@@ -90,6 +90,22 @@ void end_process(int status) {
     _exit(status);
 }
 
+ClosedStreams keep_standard_streams() {
+    ClosedStreams closed;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // Read-only: what is written to it fails, and says so.
+        const int null = ::open("/dev/null", O_RDONLY);
+        if (null >= 0 && null != fd) {
+            dup2(null, fd);
+            ::close(null);
+        }
+        if (fd == STDOUT_FILENO) closed.output = true;
+        if (fd == STDERR_FILENO) closed.error = true;
+    }
+    return closed;
+}
+
 void use_utf8_console() {}
 
 }  // namespace host

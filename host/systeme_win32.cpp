@@ -153,6 +153,17 @@ void end_process(int status) {
     ExitProcess(static_cast<UINT>(status));
 }
 
+// Files are handles here, never the C runtime's descriptors 0-2: no file
+// can take a closed stream's place. A stream with no handle fails its
+// writes already.
+ClosedStreams keep_standard_streams() {
+    const auto closed = [](DWORD which) {
+        const HANDLE handle = GetStdHandle(which);
+        return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+    };
+    return {closed(STD_OUTPUT_HANDLE), closed(STD_ERROR_HANDLE)};
+}
+
 void use_utf8_console() { SetConsoleOutputCP(CP_UTF8); }
 
 }  // namespace host

@@ -64,6 +64,13 @@ TEST_F(Chip, CountsOnlyWholeSecondsFromTheLastWriteOfTheSeconds) {
     EXPECT_EQ(chip.peek(0), 0x02);
     now += 500;
     EXPECT_EQ(chip.peek(0), 0x03);
+    // 700 ms into a second, writing the seconds starts a whole new one.
+    now += 700;
+    chip.poke(0, 0x10);
+    now += 500;
+    EXPECT_EQ(chip.peek(0), 0x10);
+    now += 500;
+    EXPECT_EQ(chip.peek(0), 0x11);
 }
 
 TEST_F(Chip, TheHaltBitStopsTheClockAndClearingItRestartsIt) {

@@ -3,6 +3,7 @@
 // another program left is trusted.
 #include <gtest/gtest.h>
 
+#include "tests/premiere_version.h"
 #include "virtual/etat.h"
 
 namespace {
@@ -63,6 +64,48 @@ TEST(StateFile, TheNewerWholeRecordWinsAndATornOneNever) {
     EXPECT_EQ(why_refused(torn), "somme de contrôle fausse");
 }
 
+TEST(StateFile, EveryRecordStandsAloneSoNoSingleFlippedBitLosesTheTime) {
+    // Two whole records of the same time, as after two saves.
+    const auto file = saved(encode_state(at(kMonday, 250, 7, 0x30)), at(kMonday, 250, 8, 0x30));
+    ASSERT_EQ(file.size(), 2 * kRecordSize);
+    for (std::size_t bit = 0; bit < file.size() * 8; ++bit) {
+        auto flipped = file;
+        flipped[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+        std::string why;
+        const auto state = decode_state(flipped, why);
+        ASSERT_TRUE(state) << "bit " << bit << ": " << why;
+        EXPECT_EQ(state->chip.registers[0], 0x30) << "bit " << bit;
+        EXPECT_EQ(state->chip.at_ms, kMonday) << "bit " << bit;
+        EXPECT_TRUE(iowvirt::is_state_file(flipped)) << "bit " << bit;
+    }
+    // Another program's file, or a user's, is not the clock's at all.
+    for (const std::string text : {"", "init;RD\r\n5;0\r\n", "RTCIOW2"}) {
+        const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+        EXPECT_FALSE(iowvirt::is_state_file(bytes)) << text;
+    }
+}
+
+TEST(StateFile, ARecordCaughtInAWriteIsReadAgainBeforeTheFileIsJudged) {
+    const auto whole = encode_state(at(kMonday, 0, 3, 0x42));
+    auto torn = whole;
+    torn[30] ^= 1;
+    torn[kRecordSize + 30] ^= 1;
+    int reads = 1;
+    const auto again = [&](std::vector<std::uint8_t>& bytes) {
+        bytes = ++reads < 3 ? torn : whole;
+        return true;
+    };
+    std::string why;
+    auto bytes = torn;
+    const auto state = iowvirt::decode_settled(bytes, again, iowvirt::kReadTries, why);
+    ASSERT_TRUE(state) << why;
+    EXPECT_EQ(state->chip.registers[0], 0x42);
+    EXPECT_EQ(reads, 3);
+    bytes = torn, reads = 1;
+    EXPECT_FALSE(iowvirt::decode_settled(bytes, again, 2, why));
+    EXPECT_EQ(why, "somme de contrôle fausse");
+}
+
 TEST(StateFile, ValuesNoClockWroteAreImpossible) {
     const std::int64_t kTooEarly = 946684799999, kCenturiesAhead = 10413792000001;
     for (const SavedState& state :
@@ -86,27 +129,27 @@ TEST(StateFile, OnlyTheFormatsSizeIsTaken) {
 
 // The first format's one record, 92 bytes, as earlier versions saved it.
 TEST(StateFile, AFileOfTheFirstFormatStillGivesItsTime) {
-    std::vector<std::uint8_t> first = {'R', 'T', 'C', 'I', 'O', 'W', '2', '4', 1, 0, 0, 0};
-    first.resize(92);
-    first[12] = 0x45;  // seconds register
-    for (int i = 0; i < 8; ++i)
-        first[76 + i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(kMonday) >> (8 * i));
-    first[84] = 100;
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < 88; ++i) {
-        crc ^= first[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    crc = ~crc;
-    for (int i = 0; i < 4; ++i)
-        first[88 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+    const std::uint8_t time[7] = {0x45};
+    const std::string text = first_version_file(time, kMonday, 100);
+    std::vector<std::uint8_t> first(text.begin(), text.end());
     std::string why;
     const auto state = decode_state(first, why);
     ASSERT_TRUE(state) << why;
     EXPECT_EQ(state->chip.registers[0], 0x45);
     EXPECT_EQ(state->chip.at_ms, kMonday);
     EXPECT_EQ(state->chip.into_second_ms, 100);
+    // An upgrade to two records cut short after its first write: the old
+    // record still gives its time.
+    auto upgrading = first;
+    upgrading.resize(kRecordSize + 40, 0x5A);
+    EXPECT_EQ(why_refused(upgrading), "accepted");
+    // Once the second record is written whole, it wins over the old one.
+    upgrading = first;
+    upgrading.resize(kRecordSize);
+    const auto record = encode_record(at(kMonday + 5000, 0, 1, 0x50));
+    upgrading.insert(upgrading.end(), record.begin(), record.end());
+    ASSERT_TRUE(decode_state(upgrading, why)) << why;
+    EXPECT_EQ(decode_state(upgrading, why)->chip.registers[0], 0x50);
     first[20] ^= 1;
     EXPECT_EQ(why_refused(first), "somme de contrôle fausse");
 }

@@ -2,6 +2,7 @@
 // simulator loads it and keeps it loaded from one run to the next: its
 // iowvirt.txt and its state file, read again at every open.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +70,47 @@ TEST_F(ShippedIow24, IowvirtTxtIsReadAgainAtEveryOpen) {
     close(handle);
     words("absent\n");
     EXPECT_EQ(open(), nullptr);
+}
+
+TEST_F(ShippedIow24, RegistersWrittenWithoutAStopAreKeptAtTheClose) {
+    IOWKIT_HANDLE handle = open();
+    ASSERT_NE(handle, nullptr);
+    // A start, the chip's address, register 0 and the seconds; no stop.
+    std::array<char, 8> enable{0x01, 0x01}, seconds{0x02, '\x83', '\xD0', 0x00, 0x45};
+    write(handle, 1, enable.data(), 8);
+    EXPECT_EQ(write(handle, 1, seconds.data(), 8), 8u);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/etat"));
+    close(handle);
+    EXPECT_EQ(std::filesystem::file_size(folder + "/etat"), 208u);
+}
+
+// A simulator started with no console: its standard streams closed. The
+// state file must never take their place, or whatever the simulator
+// prints lands in it.
+TEST_F(ShippedIow24, TheStateFileNeverTakesAClosedStandardStreamsPlace) {
+    // No file yet (made, then opened), then a file to open.
+    for (int run = 0; run < 2; ++run) {
+        int kept[3];
+        for (int fd = 0; fd < 3; ++fd) {
+            kept[fd] = fcntl(fd, F_DUPFD_CLOEXEC, 10);
+            ::close(fd);
+        }
+        IOWKIT_HANDLE handle = open();
+        std::array<char, 8> enable{0x01, 0x01}, seconds{0x02, '\xC3', '\xD0', 0x00, 0x30};
+        write(handle, 1, enable.data(), 8);
+        const std::uint32_t written = write(handle, 1, seconds.data(), 8);
+        bool taken = false;
+        for (int fd = 0; fd < 3; ++fd)
+            taken = taken || fcntl(fd, F_GETFD) != -1;
+        close(handle);
+        for (int fd = 0; fd < 3; ++fd) {
+            dup2(kept[fd], fd);
+            ::close(kept[fd]);
+        }
+        EXPECT_EQ(written, 8u) << run;
+        EXPECT_FALSE(taken) << run;
+        EXPECT_EQ(std::filesystem::file_size(folder + "/etat"), 208u) << run;
+    }
 }
 
 TEST_F(ShippedIow24, AStateFileThatCannotBeReadOrWrittenIsSaidOnceInALaunch) {

@@ -89,6 +89,7 @@ struct Device {
     fichiers::StateFile state_file;
     std::uint64_t sequence = 0;     // of the newest record in the file
     std::uint64_t bytes_saved = 0;  // the chip's bytes written at the last save
+    bool upgrade_pending = false;   // the file is of the first version
 
     Device();
     void power_up();  // as when first plugged in
@@ -108,6 +109,9 @@ struct Device {
     // The kept chip back from its file, then the exercises laid on it.
     void load_state();
     bool read_state(SavedState& kept);
+    // Whether the state just taken back was kept at a moment still ahead of
+    // the PC's clock.
+    bool kept_ahead(const SavedState& kept);
     void keep_exercises();
     void save_state();
     // A transaction that wrote registers is over.

@@ -51,17 +51,39 @@ bool sane(const SavedState& state) {
            (state.flags & ~kKnownFlags) == 0;
 }
 
-std::optional<SavedState> record_at(const std::uint8_t* in) {
-    if (std::memcmp(in, kMark, sizeof kMark) != 0 || get(in, kVersionAt, 4) != kVersion ||
-        get(in, kChecksumAt, 4) != crc32(in, kChecksumAt))
-        return std::nullopt;
+// How one record stands on its own: each carries its mark, its version and
+// its checksum, so a damaged one never costs the other.
+enum class Record { whole, foreign, unknown_version, damaged, impossible };
+
+Record judge(const std::uint8_t* in) {
+    if (std::memcmp(in, kMark, sizeof kMark) != 0) return Record::foreign;
+    // A later version may keep its checksum elsewhere.
+    if (get(in, kVersionAt, 4) != kVersion) return Record::unknown_version;
+    if (get(in, kChecksumAt, 4) != crc32(in, kChecksumAt)) return Record::damaged;
+    return Record::whole;
+}
+
+std::optional<SavedState> record_at(const std::uint8_t* in, Record& judged) {
+    judged = judge(in);
+    if (judged != Record::whole) return std::nullopt;
     SavedState state;
     state.flags = static_cast<std::uint32_t>(get(in, kFlagsAt, 4));
     state.sequence = get(in, kSequenceAt, 8);
     std::memcpy(state.chip.registers.data(), in + kRegistersAt, state.chip.registers.size());
     state.chip.at_ms = static_cast<std::int64_t>(get(in, kMomentAt, 8));
     state.chip.into_second_ms = static_cast<std::int32_t>(get(in, kIntoSecondAt, 4));
-    return state;
+    if (sane(state)) return state;
+    judged = Record::impossible;
+    return std::nullopt;
+}
+
+// Why neither record stands: the worst news the two tell.
+std::string why_neither(Record first, Record second) {
+    const auto either = [&](Record r) { return first == r || second == r; };
+    if (either(Record::impossible)) return "valeurs impossibles";
+    if (either(Record::damaged)) return "somme de contrôle fausse";
+    if (either(Record::unknown_version)) return "version inconnue";
+    return "pas un fichier d'horloge virtuelle";
 }
 
 std::optional<SavedState> first_version(const std::uint8_t* in) {
@@ -92,35 +114,59 @@ std::vector<std::uint8_t> encode_record(const SavedState& state) {
 }
 
 std::vector<std::uint8_t> encode_state(const SavedState& state) {
-    std::vector<std::uint8_t> out = encode_record(state);
-    out.insert(out.end(), out.begin(), out.end());
+    const std::vector<std::uint8_t> record = encode_record(state);
+    std::vector<std::uint8_t> out(record);
+    out.insert(out.end(), record.begin(), record.end());
     return out;
 }
 
+bool is_state_file(const std::vector<std::uint8_t>& in) {
+    const auto marked = [&](std::size_t at) {
+        return in.size() >= at + sizeof kMark &&
+               std::memcmp(in.data() + at, kMark, sizeof kMark) == 0;
+    };
+    return marked(0) || (in.size() == kStateFileSize && marked(kRecordSize));
+}
+
+bool is_first_version(const std::vector<std::uint8_t>& in) {
+    return in.size() >= kFirstSize && in.size() < kStateFileSize &&
+           get(in.data(), kVersionAt, 4) == kFirstVersion;
+}
+
 std::optional<SavedState> decode_state(const std::vector<std::uint8_t>& in, std::string& why) {
-    const std::uint64_t version = in.size() >= kFlagsAt ? get(in.data(), kVersionAt, 4) : 0;
-    const std::size_t size = version == kFirstVersion ? kFirstSize : kStateFileSize;
     std::optional<SavedState> state;
     if (in.empty()) {
         why = "fichier vide";
-    } else if (in.size() < sizeof kMark || std::memcmp(in.data(), kMark, sizeof kMark) != 0) {
+    } else if (!is_state_file(in)) {
         why = "pas un fichier d'horloge virtuelle";
-    } else if (in.size() < kFlagsAt || (version != kVersion && version != kFirstVersion)) {
-        why = in.size() < kFlagsAt ? "fichier tronqué" : "version inconnue";
-    } else if (in.size() != size) {
-        why = in.size() < size ? "fichier tronqué" : "fichier trop long";
-    } else if (version == kFirstVersion) {
+    } else if (is_first_version(in)) {
+        // 92 bytes; longer when an upgrade to two records was cut short.
         state = first_version(in.data());
+        if (!state) why = "somme de contrôle fausse";
+        if (state && !sane(*state)) {
+            why = "valeurs impossibles";
+            state.reset();
+        }
+    } else if (in.size() != kStateFileSize) {
+        why = in.size() < kStateFileSize ? "fichier tronqué" : "fichier trop long";
     } else {
-        const auto first = record_at(in.data()), second = record_at(in.data() + kRecordSize);
+        Record first_judged, second_judged;
+        const auto first = record_at(in.data(), first_judged);
+        const auto second = record_at(in.data() + kRecordSize, second_judged);
         state = !second || (first && first->sequence > second->sequence) ? first : second;
-    }
-    if (why.empty() && !state) why = "somme de contrôle fausse";
-    if (state && !sane(*state)) {
-        why = "valeurs impossibles";
-        state.reset();
+        if (!state) why = why_neither(first_judged, second_judged);
     }
     return state;
+}
+
+std::optional<SavedState> decode_settled(
+    std::vector<std::uint8_t>& bytes, const std::function<bool(std::vector<std::uint8_t>&)>& again,
+    int tries, std::string& why) {
+    for (int read = 1;; ++read) {
+        why.clear();
+        if (auto state = decode_state(bytes, why)) return state;
+        if (read >= tries || !again(bytes)) return std::nullopt;
+    }
 }
 
 }  // namespace iowvirt

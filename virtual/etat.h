@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,8 +43,26 @@ std::vector<std::uint8_t> encode_record(const SavedState& state);
 // A whole new file: the state in both records.
 std::vector<std::uint8_t> encode_state(const SavedState& state);
 
-// The newer whole record, or nothing and why not (in French). Also takes
-// the one-record file of the first version.
+// Whether the bytes begin as a state file does, in either record: a file
+// that does not is some other program's or a user's, never to be touched.
+bool is_state_file(const std::vector<std::uint8_t>& bytes);
+// The one-record file of the first version (92 bytes, or more when an
+// upgrade was cut short).
+bool is_first_version(const std::vector<std::uint8_t>& bytes);
+
+// The newer whole record, each judged on its own, or nothing and why not
+// (in French). Also takes the one-record file of the first version.
 std::optional<SavedState> decode_state(const std::vector<std::uint8_t>& bytes, std::string& why);
+
+// A record caught in the middle of another program's write fails its
+// checksum; the file is read this many times before it is judged.
+inline constexpr int kReadTries = 3;
+
+// `decode_state` of `bytes`, read again with `again` while they do not
+// decode (a record may be caught in another program's write), up to
+// `tries` reads in all; `bytes` are the last read.
+std::optional<SavedState> decode_settled(
+    std::vector<std::uint8_t>& bytes, const std::function<bool(std::vector<std::uint8_t>&)>& again,
+    int tries, std::string& why);
 
 }  // namespace iowvirt

@@ -40,7 +40,10 @@ class StateFile {
 
     // Opens `path` and reads at most `most` + 1 bytes from its start. Never
     // waits on a pipe or a device: anything but a regular file is left
-    // alone. `why` for `unreadable`.
+    // alone. `why` for `unreadable`. A file that may be read but not written
+    // is opened all the same; writing to it then fails with the reason.
+    // Never takes standard input, output or error's place, even when the
+    // program left them closed.
     Found open(const std::string& path, std::size_t most, std::vector<std::uint8_t>& bytes,
                std::string& why);
     // The same bytes again, as another program may have been writing them.
@@ -57,6 +60,9 @@ class StateFile {
   private:
     static constexpr std::intptr_t kNone = -1;
     std::intptr_t handle_ = kNone;
+    // Why it could only be opened for reading (a read-only file, folder or
+    // disk, another account's file); empty when it may be written.
+    std::string read_only_;
 };
 
 // The file a link at `path` leads to, so that it is the one read, written

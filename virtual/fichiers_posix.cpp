@@ -79,8 +79,25 @@ bool whole_number(const std::string& text, long& value) {
     return true;
 }
 
+// A program may have closed its standard input, output or error: a file
+// opened then would take its place, and every line printed would land in
+// it. Every descriptor here is moved above them.
+int above_standard(int fd) {
+    constexpr int kFirstFree = STDERR_FILENO + 1;
+    if (fd < 0 || fd >= kFirstFree) return fd;
+    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, kFirstFree);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return moved;
+}
+
+int open_file(const char* path, int flags, mode_t mode = 0) {
+    return above_standard(::open(path, flags, mode));
+}
+
 void sync_folder(const std::string& folder) {
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = open_file(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return;
     fsync(dir);
     ::close(dir);
@@ -108,7 +125,7 @@ std::string library_folder() {
 std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size_t most,
                                               std::string& why) {
     // Not blocking: a pipe at the path must not hold the device's open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = open_file(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (errno != ENOENT) why = std::strerror(errno);
         return std::nullopt;
@@ -127,9 +144,12 @@ StateFile::Found StateFile::open(const std::string& path, std::size_t most,
                                  std::vector<std::uint8_t>& bytes, std::string& why) {
     close();
     const int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    int fd = ::open(path.c_str(), O_RDWR | flags);
+    int fd = open_file(path.c_str(), O_RDWR | flags);
     // A file the user may read but not write still gives its time.
-    if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(path.c_str(), O_RDONLY | flags);
+    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        read_only_ = std::strerror(errno);
+        fd = open_file(path.c_str(), O_RDONLY | flags);
+    }
     if (fd < 0) {
         if (errno == ENOENT) return Found::nothing;
         why = std::strerror(errno);
@@ -164,7 +184,7 @@ bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>&
     }
     const std::string temporary =
         path + kTemporaryMark + std::to_string(getpid()) + "-" + std::to_string(count++);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = open_file(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         why = temporary + " : " + std::strerror(errno);
         return false;
@@ -193,12 +213,17 @@ bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>&
 }
 
 bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
+    if (!read_only_.empty()) {
+        why = read_only_;
+        return false;
+    }
     if (is_open() && write_all(static_cast<int>(handle_), at, bytes)) return true;
     why = std::strerror(is_open() ? errno : EBADF);
     return false;
 }
 
 void StateFile::close() {
+    read_only_.clear();
     if (!is_open()) return;
     fsync(static_cast<int>(handle_));
     ::close(static_cast<int>(handle_));

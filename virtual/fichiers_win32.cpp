@@ -102,9 +102,12 @@ StateFile::Found StateFile::open(const std::string& path, std::size_t most,
     HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShared, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     // A file the user may read but not write still gives its time.
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+    if (file == INVALID_HANDLE_VALUE &&
+        (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_WRITE_PROTECT)) {
+        read_only_ = texte::message_systeme(GetLastError());
         file = CreateFileW(wide(path).c_str(), GENERIC_READ, kShared, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return Found::nothing;
@@ -174,6 +177,10 @@ bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>&
 }
 
 bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
+    if (!read_only_.empty()) {
+        why = read_only_;
+        return false;
+    }
     OVERLAPPED where{};
     where.Offset = static_cast<DWORD>(at);
     DWORD written = 0;
@@ -187,6 +194,7 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
 }
 
 void StateFile::close() {
+    read_only_.clear();
     if (!is_open()) return;
     FlushFileBuffers(reinterpret_cast<HANDLE>(handle_));
     CloseHandle(reinterpret_cast<HANDLE>(handle_));

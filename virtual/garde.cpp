@@ -15,9 +15,6 @@ namespace iowvirt {
 namespace {
 
 constexpr const char* kStateVariable = "IOWVIRT_STATE";
-// A record caught in the middle of another program's write fails its
-// checksum; the file is read this many times before it is judged.
-constexpr int kReadTries = 3;
 // Time and date registers 0x00-0x06 that hold no valid time or date:
 // digits above 9, fields out of range.
 constexpr std::uint8_t kNoValidTime[] = {0x5A, 0x7F, 0x3F, 0x00, 0x3F, 0x1F, 0xAA};
@@ -55,6 +52,7 @@ void Device::choose_state_path() {
 
 void Device::load_state() {
     close_state();
+    upgrade_pending = false;
     SavedState kept;
     if (!state_path.empty() && read_state(kept)) {
         chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
@@ -63,6 +61,14 @@ void Device::load_state() {
     }
     bytes_saved = chip.bytes_written();
     keep_exercises();
+    // A moment kept ahead of the PC's clock (set back, or a file from
+    // another PC): the chip took its kept time as the time now. Kept so,
+    // the next launch counts from now, not from a moment still to come.
+    if (!state_path.empty() && kept_ahead(kept)) save_state();
+}
+
+bool Device::kept_ahead(const SavedState& kept) {
+    return kept.sequence == sequence && kept.chip.at_ms > chip.state().at_ms;
 }
 
 bool Device::read_state(SavedState& kept) {
@@ -85,16 +91,24 @@ bool Device::read_state(SavedState& kept) {
         case fichiers::StateFile::Found::regular:
             break;
     }
-    for (int tries = 1;; ++tries) {
-        why.clear();
-        if (const auto state = decode_state(bytes, why)) {
-            kept = *state;
-            return true;
-        }
-        if (tries == kReadTries || !state_file.read_again(kStateFileSize, bytes)) break;
+    const auto again = [this](std::vector<std::uint8_t>& b) {
+        return state_file.read_again(kStateFileSize, b);
+    };
+    if (const auto state = decode_settled(bytes, again, kReadTries, why)) {
+        kept = *state;
+        upgrade_pending = is_first_version(bytes);
+        return true;
     }
-    // Never trusted, never overwritten: put aside, and a new chip.
     state_file.close();
+    // Some other program's file, or a user's: never moved, never written.
+    if (!is_state_file(bytes)) {
+        tell_once(state_path + " n'est pas un fichier de l'horloge virtuelle : il est laissé " +
+                  "tel quel ; " + kMemoryOnly);
+        state_path.clear();
+        return false;
+    }
+    // Ours, but damaged: never trusted, never overwritten; put aside, and a
+    // new chip.
     const auto aside = fichiers::put_aside(
         state_path, state_path + ".illisible-" + std::to_string(fichiers::now_seconds()));
     chip.power_on();
@@ -138,9 +152,18 @@ void Device::save_state() {
     if (state_path.empty()) return;
     const SavedState state{chip.state(), exercises, ++sequence};
     std::string why;
-    const bool saved = state_file.is_open()
-                           ? state_file.rewrite(record_offset(sequence), encode_record(state), why)
-                           : state_file.create(state_path, encode_state(state), why);
+    bool saved = false;
+    if (!state_file.is_open()) {
+        saved = state_file.create(state_path, encode_state(state), why);
+    } else if (upgrade_pending) {
+        // A file of the first version becomes one of two records: the second
+        // first, which stands alone, then the first over the old record.
+        const auto record = encode_record(state);
+        saved = state_file.rewrite(kRecordSize, record, why) && state_file.rewrite(0, record, why);
+        upgrade_pending = !saved;
+    } else {
+        saved = state_file.rewrite(record_offset(sequence), encode_record(state), why);
+    }
     if (saved) return;
     tell_once("impossible d'écrire " + state_path + " (" + why + ") ; " + kMemoryOnly);
     state_file.close();

@@ -26,8 +26,12 @@ constexpr std::int64_t kMsPerSecond = 1000;
 // from 2000-01-01 to three centuries ahead.
 constexpr std::int64_t kFirstNow = 946684800, kLastNow = 10413792000;
 constexpr std::size_t kMostNowDigits = 11;
-// iowvirt.txt holds a few words; no more of it is read.
+// iowvirt.txt holds a few words; no more of its text is read. Read raw,
+// enough bytes for that much text in any form it may be saved in (UTF-16
+// takes two bytes or more for a byte of UTF-8).
 constexpr std::size_t kMostWordBytes = 4096;
+constexpr std::size_t kMostRawBytes = 4 * kMostWordBytes;
+constexpr const char* kWordSeparators = " ,\t\r\n";
 // Unknown words told one by one; the rest are counted.
 constexpr std::size_t kMostUnknownTold = 3;
 
@@ -50,24 +54,25 @@ TimeSource pc_clock() {
 }
 
 // The words of iowvirt.txt: as Notepad saves it, with or without a mark,
-// or in UTF-16; only its first few kilobytes.
+// or in UTF-16; decoded first, then only its first few kilobytes of text,
+// cut between words.
 std::string words_file(const std::string& path) {
     std::string why;
-    const auto bytes = fichiers::read(path, kMostWordBytes, why);
+    const auto bytes = fichiers::read(path, kMostRawBytes, why);
     if (!bytes) {
         if (!why.empty()) tell("impossible de lire " + path + " (" + why + ").");
         return "";
     }
-    std::string text(bytes->begin(), bytes->end());
+    std::string text = texte::sans_marque(std::string(bytes->begin(), bytes->end()));
     if (text.size() > kMostWordBytes) {
         tell(path + " dépasse " + std::to_string(kMostWordBytes) +
-             " octets : seuls les mots de son début comptent.");
+             " octets de texte : seuls les mots de son début comptent.");
         // A word cut by the bound is no word.
-        text.resize(kMostWordBytes);
-        const std::size_t last_separator = text.find_last_of(" ,\t\r\n");
+        text.resize(kMostWordBytes + 1);
+        const std::size_t last_separator = text.find_last_of(kWordSeparators);
         text.resize(last_separator == std::string::npos ? 0 : last_separator);
     }
-    return texte::sans_marque(text);
+    return text;
 }
 
 // A few unknown words one by one, the rest counted: a file of noise must

@@ -17,6 +17,14 @@ using Environment = std::vector<std::pair<std::string, std::string>>;
 
 // In an environment: the child's stdout goes to this file instead (POSIX).
 inline const std::string kStdoutTo = "RTC_TEST_STDOUT";
+// In an environment: the child's stderr goes to this file instead (POSIX).
+inline const std::string kStderrTo = "RTC_TEST_STDERR";
+// As the value of kStdoutTo or kStderrTo: the child starts with that
+// stream closed (POSIX).
+inline const std::string kClosed = "\x01closed";
+// In an environment: the child is held to files' permissions as any user
+// is, even when run by root (POSIX).
+inline const std::string kFilePermissions = "RTC_TEST_FILE_PERMISSIONS";
 // In an environment: no file the child writes may grow past this many
 // bytes (POSIX).
 inline const std::string kFileSizeLimit = "RTC_TEST_FILE_SIZE_LIMIT";

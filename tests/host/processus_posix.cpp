@@ -1,5 +1,7 @@
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -55,7 +57,18 @@ Started* start_program(const std::string& program, const std::vector<std::string
                 unsetenv(name.c_str());
             else
                 setenv(name.c_str(), value.c_str(), 1);
-            if (name == kStdoutTo) dup2(open(value.c_str(), O_WRONLY), 1);
+            if (name == kStdoutTo || name == kStderrTo) {
+                const int stream = name == kStdoutTo ? 1 : 2;
+                if (value == kClosed)
+                    close(stream);
+                else
+                    dup2(open(value.c_str(), O_WRONLY), stream);
+            }
+            // Root keeps the power to pass over permissions through exec
+            // unless its bounding set loses it.
+            if (name == kFilePermissions)
+                for (int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+                    prctl(PR_CAPBSET_DROP, power, 0, 0, 0);
             if (name == kFileSizeLimit) {
                 // A write past the limit fails (EFBIG) instead of killing.
                 signal(SIGXFSZ, SIG_IGN);

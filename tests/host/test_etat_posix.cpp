@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <random>
 
 #include "tests/host/horloge_gardee.h"
@@ -60,13 +62,14 @@ TEST(StateFileKills, OnlyThisFilesTemporariesOfProgramsGoneAreRemoved) {
     const std::string state = folder + "etat";
     host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
     const std::string alive = std::to_string(getpid());
-    for (const std::string& name :
-         std::vector<std::string>{"etat.tmp-999999999-0", "etat.tmp-abc", "autre.tmp-999999999-0",
-                                  "etat.tmp-" + alive + "-0", "etat.tmp-1-2-3"})
+    for (const std::string& name : std::vector<std::string>{
+             "etat.tmp-999999999-0", "etat.tmp-abc", "autre.tmp-999999999-0",
+             "etat.tmp-" + alive + "-0", "etat.tmp-1-2-3", "etat.tmp-999999999-x7"})
         write_bytes(folder + name, "reste");
     host(state, kMonday, {"--read", "1"});
-    std::vector<std::string> expected{"autre.tmp-999999999-0", "etat", "etat.tmp-" + alive + "-0",
-                                      "etat.tmp-1-2-3", "etat.tmp-abc"};
+    std::vector<std::string> expected{"autre.tmp-999999999-0",    "etat",
+                                      "etat.tmp-" + alive + "-0", "etat.tmp-1-2-3",
+                                      "etat.tmp-999999999-x7",    "etat.tmp-abc"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(files_in(folder), expected);
 }
@@ -134,6 +137,86 @@ TEST(StateFilePlaces, ALinkIsFollowedAndItsTargetWritten) {
     host(link, kMonday, {"--set", "2022-06-15 08:00:00", "--period-ms", "0"});
     EXPECT_EQ(last_reading(host(target, kMonday, {"--read", "1"})),
               reading("     0      0      8     15      6     22"));
+}
+
+TEST(StateFilePlaces, ALinkToAUsersFileLeavesTheFileAndTheLinkAsTheyWere) {
+    const std::string folder = scratch_folder("lien-utilisateur");
+    const std::string mine = folder + "notes.txt", link = folder + "etat";
+    write_bytes(mine, "mes notes de TP\n");
+    ASSERT_EQ(symlink("notes.txt", link.c_str()), 0);
+    for (int set = 0; set < 2; ++set) {
+        const Finished run = host(link, kMonday, kSetAndRead);
+        expect_kept_in_memory(run, "lien");
+        EXPECT_NE(run.err.find(mine + " n'est pas un fichier de l'horloge virtuelle : il est "
+                                      "laissé tel quel"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(read_bytes(mine), "mes notes de TP\n");
+    struct stat info {};
+    EXPECT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+    EXPECT_EQ(files_in(folder), (std::vector<std::string>{"etat", "notes.txt"}));
+}
+
+TEST(StateFilePlaces, AFileThatMayOnlyBeReadGivesItsTimeAndSaysWhyItIsNotWritten) {
+    const std::string folder = scratch_folder("lecture-seule");
+    const std::string state = folder + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    ASSERT_EQ(chmod(state.c_str(), 0444), 0);
+    const std::string kept = read_bytes(state);
+    // As another account's file: the program is held to its permissions.
+    const Environment environment{{"IOWVIRT_STATE", state},
+                                  {"IOWVIRT_NOW", std::to_string(kMonday + 60)},
+                                  {kFilePermissions, "1"}};
+    const Finished read = run_program(kHost, {"--read", "1"}, environment);
+    EXPECT_EQ(last_reading(read), reading("    58     31     13     31     12     11"));
+    EXPECT_EQ(read.err.find("IOW24 virtuel"), std::string::npos) << read.err;
+    const Finished set = run_program(kHost, kSetAndRead, environment);
+    expect_kept_in_memory(set, "lecture seule");
+    EXPECT_NE(set.err.find("IOW24 virtuel : impossible d'écrire " + state + " (" +
+                           std::strerror(EACCES) + ")"),
+              std::string::npos)
+        << set.err;
+    EXPECT_EQ(read_bytes(state), kept);
+}
+
+// rtc_host with its standard output or error closed, as a scheduled task
+// may start it: nothing it prints may land in the clock's file.
+TEST(StateFilePlaces, ClosedStandardStreamsNeverBecomeTheStateFile) {
+    const std::string folder = scratch_folder("flux-fermes");
+    const std::string state = folder + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::string kept = read_bytes(state);
+    const std::pair<std::vector<std::string>, Environment> runs[] = {
+        {{"--read", "2", "--period-ms", "0"}, {{kStdoutTo, kClosed}}},
+        {{"--check"}, {{kStdoutTo, kClosed}}},
+        {{"--read", "2", "--period-ms", "0", "--trace"}, {{kStderrTo, kClosed}}},
+    };
+    for (auto [arguments, environment] : runs) {
+        environment.insert(environment.end(), {{"IOWVIRT_STATE", state},
+                                               {"IOWVIRT_NOW", std::to_string(kMonday + 5)}});
+        const Finished run = run_program(kHost, arguments, environment);
+        EXPECT_EQ(run.status, 6) << arguments[0] << ": " << run.err;
+        EXPECT_EQ(read_bytes(state), kept) << arguments[0];
+        EXPECT_EQ(files_in(folder), std::vector<std::string>{"etat"}) << arguments[0];
+    }
+}
+
+TEST(StateFilePlaces, ASlowDiskAtTheCloseIsNoIow24ThatStoppedAnswering) {
+    const std::string state = scratch_folder("disque-lent") + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    // Each flush of the state file takes 400 ms; a device call may take 100.
+    const Finished run = run_program(
+        kHost,
+        {"--set", "2022-06-15 08:00:00", "--read", "1", "--period-ms", "0", "--timeout-ms", "100"},
+        {{"IOWVIRT_STATE", state},
+         {"IOWVIRT_NOW", std::to_string(kMonday)},
+         {"LD_PRELOAD", own_folder() + "libfsync_lent.so"},
+         {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+         {"RTC_TEST_SLOW_FSYNC", state}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("ne répond plus"), std::string::npos) << run.err;
+    EXPECT_EQ(last_reading(run), "   2  lecture       0      0      8     15      6     22");
 }
 
 TEST(StateFilePlaces, AFileThatCannotBeWrittenLeavesNothingBehind) {

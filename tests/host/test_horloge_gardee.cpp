@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "tests/host/horloge_gardee.h"
+#include "tests/premiere_version.h"
 
 namespace {
 
@@ -79,11 +81,19 @@ TEST(KeptTime, AHaltedClockStaysHaltedAndAClockSetBackNeverGoesBack) {
     host(running, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
     EXPECT_EQ(last_reading(host(running, kMonday + 60, {"--read", "1"})),
               reading("    58     31     13     31     12     11"));
-    // The PC's clock set back an hour: the chip holds the time it was set
-    // to, never an earlier one, then goes on.
+    // The PC's clock set back an hour: the chip takes the time it kept as
+    // the time now, never an earlier one, and counts on from there.
     EXPECT_EQ(last_reading(host(running, kMonday - 3600, {"--read", "1"})),
               reading("    58     30     13     31     12     11"));
-    EXPECT_EQ(last_reading(host(running, kMonday + 2, {"--read", "1"})),
+    EXPECT_EQ(last_reading(host(running, kMonday - 3598, {"--read", "1"})),
+              reading("     0     31     13     31     12     11"));
+    // Years ahead (a file from a PC whose clock was wrong): two launches
+    // two seconds apart still see two seconds go by.
+    const std::string ahead = scratch_folder("en-avance") + "etat";
+    host(ahead, kMonday + 10 * 365 * 86400LL, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    EXPECT_EQ(last_reading(host(ahead, kMonday, {"--read", "1"})),
+              reading("    58     30     13     31     12     11"));
+    EXPECT_EQ(last_reading(host(ahead, kMonday + 2, {"--read", "1"})),
               reading("     0     31     13     31     12     11"));
 }
 
@@ -101,14 +111,13 @@ TEST(KeptTime, ABadFileIsNeverTrustedNorOverwritten) {
     ASSERT_EQ(good.size(), 208u);
     std::string other_version = good, damaged = good;
     other_version[8] = 3;
+    other_version[104 + 8] = 3;
     // Both records damaged: neither stands.
     damaged[30] ^= 0x01;
     damaged[104 + 30] ^= 0x01;
     const std::pair<const char*, std::string> files[] = {
-        {"fichier vide", ""},
         {"fichier tronqué", good.substr(0, 150)},
         {"fichier trop long", good + "\n"},
-        {"pas un fichier d'horloge virtuelle", "horloge du TP 3\n"},
         {"version inconnue", other_version},
         {"somme de contrôle fausse", damaged},
     };
@@ -133,6 +142,82 @@ TEST(KeptTime, ABadFileIsNeverTrustedNorOverwritten) {
     }
 }
 
+TEST(KeptTime, AFileThatIsNotTheClocksIsNeverMovedNorWritten) {
+    const std::string script = "init;RD;sec\r\n5;0;45\r\n";
+    const std::pair<std::string, std::string> files[] = {
+        {"TP3.csv", script},  // IOWVIRT_STATE naming a teacher's script
+        {"vide", ""},
+    };
+    for (const auto& [name, bytes] : files) {
+        const std::string folder = scratch_folder("pas-a-elle-" + name);
+        write_bytes(folder + name, bytes);
+        for (int set = 0; set < 2; ++set) {
+            const Finished run =
+                host(folder + name, kMonday,
+                     {"--set", "2011-12-31 13:30:58", "--read", "1", "--period-ms", "0"});
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(last_reading(run),
+                      "   2  lecture      58     30     13     31     12     11");
+            EXPECT_NE(
+                run.err.find("IOW24 virtuel : " + folder + name +
+                             " n'est pas un fichier de l'horloge virtuelle : il est laissé tel "
+                             "quel ; l'horloge ne garde son heure que tant que ce programme "
+                             "tourne."),
+                std::string::npos)
+                << run.err;
+            EXPECT_EQ(run.err.find("illisible"), std::string::npos) << run.err;
+        }
+        EXPECT_EQ(read_bytes(folder + name), bytes) << name;
+        EXPECT_FALSE(std::ifstream(folder + name + ".illisible-" + std::to_string(kMonday)).good());
+    }
+}
+
+TEST(KeptTime, OneFlippedBitLosesNothingAndAFirstVersionFileIsUpgradedForGood) {
+    const std::string state = scratch_folder("un-bit") + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::string good = read_bytes(state);
+    for (const std::size_t bit : {0u, 8u * 8, 8u * 50, 8u * 104 + 3, 8u * 207 + 7}) {
+        std::string flipped = good;
+        flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
+        write_bytes(state, flipped);
+        const Finished read = host(state, kMonday, {"--read", "1"});
+        EXPECT_EQ(last_reading(read), reading("    58     30     13     31     12     11")) << bit;
+        EXPECT_EQ(read.err.find("IOW24 virtuel"), std::string::npos) << bit << ": " << read.err;
+    }
+
+    const std::string old = scratch_folder("premiere-version") + "etat";
+    const std::uint8_t time[7] = {0x58, 0x30, 0x13, 0x06, 0x31, 0x12, 0x11};
+    write_bytes(old, first_version_file(time, kMonday * 1000, 0));
+    EXPECT_EQ(last_reading(host(old, kMonday, {"--read", "1"})),
+              reading("    58     30     13     31     12     11"));
+    for (const char* year : {"2020", "2021", "2022"}) {
+        host(old, kMonday, {"--set", std::string(year) + "-06-15 08:00:00", "--period-ms", "0"});
+        const Finished read = host(old, kMonday, {"--read", "1"});
+        EXPECT_EQ(last_reading(read),
+                  reading("     0      0      8     15      6     ") + std::string(year + 2))
+            << year;
+        EXPECT_EQ(read.err.find("IOW24 virtuel"), std::string::npos) << read.err;
+        // Two records of the current version from the first set on.
+        const std::string file = read_bytes(old);
+        ASSERT_EQ(file.size(), 208u);
+        EXPECT_EQ(std::string({file[8], file[104 + 8]}), std::string("\x02\x02", 2)) << year;
+    }
+}
+
+TEST(KeptTime, EachLaunchCarriesOnTheFilesSequence) {
+    // Two saves in one launch leave the newest record first in the file; a
+    // launch that counted from 0 again would write its own as the older.
+    const std::string state = scratch_folder("sequence") + "etat";
+    const std::string two =
+        scratch_file("deux-reglages.csv",
+                     "init;sec;min;heu;dat;moi;ann\n5;0;0;8;15;6;2020\n5;0;0;8;15;6;2021\n");
+    host(state, kMonday, {"--script", two, "--period-ms", "0"});
+    for (const char* moment : {"2022-06-15 08:00:00", "2023-06-15 08:00:00"})
+        host(state, kMonday, {"--set", moment, "--period-ms", "0"});
+    EXPECT_EQ(last_reading(host(state, kMonday, {"--read", "1"})),
+              reading("     0      0      8     15      6     23"));
+}
+
 TEST(KeptTime, ASetSurvivesAProgramThatNeverClosesTheDevice) {
     const std::string state = scratch_folder("jamais-ferme") + "etat";
     // The IOW24 stops answering after the set: the host gives up and ends
@@ -148,13 +233,17 @@ TEST(KeptTime, ASetSurvivesAProgramThatNeverClosesTheDevice) {
 
 TEST(KeptTime, TwoBadFilesWithinASecondAreBothKeptAside) {
     const std::string state = scratch_folder("deux-mauvais") + "etat";
-    write_bytes(state, "premier\n");
+    write_bytes(state, "RTCIOW24premier\n");
     const Finished first = host(state, kMonday, {"--read", "1"});
-    write_bytes(state, "second\n");
+    write_bytes(state, "RTCIOW24second\n");
     const Finished second = host(state, kMonday, {"--read", "1"});
     ASSERT_NE(aside_named(first, state), aside_named(second, state)) << second.err;
-    EXPECT_EQ(read_bytes(aside_named(first, state)), "premier\n");
-    EXPECT_EQ(read_bytes(aside_named(second, state)), "second\n");
+    EXPECT_EQ(read_bytes(aside_named(first, state)), "RTCIOW24premier\n");
+    EXPECT_EQ(read_bytes(aside_named(second, state)), "RTCIOW24second\n");
+    // The first name a file is put aside under has no number after it.
+    EXPECT_EQ(aside_named(first, state).find_first_not_of("0123456789", state.size() + 11),
+              std::string::npos)
+        << aside_named(first, state);
 }
 
 TEST(KeptTime, AProgramThatOnlyReadsLeavesTheFileAsItFoundIt) {
@@ -248,6 +337,28 @@ TEST(FaultsInAFile, IowvirtTxtBesideTheLibrarySetsItUpAndTheVariableWins) {
     run = run_program(kHost, {"--check", "--device", library, "--console-alerts"},
                       {{"IOWVIRT", "tick"}});
     EXPECT_NE(run.out.find("OK       Réponse de l'horloge"), std::string::npos) << run.out;
+
+    // Words past the file's bound count for nothing, and a word the bound
+    // cuts is no word; UTF-16 is decoded before it is bounded.
+    std::string far(5000, ' ');
+    far.replace(4090, 7, "no-chip");
+    std::string utf16be = "\xFE\xFF";
+    for (char c : "no-chip" + std::string(5000, ' ') + "tick")
+        utf16be += std::string{'\0', c};
+    for (const auto& [name, text, answers] :
+         {std::tuple<const char*, std::string, bool>{"txt-coupe", far, true},
+          {"txt-utf16be", utf16be, false}}) {
+        run = run_program(
+            kHost, {"--check", "--device", library_with_words(name, text), "--console-alerts"});
+        EXPECT_NE(run.out.find(answers ? "OK       Réponse de l'horloge"
+                                       : "DEFAUT   Réponse de l'horloge"),
+                  std::string::npos)
+            << name << ": " << run.out;
+        EXPECT_EQ(run.err.find("mot inconnu"), std::string::npos) << name << ": " << run.err;
+    }
+    run = run_program(kHost, {"--read", "1", "--console-alerts"}, {{"IOWVIRT", "silent:"}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("mot inconnu « silent: »"), std::string::npos) << run.err;
 
     const std::string unknown = library_with_words("txt-inconnu", "frozen, no_chip\n");
     run = run_program(kHost, {"--read", "1", "--device", unknown, "--console-alerts"});

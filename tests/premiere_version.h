@@ -1,0 +1,29 @@
+// A state file of the virtual clock's first version, as earlier releases
+// saved it: one record of 92 bytes (mark, version 1, 64 registers, the
+// moment in ms, the divider's phase, CRC-32 of what comes before).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline std::string first_version_file(const std::uint8_t (&time)[7], std::int64_t at_ms,
+                                      std::uint32_t into_second_ms) {
+    std::string file = std::string("RTCIOW24") + std::string("\x01\0\0\0", 4);
+    file.resize(92, '\0');
+    for (int i = 0; i < 7; ++i)
+        file[12 + i] = static_cast<char>(time[i]);
+    const auto put = [&](std::size_t at, std::uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    put(76, static_cast<std::uint64_t>(at_ms), 8);
+    put(84, into_second_ms, 4);
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < 88; ++i) {
+        crc ^= static_cast<std::uint8_t>(file[i]);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    put(88, ~crc, 4);
+    return file;
+}
