@@ -1,6 +1,7 @@
 #include "host/chargement.h"
 
 #include "host/systeme.h"
+#include "platform/citation.h"
 
 #include <cctype>
 
@@ -14,6 +15,7 @@ constexpr int kMaxPins = 64;
 constexpr std::size_t kNameBuffer = 64;
 // The virtual IOW24 of this project says so through this function.
 constexpr const char* kVirtualIdentity = "iowvirt_identity";
+constexpr const char* kVirtualSetting = "iowvirt_setting";
 
 constexpr const char* kVirtualFolder = "virtuel";
 
@@ -141,12 +143,18 @@ bool virtual_device(const Loaded& loaded) {
     return loaded.device != nullptr && find_function(loaded.device, kVirtualIdentity) != nullptr;
 }
 
+SettingFn virtual_setting(const Loaded& loaded) {
+    if (loaded.device == nullptr) return nullptr;
+    return reinterpret_cast<SettingFn>(find_function(loaded.device, kVirtualSetting));
+}
+
 std::string version_text(const Loaded& loaded) {
     std::string text = std::string("rtc_host ") + kVersion + "\n";
-    if (loaded.library != nullptr) text += "bloc : " + library_path(loaded.library) + "\n";
+    if (loaded.library != nullptr)
+        text += "bloc : " + texte::cite_path(library_path(loaded.library)) + "\n";
     if (loaded.device == nullptr) return text;
     const std::string device = library_path(loaded.device);
-    text += "bibliothèque de l'IOW24 : " + device + "\n";
+    text += "bibliothèque de l'IOW24 : " + texte::cite_path(device) + "\n";
     if (const std::string version = file_version(device); !version.empty())
         text += "  version de fichier : " + version + "\n";
     using Identity = const char* (*)();

@@ -49,6 +49,7 @@ struct Reading {
     bool pointers_answered = false;
     bool data_answered = false;
     std::uint32_t cut_short = 0;  // bytes of a reply the IOW24 handed back short; 0: none
+    bool refused = false;         // a reply, whole or short, with its status bit set
     Registers time{}, date{};
 };
 
@@ -63,8 +64,11 @@ Reading reading_of(const Journal& journal) {
     r.made = true;
     r.pointers_answered = t[0].answered && t[2].answered;
     r.data_answered = t[1].answered && t[3].answered;
-    for (const Transfer& x : t)
+    for (const Transfer& x : t) {
         if (x.got > 0 && x.got < kReportSize && r.cut_short == 0) r.cut_short = x.got;
+        // The status is byte 1: a reply cut short may still bring it.
+        if (x.got >= 2 && (x.reply[1] & kFailed) != 0) r.refused = true;
+    }
     for (std::size_t i = 0; i < r.time.size(); ++i) {
         r.time[i] = t[1].reply[2 + i];
         r.date[i] = t[3].reply[2 + i];
@@ -144,9 +148,15 @@ int most_advance(int gap_ms) {
     return (gap_ms + kLatenessMs) / 1000 + 1;
 }
 
+// Tenths of a second; shorter intervals in milliseconds, never "0,0 s".
 std::string seconds_text(int ms) {
     char text[32];
-    std::snprintf(text, sizeof text, "%d,%d s", ms / 1000, ms % 1000 / 100);
+    if (ms >= 100)
+        std::snprintf(text, sizeof text, "%d,%d s", ms / 1000, ms % 1000 / 100);
+    else if (ms >= 1)
+        std::snprintf(text, sizeof text, "%d ms", ms);
+    else
+        std::snprintf(text, sizeof text, "moins d'une milliseconde");
     return text;
 }
 
@@ -178,6 +188,12 @@ int fault_count(const std::vector<Finding>& findings) {
 }
 
 }  // namespace
+
+void note_later_read(CheckRun& run, std::int64_t first_ms, std::int64_t previous_ms,
+                     std::int64_t read_ms) {
+    run.wait_ms = static_cast<int>(read_ms - first_ms);
+    run.gap_ms = static_cast<int>(read_ms - previous_ms);
+}
 
 std::optional<std::array<std::uint8_t, 3>> time_read(const Journal& journal) {
     const Reading r = reading_of(journal);
@@ -233,15 +249,20 @@ std::vector<Finding> diagnose(const CheckRun& run) {
     add("horloge", "Réponse de l'horloge",
         first.made && first.pointers_answered && first.data_answered,
         "l'horloge répond à l'adresse D0 (0x68) du bus I²C.",
-        first.cut_short > 0
+        first.cut_short > 0 && !first.refused
             ? "l'horloge répond, mais l'IOW24 n'a rendu que " + std::to_string(first.cut_short) +
                   " octets sur 8 d'une réponse : le câblage n'y est pour rien. Débranchez "
                   "l'IOW24, rebranchez-le, puis recommencez ; si cela revient, vérifiez que "
                   "la bibliothèque de l'IOW24 est celle du fabricant."
-        : !first.made || !first.pointers_answered
+        : !first.made || !first.pointers_answered || first.refused
             ? "l'horloge ne répond pas à l'adresse D0 (0x68). Vérifiez SDA et SCL (pas "
               "inversés, bien branchés), la masse commune, les résistances de tirage du bus, "
-              "l'alimentation du module horloge et son adresse."
+              "l'alimentation du module horloge et son adresse." +
+                  (first.cut_short > 0 ? " L'IOW24 a aussi rendu des réponses incomplètes (" +
+                                             std::to_string(first.cut_short) +
+                                             " octets sur 8) : s'il n'y a pas de faute de câblage, "
+                                             "débranchez-le et rebranchez-le."
+                                       : std::string())
             : "l'horloge répond à son adresse, mais la lecture de ses registres a échoué. "
               "Vérifiez SDA, la masse commune et les résistances de tirage du bus.");
     add("marche", "Horloge en marche", (first.time[0] & kClockHalt) == 0,
@@ -306,11 +327,13 @@ std::string finding_line(Format format, const Finding& f) {
     return verdict + f.title + " : " + f.sentence;
 }
 
-std::string summary_line(Format format, const std::vector<Finding>& findings, bool virtual_device) {
+std::string summary_line(Format format, const std::vector<Finding>& findings, bool virtual_device,
+                         const std::string& exercise) {
     const int faults = fault_count(findings);
     std::string text = faults == 0 ? "tout est bon : le bloc peut lire et écrire l'horloge."
                                    : "un défaut ; corrigez-le, puis relancez la vérification.";
     if (virtual_device) text += " IOW24 virtuel : aucun matériel n'a été vérifié.";
+    if (virtual_device && !exercise.empty()) text += " Exercice en cours : " + exercise + ".";
     if (format != Format::table) {
         const char s = separator_of(format);
         return std::string("bilan") + s + (faults == 0 ? "OK" : "DEFAUT") + s + "\"Bilan\"" + s +

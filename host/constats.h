@@ -38,11 +38,18 @@ struct CheckRun {
     int wait_ms = 0;
     std::string library{};
     bool virtual_device = false;
-    std::string device{};   // --device of the run, for the commands a finding advises
-    bool hardware = false;  // asked for hardware: the virtual IOW24 is a fault
-    int gap_ms = 0;         // between the last two reads
+    std::string device{};    // --device of the run, for the commands a finding advises
+    bool hardware = false;   // asked for hardware: the virtual IOW24 is a fault
+    int gap_ms = 0;          // between the last two reads
+    std::string exercise{};  // the virtual IOW24's words in force, and where from
     std::optional<CheckStall> stall{};
 };
+
+// A later read made at `read_ms`: the first read was at `first_ms`, the
+// one just before it at `previous_ms` (all on one clock). Sets `wait_ms`
+// and `gap_ms`.
+void note_later_read(CheckRun& run, std::int64_t first_ms, std::int64_t previous_ms,
+                     std::int64_t read_ms);
 
 enum class Verdict { ok, fault, unknown };
 
@@ -67,8 +74,9 @@ bool all_good(const std::vector<Finding>& findings);
 
 std::string check_header(Format format);  // empty for the table
 std::string finding_line(Format format, const Finding& finding);
-// `virtual_device`: says that no hardware was checked.
+// `virtual_device`: says that no hardware was checked, and `exercise`, the
+// exercise words in force.
 std::string summary_line(Format format, const std::vector<Finding>& findings,
-                         bool virtual_device = false);
+                         bool virtual_device = false, const std::string& exercise = "");
 
 }  // namespace host

@@ -1,5 +1,6 @@
 // The wiring check as a run: the block started, the clock read until its
 // seconds change, every device call watched, then the findings printed.
+#include <algorithm>
 #include <cstdio>
 
 #include "host/bloc.h"
@@ -9,6 +10,7 @@
 #include "host/surveillance.h"
 #include "host/systeme.h"
 #include "host/table.h"
+#include "platform/citation.h"
 
 namespace host {
 
@@ -23,13 +25,17 @@ constexpr int kFrozenAfterMs = 1500;
 enum class Phase { start, first_read, later_reads, stop };
 
 // Prints the findings and the summary; whether every finding is good.
-bool print(const CheckRun& run, Format format) {
+bool print(CheckRun& run, Format format, const CheckOptions& options) {
+    if (options.setting != nullptr) run.exercise = options.setting();
     const std::vector<Finding> findings = diagnose(run);
     if (const std::string header = check_header(format); !header.empty())
         std::printf("%s\n", header.c_str());
+    // A finding may name the library's path: escaped, one line each.
     for (const Finding& finding : findings)
-        std::printf("%s\n", finding_line(format, finding).c_str());
-    std::printf("%s\n", summary_line(format, findings, run.virtual_device).c_str());
+        std::printf("%s\n", texte::cite_path(finding_line(format, finding)).c_str());
+    std::printf(
+        "%s\n",
+        texte::cite_path(summary_line(format, findings, run.virtual_device, run.exercise)).c_str());
     std::fflush(stdout);
     return all_good(findings);
 }
@@ -49,29 +55,29 @@ std::string stalled_finding(Phase phase, const Journal& start) {
     }
 }
 
-// Steps with "RD" high, `period_ms` apart, until the seconds read change,
-// or the first one that fails, or kFrozenAfterMs after the first read.
+// Steps with "RD" high, `period_ms` apart (never more than kFrozenAfterMs,
+// so that the check answers within it whatever the period), until the
+// seconds read change, or the first one that fails, or kFrozenAfterMs
+// after the first read, made at `first_at`.
 void read_until_the_seconds_change(const Block& block, std::vector<double>& read,
-                                   std::vector<double>& out, int period_ms, int& step,
-                                   CheckRun& run) {
+                                   std::vector<double>& out, int period_ms, std::int64_t first_at,
+                                   int& step, CheckRun& run) {
     const auto first = time_read(run.first_read);
-    const std::int64_t began = now_ms();
-    std::int64_t last_read = began;
+    std::int64_t last_read = first_at;
     // As fast as possible is a millisecond apart: 1.5 s of reads, not a
     // burst that ends before the clock can tick. With a clock that does not
     // move between reads, the count ends it.
-    const int pause_ms = period_ms > 0 ? period_ms : 1;
+    const int pause_ms = std::clamp(period_ms, 1, kFrozenAfterMs);
     const int most_reads = kFrozenAfterMs / pause_ms + 1;
     for (int reads = 1;; ++reads) {
         wait_ms(pause_ms);
         run.second_read.clear();
         keep_journal(&run.second_read);
         entering("CCalculate", ++step);
+        const std::int64_t read_at = now_ms();
         block.calculate(read.data(), out.data(), nullptr);
         keep_journal(nullptr);
-        const std::int64_t read_at = now_ms();
-        run.wait_ms = static_cast<int>(read_at - began);
-        run.gap_ms = static_cast<int>(read_at - last_read);
+        note_later_read(run, first_at, last_read, read_at);
         last_read = read_at;
         const auto time = time_read(run.second_read);
         if (!time || *time != *first || run.wait_ms >= kFrozenAfterMs || reads >= most_reads)
@@ -94,7 +100,7 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
                                "l'IOW24 ne répond plus : " + describe(stall) +
                                    ". Débranchez l'IOW24, rebranchez-le, puis relancez la "
                                    "vérification."};
-        print(run, options.format);
+        print(run, options.format, options);
         end_process(kExitFault);
     });
 
@@ -113,18 +119,19 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     }
     keep_journal(&run.first_read);
     entering("CCalculate", ++step);
+    const std::int64_t first_at = now_ms();
     block.calculate(read.data(), out.data(), nullptr);
     keep_journal(nullptr);
     if (worth_a_second_read(run)) {
         phase = Phase::later_reads;
-        read_until_the_seconds_change(block, read, out, options.period_ms, step, run);
+        read_until_the_seconds_change(block, read, out, options.period_ms, first_at, step, run);
     }
     phase = Phase::stop;
     entering("CSimStop", 0);
     block.stop(nullptr, nullptr, nullptr);
     stop_watchdog();
 
-    return print(run, options.format) ? 0 : kExitFault;
+    return print(run, options.format, options) ? 0 : kExitFault;
 }
 
 }  // namespace host

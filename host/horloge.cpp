@@ -24,6 +24,8 @@ std::int64_t simulated_ms = 0;
 
 }  // namespace
 
+bool clock_simulated() { return simulated(); }
+
 std::int64_t now_ms() {
     if (simulated()) return simulated_ms;
     return std::chrono::duration_cast<std::chrono::milliseconds>(

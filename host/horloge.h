@@ -11,6 +11,8 @@ namespace host {
 // waiting returns at once and moves a clock of the host's own; otherwise
 // both are the system's monotonic clock.
 std::int64_t now_ms();
+// Whether RTC_HOST_CLOCK=simulated chose the host's own clock.
+bool clock_simulated();
 void wait_ms(int milliseconds);
 
 }  // namespace host

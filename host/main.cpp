@@ -13,6 +13,7 @@
 #include "host/systeme.h"
 #include "host/table.h"
 #include "host/valeurs.h"
+#include "platform/citation.h"
 
 namespace {
 
@@ -27,9 +28,14 @@ constexpr std::size_t kMostScriptBytes = 100 * 1000 * 1000;
 
 using host::Block;
 
+// Every line that may quote what a user typed or named goes out escaped.
+void say(const char* start, const std::string& text) {
+    std::fprintf(stderr, "%s%s\n", start, texte::cite_path(text).c_str());
+}
+
 int error(int status, const std::string& message, const std::string& hint = "") {
-    std::fprintf(stderr, "Erreur : %s\n", message.c_str());
-    if (!hint.empty()) std::fprintf(stderr, "%s\n", hint.c_str());
+    say("Erreur : ", message);
+    if (!hint.empty()) say("", hint);
     if (status == kExitUsage) std::fprintf(stderr, "Essayez 'rtc_host --help'.\n");
     return status;
 }
@@ -106,7 +112,10 @@ void run(const Block& block, host::Steps& steps, host::Format format, int period
 
 // The IOW24 stopped answering in a run: said, and the end.
 void stalled(const host::Stall& stall) {
-    std::fprintf(stderr, "Erreur : l'IOW24 ne répond plus : %s.\n", host::describe(stall).c_str());
+    std::fprintf(stderr,
+                 "Erreur : l'IOW24 ne répond plus : %s. Débranchez l'IOW24, rebranchez-le, puis "
+                 "relancez ; si cela revient, lancez rtc_host --check.\n",
+                 host::describe(stall).c_str());
     host::end_process(kExitStalled);
 }
 
@@ -127,9 +136,9 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
     if (!script.error.empty()) return error(kExitUsage, o.script + " : " + script.error);
     // Run all the same, as a simulator would: the chip keeps what it gets.
     for (const std::string& line : host::values_the_clock_cannot_hold(script, loaded.block.inputs))
-        std::fprintf(stderr, "Attention : %s : %s\n", o.script.c_str(), line.c_str());
+        say("Attention : ", o.script + " : " + line);
     if (const std::string idle = host::nothing_high(script, loaded.block.inputs); !idle.empty())
-        std::fprintf(stderr, "Attention : %s : %s\n", o.script.c_str(), idle.c_str());
+        say("Attention : ", o.script + " : " + idle);
     steps = std::move(script.steps);
     // Results in the form the script came in: French Excel's for its forms.
     format = o.format.value_or(script.separator == ',' ? host::Format::csv : host::Format::excel);
@@ -160,6 +169,13 @@ int main(int argc, char** argv) {
         return error(kExitOutput,
                      std::string(closed.output ? "la sortie standard" : "la sortie d'erreur") +
                          " est fermée : les résultats ne peuvent pas être écrits");
+    // Left set in a window, it would change every wait and what the check
+    // reports, unseen.
+    if (host::clock_simulated())
+        std::fputs(
+            "rtc_host : RTC_HOST_CLOCK=simulated : l'horloge de rtc_host est simulée ; "
+            "les attentes entre les pas ne prennent pas de temps.\n",
+            stderr);
     if (o.help) {
         std::fputs(host::usage("rtc_host").c_str(), stdout);
         return finish_output(0);
@@ -189,7 +205,7 @@ int main(int argc, char** argv) {
         status = host::check_wiring(
             loaded.block, std::move(steps),
             {o.period_ms, o.timeout_ms, format, host::library_path(loaded.device),
-             host::virtual_device(loaded), o.device, o.hardware});
+             host::virtual_device(loaded), o.device, o.hardware, host::virtual_setting(loaded)});
     } else {
         host::start_watchdog(o.timeout_ms, stalled);
         run(loaded.block, steps, format, o.period_ms);

@@ -1,5 +1,8 @@
 #include "host/options.h"
 
+#include "platform/citation.h"
+
+#include <algorithm>
 #include <ctime>
 #include <string_view>
 
@@ -17,9 +20,12 @@ constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2099;
 
 bool whole_number(const std::string& text, int low, int high, int& value) {
-    if (text.empty() || text.size() > 9) return false;
+    // Leading zeros count for nothing: "0005" is 5, however many there are.
+    const std::size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
+    const std::string digits = text.empty() ? text : text.substr(first);
+    if (digits.empty() || digits.size() > 9) return false;
     int result = 0;
-    for (char c : text) {
+    for (char c : digits) {
         if (c < '0' || c > '9') return false;
         result = result * 10 + (c - '0');
     }
@@ -28,7 +34,9 @@ bool whole_number(const std::string& text, int low, int high, int& value) {
     return true;
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+// What the user typed, shown as typed, escaped: a newline in it must not
+// start a line of its own.
+std::string quoted(const std::string& text) { return "\"" + texte::cite(text, 200) + "\""; }
 
 }  // namespace
 
@@ -152,6 +160,9 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         } else if (a == "--device") {
             o.device = value;
         } else if (a == "--set") {
+            // Given twice, the last one counts, as for every option.
+            o.set_now = false;
+            o.set_at.reset();
             if (value == "now" || value == "maintenant") {
                 o.set_now = true;
             } else if (is_date_alone(value)) {
@@ -273,6 +284,8 @@ Affichage :
   --console-alerts    Windows : les boîtes de message du bloc vont sur stderr
   --version           la version, et les bibliothèques chargées
   --help, /?          cette aide
+
+Une option donnée deux fois : la dernière compte.
 
 Code de sortie : 0 après la simulation (les messages du bloc disent les
 défauts), 2 pour une ligne de commande ou un script incorrects, 3 quand une

@@ -56,12 +56,17 @@ void watchdog() {
 }  // namespace
 
 std::string describe(const Stall& s) {
-    std::string text = std::string(s.function) + " n'est pas revenue en " +
-                       std::to_string(s.timeout_ms) + " ms (" + s.entry_point;
-    if (s.step > 0) text += ", pas " + std::to_string(s.step);
+    // What happened first, in words; the function names last, for those
+    // who want them.
+    std::string text = "aucune réponse en " + std::to_string(s.timeout_ms) + " ms";
+    if (s.step > 0)
+        text += ", au pas " + std::to_string(s.step);
+    else
+        text += std::strcmp(s.entry_point, "CSimStop") == 0 ? ", à la fin de la simulation"
+                                                            : ", au début de la simulation";
     text += s.sent ? " ; dernier rapport envoyé à l'IOW24 : " + hex(s.last_report.data())
                    : " ; aucun rapport envoyé à l'IOW24";
-    return text + ")";
+    return text + " (appel : " + s.function + ", dans " + s.entry_point + ")";
 }
 
 void start_watchdog(int timeout_ms, std::function<void(const Stall&)> on_stall) {

@@ -22,8 +22,8 @@ struct Stall {
     int timeout_ms;
 };
 
-// "IowKitRead n'est pas revenue en 500 ms (CCalculate, pas 2 ; dernier
-// rapport envoyé : 03 03 D1 00 00 00 00 00)"
+// "aucune réponse en 500 ms, au pas 2 ; dernier rapport envoyé à l'IOW24 :
+// 03 03 D1 00 00 00 00 00 (appel : IowKitRead, dans CCalculate)"
 std::string describe(const Stall& stall);
 
 // From now on, a device call that has not returned `timeout_ms` after it

@@ -50,7 +50,9 @@ inline std::string too_large(std::size_t most) {
 // Which of standard output and error were closed when the program started
 // (a scheduled task, a launcher with no console). Each is then opened on
 // the null device, so that no file the program or a library opens takes
-// its place, and so that writes to it fail.
+// its place, and so that writes to it fail. A reader that goes away (a
+// pipe into `head`) makes writes fail too, rather than end the program
+// before it closes the device.
 struct ClosedStreams {
     bool output = false;
     bool error = false;

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -91,6 +92,7 @@ void end_process(int status) {
 }
 
 ClosedStreams keep_standard_streams() {
+    std::signal(SIGPIPE, SIG_IGN);
     ClosedStreams closed;
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;

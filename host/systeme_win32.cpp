@@ -14,10 +14,10 @@ namespace host {
 const char* const kBlockFile = "rtc_iow24.dll";
 const char* const kDeviceFile = "iowkit.dll";
 const char* const kWhereToPutTheDevice =
-    "Windows ne trouve pas l'iowkit.dll de Code Mercenaries : installez le logiciel de "
-    "l'IOW24, qui la place dans le dossier système (C:\\Windows\\SysWOW64 sur un Windows "
-    "64 bits, C:\\Windows\\System32 sur un Windows 32 bits), ou copiez-la à côté de "
-    "rtc_host.exe.";
+    "Windows ne trouve pas la vraie iowkit.dll : installez le logiciel de l'IOW24, qui la "
+    "place dans le dossier système (C:\\Windows\\SysWOW64 sur un Windows 64 bits, "
+    "C:\\Windows\\System32 sur un Windows 32 bits), ou copiez-la à côté de rtc_host.exe. "
+    "Pour essayer sans matériel : « Verifier le cablage virtuel.cmd ».";
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "platform/citation.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace texte {
 
@@ -89,9 +90,21 @@ std::string from_utf16(std::string_view bytes, bool little_endian) {
     return out;
 }
 
+// "\u00A0" for the code point of a well-formed sequence of `length` > 1.
+std::string code_point(std::string_view sequence) {
+    static constexpr std::uint8_t kLeadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
+    std::uint32_t point = static_cast<std::uint8_t>(sequence[0]) & kLeadBits[sequence.size()];
+    for (std::size_t i = 1; i < sequence.size(); ++i)
+        point = point << 6 | (static_cast<std::uint8_t>(sequence[i]) & 0x3F);
+    char text[16];
+    std::snprintf(text, sizeof text, point > 0xFFFF ? "\\U%08X" : "\\u%04X",
+                  static_cast<unsigned>(point));
+    return text;
+}
+
 }  // namespace
 
-std::string cite(std::string_view text, std::size_t most) {
+std::string cite(std::string_view text, std::size_t most, bool ascii_only) {
     std::string shown;
     std::size_t characters = 0;
     for (std::size_t at = 0; at < text.size();) {
@@ -103,6 +116,9 @@ std::string cite(std::string_view text, std::size_t most) {
             at += 1;
         } else if (text.substr(at, length) == kUtf8Mark) {
             shown += "\\uFEFF";  // invisible, yet it makes a name look right and fail
+            at += length;
+        } else if (ascii_only && length > 1) {
+            shown += code_point(text.substr(at, length));
             at += length;
         } else {
             shown.append(text.substr(at, length));

@@ -78,6 +78,7 @@ struct Device {
     bool controlled = false;
     bool configured = false;
     std::string applied_words;
+    std::string setting;  // the words in force and where from, in French
     // Exercises the words ask for, and those the chip is left in (kept in
     // its state file with it).
     bool frozen = false;

@@ -77,6 +77,10 @@ void remove_own_temporaries(const std::string& path);
 // the name taken, or nothing when it cannot.
 std::optional<std::string> put_aside(const std::string& path, const std::string& aside);
 
+// The names of the files in `folder` that begin with `start`, letters in
+// either case.
+std::vector<std::string> names_starting(const std::string& folder, const std::string& start);
+
 // An environment variable as the user set it, in UTF-8; false when unset.
 bool variable(const char* name, std::string& value);
 

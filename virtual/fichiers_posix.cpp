@@ -2,6 +2,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -283,6 +284,21 @@ std::optional<std::string> put_aside(const std::string& path, const std::string&
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::vector<std::string> names_starting(const std::string& folder, const std::string& start) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() >= start.size() &&
+            strncasecmp(name.c_str(), start.c_str(), start.size()) == 0)
+            names.push_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool variable(const char* name, std::string& value) {

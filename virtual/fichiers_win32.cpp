@@ -236,6 +236,20 @@ std::optional<std::string> put_aside(const std::string& path, const std::string&
     return std::nullopt;
 }
 
+std::vector<std::string> names_starting(const std::string& folder, const std::string& start) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    // Windows compares names without case.
+    HANDLE search = FindFirstFileW(wide(folder + "\\" + start + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do
+        names.push_back(texte::utf8(found.cFileName));
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool variable(const char* name, std::string& value) { return texte::variable(name, value); }
 
 std::int64_t now_seconds() { return static_cast<std::int64_t>(std::time(nullptr)); }

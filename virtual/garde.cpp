@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "platform/citation.h"
 #include "virtual/boite.h"
 #include "virtual/device.h"
 
@@ -80,12 +81,13 @@ bool Device::read_state(SavedState& kept) {
         case fichiers::StateFile::Found::nothing:
             return false;
         case fichiers::StateFile::Found::not_regular:
-            tell_once(state_path + " n'est pas un fichier ordinaire : il est laissé tel quel ; " +
-                      kMemoryOnly);
+            tell_once(texte::cite_path(state_path) +
+                      " n'est pas un fichier ordinaire : il est laissé tel quel ; " + kMemoryOnly);
             state_path.clear();
             return false;
         case fichiers::StateFile::Found::unreadable:
-            tell_once("impossible de lire " + state_path + " (" + why + ") ; " + kMemoryOnly);
+            tell_once("impossible de lire " + texte::cite_path(state_path) + " (" + why + ") ; " +
+                      kMemoryOnly);
             state_path.clear();
             return false;
         case fichiers::StateFile::Found::regular:
@@ -102,8 +104,9 @@ bool Device::read_state(SavedState& kept) {
     state_file.close();
     // Some other program's file, or a user's: never moved, never written.
     if (!is_state_file(bytes)) {
-        tell_once(state_path + " n'est pas un fichier de l'horloge virtuelle : il est laissé " +
-                  "tel quel ; " + kMemoryOnly);
+        tell_once(texte::cite_path(state_path) +
+                  " n'est pas un fichier de l'horloge virtuelle : il est laissé " + "tel quel ; " +
+                  kMemoryOnly);
         state_path.clear();
         return false;
     }
@@ -112,10 +115,11 @@ bool Device::read_state(SavedState& kept) {
     const auto aside = fichiers::put_aside(
         state_path, state_path + ".illisible-" + std::to_string(fichiers::now_seconds()));
     chip.power_on();
-    alert_once(
-        "le fichier de l'horloge " + state_path + " est illisible (" + why + ") ; " +
-        (aside ? "il est gardé sous " + *aside : std::string("il n'a pas pu être mis de côté")) +
-        ", et l'horloge repart neuve.");
+    alert_once("le fichier de l'horloge " + texte::cite_path(state_path) + " est illisible (" +
+               why + ") ; " +
+               (aside ? "il est gardé sous " + texte::cite_path(*aside)
+                      : std::string("il n'a pas pu être mis de côté")) +
+               ", et l'horloge repart neuve.");
     if (!aside) state_path.clear();
     return false;
 }
@@ -165,7 +169,8 @@ void Device::save_state() {
         saved = state_file.rewrite(record_offset(sequence), encode_record(state), why);
     }
     if (saved) return;
-    tell_once("impossible d'écrire " + state_path + " (" + why + ") ; " + kMemoryOnly);
+    tell_once("impossible d'écrire " + texte::cite_path(state_path) + " (" + why + ") ; " +
+              kMemoryOnly);
     state_file.close();
     state_path.clear();
 }

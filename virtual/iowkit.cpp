@@ -33,3 +33,13 @@ std::uint32_t APPEL_STD IowKitRead(IOWKIT_HANDLE iowHandle, std::uint32_t numPip
 // Tells a program which device library it loaded: this one is the virtual
 // IOW24, not the vendor's.
 extern "C" IOWVIRT_API const char* iowvirt_identity() { return "rtc_iow24 " RTC_VERSION; }
+
+// The exercise words in force since the last open and where they came
+// from, in French ("frozen (C:\\...\\iowvirt.txt)", "aucun"), for the check to
+// show; valid until the next open.
+extern "C" IOWVIRT_API const char* iowvirt_setting() {
+    std::lock_guard lock(device().mutex);
+    static std::string kept;
+    kept = device().setting;
+    return kept.c_str();
+}

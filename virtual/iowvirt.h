@@ -138,3 +138,6 @@ IOWVIRT_API std::size_t open_handle_count();
 // "rtc_iow24 VERSION": present only in the virtual IOW24, so that a program
 // can tell it from the vendor's library.
 extern "C" IOWVIRT_API const char* iowvirt_identity();
+// The exercise words in force since the last open and where they came
+// from, in French; valid until the next call.
+extern "C" IOWVIRT_API const char* iowvirt_setting();

@@ -1,5 +1,7 @@
 #include "virtual/mots.h"
 
+#include <algorithm>
+
 namespace iowvirt {
 
 namespace {
@@ -31,6 +33,17 @@ std::vector<std::string> split(const std::string& text) {
 int count_after(const std::string& word, const std::string& prefix) {
     if (word.rfind(prefix, 0) != 0) return -1;
     return static_cast<int>(whole_number(word.substr(prefix.size()), kMostDigits));
+}
+
+// A count written in digits only, but more of them than kMostCount has.
+bool count_too_large(const std::string& word, const std::string& prefix) {
+    if (word.rfind(prefix, 0) != 0) return false;
+    const std::string digits = word.substr(prefix.size());
+    return digits.size() > kMostDigits && digits.find_first_not_of("0123456789") == digits.npos;
+}
+
+void add_once(std::vector<std::string>& list, const std::string& word) {
+    if (std::find(list.begin(), list.end(), word) == list.end()) list.push_back(word);
 }
 
 }  // namespace
@@ -70,11 +83,34 @@ Words read_words(const std::string& text) {
             w.invalid = true;
         } else if (word == "fresh") {
             w.fresh = true;
+        } else if (count_too_large(word, kSilentAfter) || count_too_large(word, kStallAfter)) {
+            add_once(w.out_of_range, word);
         } else {
-            w.unknown.push_back(word);
+            add_once(w.unknown, word);
         }
     }
     return w;
+}
+
+std::string words_in_force(const Words& w) {
+    std::string text;
+    const auto add = [&](bool in_force, const std::string& word) {
+        if (in_force) text += (text.empty() ? "" : ", ") + word;
+    };
+    const auto counted = [](const char* word, int count) {
+        return count == 0 ? std::string(word) : std::string(word) + ":" + std::to_string(count);
+    };
+    add(w.absent, "absent");
+    add(w.no_chip, "no-chip");
+    add(w.frozen, "frozen");
+    add(w.invalid, "invalid");
+    add(w.tick, "tick");
+    add(w.reads_before_silence >= 0, counted("silent", w.reads_before_silence));
+    add(w.open_stalls, "silent-open");
+    add(w.writes_before_stall >= 0, counted("silent-write", w.writes_before_stall));
+    add(w.short_read, "short-read");
+    add(w.fresh, "fresh");
+    return text;
 }
 
 }  // namespace iowvirt

@@ -23,12 +23,20 @@ struct Words {
     bool short_read = false;
     bool fresh = false;
     bool open_stalls = false;
-    int reads_before_silence = -1;  // -1: never silent
-    int writes_before_stall = -1;   // -1: never
-    std::vector<std::string> unknown;
+    int reads_before_silence = -1;          // -1: never silent
+    int writes_before_stall = -1;           // -1: never
+    std::vector<std::string> unknown;       // each once, in the order first written
+    std::vector<std::string> out_of_range;  // silent:N, silent-write:N with N too large
 };
 
+// The most N of "silent:N" and "silent-write:N".
+inline constexpr int kMostCount = 999999999;
+
 Words read_words(const std::string& text);
+
+// The known words of `words`, as a teacher would write them: "frozen,
+// silent:3"; empty when none.
+std::string words_in_force(const Words& words);
 
 // A whole number written with digits only, at most `most_digits` of them;
 // -1 otherwise.

@@ -1,6 +1,8 @@
 // How a program sets the virtual IOW24 up without code. Read at every open
 // with no handle open: the words of IOWVIRT, or else of iowvirt.txt beside
 // the library.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -60,12 +62,12 @@ std::string words_file(const std::string& path) {
     std::string why;
     const auto bytes = fichiers::read(path, kMostRawBytes, why);
     if (!bytes) {
-        if (!why.empty()) tell("impossible de lire " + path + " (" + why + ").");
+        if (!why.empty()) tell("impossible de lire " + texte::cite_path(path) + " (" + why + ").");
         return "";
     }
     std::string text = texte::sans_marque(std::string(bytes->begin(), bytes->end()));
     if (text.size() > kMostWordBytes) {
-        tell(path + " dépasse " + std::to_string(kMostWordBytes) +
+        tell(texte::cite_path(path) + " dépasse " + std::to_string(kMostWordBytes) +
              " octets de texte : seuls les mots de son début comptent.");
         // A word cut by the bound is no word.
         text.resize(kMostWordBytes + 1);
@@ -76,20 +78,47 @@ std::string words_file(const std::string& path) {
 }
 
 // A few unknown words one by one, the rest counted: a file of noise must
-// not flood the console.
-void tell_unknown(const std::vector<std::string>& unknown, const std::string& source) {
+// not flood the console. Shown in ASCII: a no-break space or a look-alike
+// letter must not pass for a known word.
+void tell_unknown(const Words& words, const std::string& where) {
+    const std::string source = texte::cite_path(where);
     std::string lines;
-    for (std::size_t i = 0; i < unknown.size() && i < kMostUnknownTold; ++i) {
-        lines += (i > 0 ? "\nIOW24 virtuel : " : "") + std::string("mot inconnu \u00ab ") +
-                 texte::cite(unknown[i]) + " \u00bb dans " + source +
-                 ", laissé de côté ; mots connus : " + kKnownWords + ".";
-    }
-    if (unknown.size() > kMostUnknownTold) {
-        lines += "\nIOW24 virtuel : et " + std::to_string(unknown.size() - kMostUnknownTold) +
-                 " autres mots inconnus dans " + source + ", laissés de côté.";
-    }
+    const auto line = [&](const std::string& text) {
+        lines += (lines.empty() ? "" : "\nIOW24 virtuel : ") + text;
+    };
+    for (const std::string& word : words.out_of_range)
+        line("mot « " + texte::cite(word, 40, true) + " » dans " + source +
+             " : le nombre va de 0 à " + std::to_string(kMostCount) + " ; mot laissé de côté.");
+    const std::vector<std::string>& unknown = words.unknown;
+    for (std::size_t i = 0; i < unknown.size() && i < kMostUnknownTold; ++i)
+        line("mot inconnu « " + texte::cite(unknown[i], 40, true) + " » dans " + source +
+             ", laissé de côté ; mots connus : " + kKnownWords + ".");
+    if (unknown.size() > kMostUnknownTold)
+        line("et " + std::to_string(unknown.size() - kMostUnknownTold) +
+             " autres mots inconnus dans " + source + ", laissés de côté.");
     // One box for them all: the exercise the teacher meant does not happen.
     if (!lines.empty()) alert_once(lines);
+}
+
+bool same_letters(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The words in force and where they come from, as the check shows them to
+// a teacher; a file saved under another name (Notepad adds ".txt" when
+// extensions are hidden) is pointed out, as it counts for nothing.
+std::string setting_of(const std::string& words, const std::string& source, bool from_file) {
+    std::string text = words.empty() ? "aucun" : words + " (" + texte::cite_path(source) + ")";
+    if (!from_file || !words.empty()) return text;
+    const std::string folder = fichiers::library_folder();
+    for (const std::string& name : fichiers::names_starting(folder, "iowvirt"))
+        if (!same_letters(name, kWordsFile))
+            text += " ; " + texte::cite_path(name) + " est à côté de la bibliothèque, mais seul " +
+                    kWordsFile + " compte : renommez-le " + kWordsFile;
+    return text;
 }
 
 }  // namespace
@@ -97,10 +126,12 @@ void tell_unknown(const std::vector<std::string>& unknown, const std::string& so
 void Device::configure() {
     if (controlled) return;
     std::string source = kWordsVariable, text;
-    if (!fichiers::variable(kWordsVariable, text)) {
+    const bool from_file = !fichiers::variable(kWordsVariable, text);
+    if (from_file) {
         source = fichiers::library_folder() + kWordsFile;
         text = words_file(source);
     }
+    setting = setting_of(words_in_force(read_words(text)), source, from_file);
     if (!configured || text != applied_words) apply_words(read_words(text), source);
     configured = true;
     applied_words = text;
@@ -127,7 +158,7 @@ void Device::apply_words(const Words& words, const std::string& source) {
         tick_ms = clock();
         chip.set_time_source([this] { return tick_ms; });
     }
-    tell_unknown(words.unknown, source);
+    tell_unknown(words, source);
     fresh = words.fresh;
     // A new chip, as on the first launch: only a file brings back its time.
     if (fresh) {

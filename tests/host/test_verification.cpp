@@ -46,7 +46,8 @@ TEST(WiringCheck, AFreshChipIsHalted) {
         << run.out;
     EXPECT_TRUE(says(run,
                      "\nBilan : un défaut ; corrigez-le, puis relancez la vérification. IOW24 "
-                     "virtuel : aucun matériel n'a été vérifié.\n"));
+                     "virtuel : aucun matériel n'a été vérifié. Exercice en cours : tick "
+                     "(IOWVIRT).\n"));
 }
 
 TEST(WiringCheck, TheAdviceActsOnTheBoardThatWasChecked) {
@@ -72,7 +73,7 @@ TEST(WiringCheck, AClockSetFirstIsGoodThroughout) {
                   "OK       Heure et date valides : 13:30:59 le 31/12/2011.\n"
                   "OK       L'horloge avance : +1 s en 0,1 s.\n"
                   "Bilan : tout est bon : le bloc peut lire et écrire l'horloge. IOW24 virtuel : "
-                  "aucun matériel n'a été vérifié.\n");
+                  "aucun matériel n'a été vérifié. Exercice en cours : tick (IOWVIRT).\n");
 }
 
 TEST(WiringCheck, EachFaultOfTheVirtualIow24IsNamed) {
@@ -110,31 +111,35 @@ TEST(WiringCheck, EachFaultOfTheVirtualIow24IsNamed) {
         {{},
          "silent",
          "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
-         "DEFAUT   Réponse de l'horloge : l'IOW24 ne répond plus : IowKitRead n'est pas revenue "
-         "en 300 ms (CCalculate, pas 1 ; dernier rapport envoyé à l'IOW24 : 02 C2 D0 00 00 00 "
-         "00 00). Débranchez l'IOW24, rebranchez-le, puis relancez la vérification.\n"},
+         "DEFAUT   Réponse de l'horloge : l'IOW24 ne répond plus : aucune réponse en 300 ms, au "
+         "pas 1 ; dernier rapport envoyé à l'IOW24 : 02 C2 D0 00 00 00 00 00 (appel : "
+         "IowKitRead, dans CCalculate). Débranchez l'IOW24, rebranchez-le, puis relancez la "
+         "vérification.\n"},
         // The start of a run stalls: the open, then the switch to I2C mode.
         {{},
          "silent-open",
          "OK DEFAUT INCONNU INCONNU INCONNU INCONNU INCONNU",
-         "DEFAUT   IOW24 sur l'USB : l'IOW24 ne répond plus : IowKitOpenDevice n'est pas revenue "
-         "en 300 ms (CSimStart ; aucun rapport envoyé à l'IOW24)."},
+         "DEFAUT   IOW24 sur l'USB : l'IOW24 ne répond plus : aucune réponse en 300 ms, au début "
+         "de la simulation ; aucun rapport envoyé à l'IOW24 (appel : IowKitOpenDevice, dans "
+         "CSimStart)."},
         {{},
          "silent-write",
          "OK OK DEFAUT INCONNU INCONNU INCONNU INCONNU",
-         "DEFAUT   Mode I²C de l'IOW24 : l'IOW24 ne répond plus : IowKitWrite n'est pas revenue "
-         "en 300 ms (CSimStart ; dernier rapport envoyé à l'IOW24 : 01 01 00 00 00 00 00 00)."},
+         "DEFAUT   Mode I²C de l'IOW24 : l'IOW24 ne répond plus : aucune réponse en 300 ms, au "
+         "début de la simulation ; dernier rapport envoyé à l'IOW24 : 01 01 00 00 00 00 00 00 "
+         "(appel : IowKitWrite, dans CSimStart)."},
         {{},
          "silent-write:1",
          "OK OK OK DEFAUT INCONNU INCONNU INCONNU",
-         "DEFAUT   Réponse de l'horloge : l'IOW24 ne répond plus : IowKitWrite n'est pas revenue "
-         "en 300 ms (CCalculate, pas 1"},
+         "DEFAUT   Réponse de l'horloge : l'IOW24 ne répond plus : aucune réponse en 300 ms, au "
+         "pas 1 ; dernier rapport envoyé à l'IOW24 : 02 C2 D0 00 00 00 00 00 (appel : "
+         "IowKitWrite, dans CCalculate)"},
         // Six replies come: the setting step's two, the first read's four.
         {{"--set", "now"},
          "silent:6",
          "OK OK OK OK OK OK DEFAUT",
-         "DEFAUT   L'horloge avance : l'IOW24 ne répond plus : IowKitRead n'est pas revenue en "
-         "300 ms (CCalculate, pas 3 ; dernier rapport envoyé à l'IOW24 : 02 C2 D0 00"},
+         "DEFAUT   L'horloge avance : l'IOW24 ne répond plus : aucune réponse en 300 ms, au pas 3 "
+         "; dernier rapport envoyé à l'IOW24 : 02 C2 D0 00"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> arguments = c.arguments;
@@ -257,9 +262,11 @@ TEST(HostProgram, ARunWhoseIow24StopsAnsweringEndsWithItsOwnStatus) {
         run_program(kHost, {"--read", "2", "--timeout-ms", "300", "--console-alerts"},
                     {{"IOWVIRT", "silent:4"}});
     EXPECT_EQ(run.status, 5);
-    EXPECT_NE(run.err.find("Erreur : l'IOW24 ne répond plus : IowKitRead n'est pas revenue en "
-                           "300 ms (CCalculate, pas 2 ; dernier rapport envoyé à l'IOW24 : 02 "
-                           "C2 D0 00 00 00 00 00).\n"),
+    EXPECT_NE(run.err.find("Erreur : l'IOW24 ne répond plus : aucune réponse en 300 ms, au pas "
+                           "2 ; dernier rapport envoyé à l'IOW24 : 02 C2 D0 00 00 00 00 00 "
+                           "(appel : IowKitRead, dans CCalculate). Débranchez l'IOW24, "
+                           "rebranchez-le, puis relancez ; si cela revient, lancez rtc_host "
+                           "--check.\n"),
               std::string::npos)
         << run.err;
     EXPECT_NE(run.out.find("   1  lecture"), std::string::npos) << run.out;

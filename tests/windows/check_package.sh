@@ -52,6 +52,11 @@ for binary in rtc_iow24.dll rtc_host.exe virtuel/iowkit.dll; do
 done
 ok "the shipped binaries carry no debug symbols"
 
+# The IOW24 and its device library are named; their maker never is.
+named=$(grep -rlai -e 'mercenaries' -e 'io-\?warrior' "$dir" || true)
+[ -z "$named" ] && ok "no file of the package names the IOW24's maker or its product family" ||
+    fail "these files of the package name the IOW24's maker or its product family: $named"
+
 # The checksum beside the ZIP is the ZIP's.
 if (cd "$(dirname "$zip")" && sha256sum --quiet -c "$(basename "$zip").sha256"); then
     ok "the SHA-256 beside the ZIP is the ZIP's"
@@ -116,7 +121,8 @@ else
 fi
 
 out=$(run_cmd sans-bibliotheque "Verifier le cablage.cmd")
-if grep -qF "Windows ne trouve pas l'iowkit.dll de Code Mercenaries" <<<"$out" &&
+if grep -qF "Windows ne trouve pas la vraie iowkit.dll" <<<"$out" &&
+    grep -qF "Pour essayer sans matériel : « Verifier le cablage virtuel.cmd »" <<<"$out" &&
     ! grep -q "IOW24 sur l'USB" <<<"$out"; then
     ok "Verifier le cablage.cmd without the vendor's library says where to put it"
 else
