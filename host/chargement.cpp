@@ -19,12 +19,24 @@ constexpr const char* kVirtualSetting = "iowvirt_setting";
 
 constexpr const char* kVirtualFolder = "virtuel";
 
-// The virtual IOW24 of the package, in its folder; a build tree keeps it
-// beside the program.
+// The virtual IOW24 of the package, in its folder; a build tree, with no
+// such folder, keeps it beside the program.
 std::string default_device() {
     const std::string folder = program_folder();
-    const std::string own_folder = folder + kVirtualFolder + "/" + kDeviceFile;
-    return file_exists(own_folder) ? own_folder : folder + kDeviceFile;
+    const std::string virtual_folder = folder + kVirtualFolder;
+    return file_exists(virtual_folder) ? virtual_folder + kPathSeparator + kDeviceFile
+                                       : folder + kDeviceFile;
+}
+
+// What to do when the default library cannot be loaded.
+std::string package_hint(const std::string& path) {
+    if (file_exists(path)) return "";
+    if (file_exists(program_folder() + kVirtualFolder))
+        return std::string(kDeviceFile) + " manque dans le dossier " + kVirtualFolder +
+               " du paquet : extrayez de nouveau tout le ZIP, ou donnez --device.";
+    return "Le dossier " + std::string(kVirtualFolder) +
+           " du paquet, avec l'IOW24 virtuel, manque à côté de rtc_host : extrayez tout le ZIP, "
+           "ou donnez --device.";
 }
 
 // A file name without a folder: the system looks for it as it looks for a
@@ -81,15 +93,20 @@ std::string look_up(void* library, Block& block) {
 
 LoadError load_device(const Options& o, Loaded& loaded) {
     loaded.device_path = o.device.empty() ? default_device() : o.device;
+    // Loaded as the device, the block would look for iowkit.dll itself,
+    // and the system would only say that a module is missing.
+    if (same_name(file_name(loaded.device_path), kBlockFile))
+        return {loaded.device_path + " est le bloc, pas une bibliothèque de l'IOW24.",
+                "Donnez à --device le chemin d'une iowkit.dll : celle du dossier " +
+                    std::string(kVirtualFolder) +
+                    " du paquet pour l'IOW24 virtuel, la vraie "
+                    "pour le matériel."};
     std::string why;
     loaded.device = load_library(loaded.device_path, why);
     if (loaded.device == nullptr) {
         const std::string hint = bare_name(loaded.device_path) ? kWhereToPutTheDevice
-                                 : o.device.empty()
-                                     ? "Le dossier " + std::string(kVirtualFolder) +
-                                           " du paquet, avec l'IOW24 virtuel, manque à côté de "
-                                           "rtc_host : extrayez tout le ZIP, ou donnez --device."
-                                     : "";
+                                 : o.device.empty()            ? package_hint(loaded.device_path)
+                                                               : "";
         return {
             "impossible de charger la bibliothèque de l'IOW24 " + loaded.device_path + " : " + why,
             hint};
@@ -137,6 +154,12 @@ void unload(Loaded& loaded) {
     if (loaded.library != nullptr) unload_library(loaded.library);
     if (loaded.device != nullptr) unload_library(loaded.device);
     loaded.library = loaded.device = nullptr;
+}
+
+bool packaged_virtual_device(const Loaded& loaded) {
+    return virtual_device(loaded) &&
+           same_name(library_path(loaded.device),
+                     program_folder() + kVirtualFolder + kPathSeparator + kDeviceFile);
 }
 
 bool virtual_device(const Loaded& loaded) {

@@ -36,6 +36,8 @@ void add_missing(std::string& missing, const char* name);
 
 // Whether the device library loaded is this project's virtual IOW24.
 bool virtual_device(const Loaded& loaded);
+// Whether it is the package's own copy, in its virtuel folder.
+bool packaged_virtual_device(const Loaded& loaded);
 // The virtual IOW24's report of its exercise words; null for another library.
 using SettingFn = const char* (*)();
 SettingFn virtual_setting(const Loaded& loaded);

@@ -239,8 +239,13 @@ std::vector<Finding> diagnose(const CheckRun& run) {
                                           : " : pas l'IOW24 virtuel."),
         run.library +
             " : c'est l'IOW24 virtuel de rtc_iow24, pas la bibliothèque du fabricant ; aucun "
-            "matériel ne peut être vérifié avec elle. Supprimez cette copie, pour que Windows "
-            "trouve l'iowkit.dll du fabricant, puis relancez la vérification.");
+            "matériel ne peut être vérifié avec elle. " +
+            (run.packaged
+                 ? std::string("C'est celle du paquet, à garder : pour le matériel, donnez "
+                               "--device iowkit.dll (comme « Verifier le cablage.cmd »), pour "
+                               "que Windows trouve la vraie iowkit.dll.")
+                 : std::string("Supprimez cette copie, pour que Windows trouve l'iowkit.dll du "
+                               "fabricant, puis relancez la vérification.")));
     add("iow24", "IOW24 sur l'USB", device_found(run.start), "trouvé.",
         "introuvable. Vérifiez le câble USB, que l'IOW24 apparaît dans le gestionnaire de "
         "périphériques, et qu'aucun autre programme (le simulateur ?) ne l'utilise.");

@@ -40,6 +40,7 @@ struct CheckRun {
     bool virtual_device = false;
     std::string device{};    // --device of the run, for the commands a finding advises
     bool hardware = false;   // asked for hardware: the virtual IOW24 is a fault
+    bool packaged = false;   // the virtual IOW24 is the package's own copy
     int gap_ms = 0;          // between the last two reads
     std::string exercise{};  // the virtual IOW24's words in force, and where from
     std::optional<CheckStall> stall{};

@@ -93,6 +93,7 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     run.virtual_device = options.virtual_device;
     run.device = options.device;
     run.hardware = options.hardware;
+    run.packaged = options.packaged;
     Phase phase = Phase::start;
     // The IOW24 stopped answering: what was found so far, and the end.
     start_watchdog(options.timeout_ms, [&](const Stall& stall) {

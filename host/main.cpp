@@ -205,7 +205,8 @@ int main(int argc, char** argv) {
         status = host::check_wiring(
             loaded.block, std::move(steps),
             {o.period_ms, o.timeout_ms, format, host::library_path(loaded.device),
-             host::virtual_device(loaded), o.device, o.hardware, host::virtual_setting(loaded)});
+             host::virtual_device(loaded), o.device, o.hardware,
+             host::packaged_virtual_device(loaded), host::virtual_setting(loaded)});
     } else {
         host::start_watchdog(o.timeout_ms, stalled);
         run(loaded.block, steps, format, o.period_ms);

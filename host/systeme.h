@@ -11,6 +11,8 @@ namespace host {
 // File names of the block and of the device library on this platform.
 extern const char* const kBlockFile;
 extern const char* const kDeviceFile;
+// The separator of folders in the paths this platform shows.
+extern const char* const kPathSeparator;
 // What to do when the system finds no device library by its name alone.
 extern const char* const kWhereToPutTheDevice;
 

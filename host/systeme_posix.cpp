@@ -19,6 +19,7 @@ namespace host {
 
 const char* const kBlockFile = "librtc_iow24.so";
 const char* const kDeviceFile = "libiowkit.so";
+const char* const kPathSeparator = "/";
 const char* const kWhereToPutTheDevice =
     "Le système ne trouve pas la bibliothèque de l'IOW24 : placez-la dans un dossier de "
     "bibliothèques du système, ou donnez son chemin avec --device.";

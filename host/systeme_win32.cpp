@@ -13,6 +13,7 @@ namespace host {
 
 const char* const kBlockFile = "rtc_iow24.dll";
 const char* const kDeviceFile = "iowkit.dll";
+const char* const kPathSeparator = "\\";
 const char* const kWhereToPutTheDevice =
     "Windows ne trouve pas la vraie iowkit.dll : installez le logiciel de l'IOW24, qui la "
     "place dans le dossier système (C:\\Windows\\SysWOW64 sur un Windows 64 bits, "
@@ -71,7 +72,9 @@ void* load_library(const std::string& path, std::string& error) {
     if (library != nullptr) return library;
     const DWORD code = GetLastError();
     const std::string name = file_name(path);
-    if (code == ERROR_BAD_EXE_FORMAT && sixty_four_bits(path)) {
+    // Whatever the system said of it (an ARM64 library is no x64 one), a
+    // 64-bit library is told as such.
+    if (sixty_four_bits(path)) {
         const bool vowel =
             !name.empty() && std::string("aeiouyAEIOUY").find(name[0]) != std::string::npos;
         error =

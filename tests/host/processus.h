@@ -22,6 +22,9 @@ inline const std::string kStderrTo = "RTC_TEST_STDERR";
 // As the value of kStdoutTo or kStderrTo: the child starts with that
 // stream closed (POSIX).
 inline const std::string kClosed = "\x01closed";
+// As the value of kStdoutTo: a pipe whose reader has gone, as after
+// `| head -1` has read its line (POSIX).
+inline const std::string kReaderGone = "\x01reader-gone";
 // In an environment: the child is held to files' permissions as any user
 // is, even when run by root (POSIX).
 inline const std::string kFilePermissions = "RTC_TEST_FILE_PERMISSIONS";
@@ -32,7 +35,7 @@ inline const std::string kFileSizeLimit = "RTC_TEST_FILE_SIZE_LIMIT";
 // (POSIX).
 inline const std::string kUnset = "\x01unset";
 
-// `program` is a file name in the test program's own folder; `environment`
+// `program` is a file name in the test program's own folder, or a path; `environment`
 // adds variables for the child only. Unless it names one, the child's
 // virtual IOW24 keeps its clock in a state file of its own, new and never
 // shared: no test touches the user's real file, nor sees another's.

@@ -41,7 +41,8 @@ struct Started {
 
 Started* start_program(const std::string& program, const std::vector<std::string>& arguments,
                        const Environment& environment) {
-    const std::string path = own_folder() + program;
+    const std::string path =
+        program.find_first_of("/\\") == std::string::npos ? own_folder() + program : program;
     char out_path[] = "/tmp/rtc-out-XXXXXX";
     char err_path[] = "/tmp/rtc-err-XXXXXX";
     const int out = mkstemp(out_path);
@@ -59,10 +60,16 @@ Started* start_program(const std::string& program, const std::vector<std::string
                 setenv(name.c_str(), value.c_str(), 1);
             if (name == kStdoutTo || name == kStderrTo) {
                 const int stream = name == kStdoutTo ? 1 : 2;
-                if (value == kClosed)
+                int ends[2];
+                if (value == kClosed) {
                     close(stream);
-                else
+                } else if (value == kReaderGone && pipe(ends) == 0) {
+                    close(ends[0]);
+                    dup2(ends[1], stream);
+                    signal(SIGPIPE, SIG_DFL);
+                } else {
                     dup2(open(value.c_str(), O_WRONLY), stream);
+                }
             }
             // Root keeps the power to pass over permissions through exec
             // unless its bounding set loses it.

@@ -61,7 +61,8 @@ struct Started {
 Started* start_program(const std::string& program, const std::vector<std::string>& arguments,
                        const Environment& environment) {
     static int count = 0;
-    const std::string path = own_folder() + program;
+    const std::string path =
+        program.find_first_of("/\\") == std::string::npos ? own_folder() + program : program;
     std::string command = quoted(path);
     for (const auto& a : arguments)
         command += " " + quoted(a);

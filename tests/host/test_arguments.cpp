@@ -2,6 +2,7 @@
 // that name what was wrong.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 
 #include "host/options.h"
@@ -120,6 +121,34 @@ TEST(Arguments, SetTakesTheFormsTeachersTypeAndSaysWhenTheTimeLostItsQuotes) {
     EXPECT_EQ(parse_arguments({"--set", "31/12/2011", "--read", "2"}).error,
               "--set \"31/12/2011\" : la date et l'heure vont ensemble, entre guillemets : --set "
               "\"31/12/2011 23:59:58\"");
+}
+
+TEST(Arguments, TheLastOfARepeatedOptionCountsAndNumbersTakeTheirWholeRange) {
+    auto p = parse_arguments({"--set", "2011-12-31 23:59:58", "--set", "now"});
+    EXPECT_TRUE(p.options.set_now);
+    EXPECT_FALSE(p.options.set_at.has_value());
+    p = parse_arguments({"--set", "now", "--set", "2011-12-31 23:59:58"});
+    EXPECT_FALSE(p.options.set_now);
+    EXPECT_TRUE(p.options.set_at.has_value());
+    EXPECT_EQ(parse_arguments({"--read", "2", "--read", "3"}).options.read_steps, 3);
+    // Leading zeros, however many, never change what a number is.
+    for (const char* five : {"5", "000000005", "0000000005", "0000000000000000005"})
+        EXPECT_EQ(parse_arguments({"--read", five}).options.read_steps, 5) << five;
+    EXPECT_EQ(parse_arguments({"--period-ms", "0000000000"}).options.period_ms, 0);
+    // Each range's ends are taken; one past them is not.
+    const std::tuple<const char*, const char*, const char*> ends[] = {
+        {"--read", "1", "1000000"},
+        {"--period-ms", "0", "3600000"},
+        {"--timeout-ms", "1", "3600000"},
+    };
+    for (const auto& [option, low, high] : ends) {
+        EXPECT_EQ(parse_arguments({option, low}).error, "") << option;
+        EXPECT_EQ(parse_arguments({option, high}).error, "") << option;
+        EXPECT_NE(parse_arguments({option, std::to_string(std::stoi(high) + 1)}).error, "")
+            << option;
+    }
+    EXPECT_EQ(parse_arguments({"--read", "1000000"}).options.read_steps, 1000000);
+    EXPECT_EQ(parse_arguments({"--timeout-ms", "3600000"}).options.timeout_ms, 3600000);
 }
 
 const std::vector<std::string> kPins{"RD", "sec", "min", "heu", "dat", "moi", "ann", "init"};

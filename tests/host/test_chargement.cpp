@@ -2,6 +2,9 @@
 // a crash: a library under another name, the block in its place, a library
 // without the IOW24's functions, a 64-bit one.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "tests/host/horloge_gardee.h"
 
@@ -37,12 +40,92 @@ TEST(DeviceLibraryMistakes, ALibraryUnderAnotherNameIsToldToBeCopiedUnderItsName
         << run.err;
 }
 
-// The block as the device library, as given or under the device's name:
-// its own functions are not the IOW24's, whatever it imports.
-TEST(DeviceLibraryMistakes, TheBlockOrAnyLibraryWithoutTheFunctionsIsRefusedBeforeBinding) {
+// The block as the device library, under its own name, is told as the
+// block before anything is loaded.
+TEST(DeviceLibraryMistakes, TheBlockUnderItsOwnNameIsToldAsTheBlock) {
+    for (const std::string& device : {own_folder() + kBlockFile, kBlockFile}) {
+        const Finished run = read_with(device);
+        EXPECT_EQ(run.status, kExitLibrary) << device;
+        EXPECT_EQ(run.err.rfind("Erreur : " + device +
+                                    " est le bloc, pas une bibliothèque de l'IOW24.\nDonnez à "
+                                    "--device le chemin d'une iowkit.dll",
+                                0),
+                  0u)
+            << run.err;
+    }
+}
+
+// A package as a user unpacks it: the host, the block and, unless left
+// out, the virtual IOW24 in its folder.
+std::string package(const std::string& name, bool with_folder, bool with_device) {
+    const std::string folder = scratch_folder(name);
+    for (const std::string& file : {kHost, kBlockFile})
+        write_bytes(folder + file, read_bytes(own_folder() + file));
+#ifndef _WIN32
+    chmod((folder + kHost).c_str(), 0755);
+#endif
+    if (with_folder) scratch_folder(name + kSeparator + "virtuel");
+    if (with_device)
+        write_bytes(folder + "virtuel" + kSeparator + kDeviceFile,
+                    read_bytes(own_folder() + kDeviceFile));
+    return folder;
+}
+
+TEST(DeviceLibraryMistakes, AMissingVirtualIow24NamesThePathLookedForAndOnlyThePackageIsHinted) {
+    struct Case {
+        bool with_folder;
+        const char* path;  // in the package
+        const char* hint;
+    };
+    const Case cases[] = {
+        {false, "",
+         "Le dossier virtuel du paquet, avec l'IOW24 virtuel, manque à côté de rtc_host"},
+        {true, "virtuel",
+         " manque dans le dossier virtuel du paquet : extrayez de nouveau tout le ZIP"},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        const std::string folder =
+            package("paquet-" + std::to_string(++number), c.with_folder, false);
+        const std::string looked_for =
+            folder + (c.with_folder ? std::string(c.path) + kSeparator : "") + kDeviceFile;
+        const Finished run = run_program(folder + kHost, {"--read", "1"});
+        EXPECT_EQ(run.status, kExitLibrary) << run.err;
+        EXPECT_EQ(run.err.rfind("Erreur : impossible de charger la bibliothèque de l'IOW24 " +
+                                    looked_for + " : ",
+                                0),
+                  0u)
+            << run.err;
+        EXPECT_NE(run.err.find(c.hint), std::string::npos) << run.err;
+        // A library the user named is no part of the package.
+        const Finished named = run_program(folder + kHost, {"--read", "1", "--device", looked_for});
+        EXPECT_EQ(named.err.find("du paquet"), std::string::npos) << named.err;
+    }
+}
+
+TEST(DeviceLibraryMistakes, ThePackagesOwnVirtualIow24IsNeverToBeDeleted) {
+    const std::string folder = package("paquet-complet", true, true);
+    const std::string own = folder + "virtuel" + kSeparator + kDeviceFile;
+    std::vector<std::string> arguments{"--device", own, "--check", "--hardware"};
+    arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
+    Finished run = run_program(folder + kHost, arguments);
+    EXPECT_EQ(run.status, 4) << run.err;
+    EXPECT_NE(run.out.find("C'est celle du paquet, à garder : pour le matériel, donnez --device "
+                           "iowkit.dll"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("Supprimez"), std::string::npos) << run.out;
+    // A copy elsewhere, where Windows would find it first, is to go.
+    arguments[1] = copied(own_folder() + kDeviceFile, "copie-ailleurs", kDeviceFile);
+    run = run_program(folder + kHost, arguments);
+    EXPECT_NE(run.out.find("Supprimez cette copie"), std::string::npos) << run.out;
+}
+
+// A library under the device's name with the block's functions: its own
+// functions are not the IOW24's, whatever it imports.
+TEST(DeviceLibraryMistakes, ALibraryWithoutTheFunctionsIsRefusedBeforeBinding) {
     for (const std::string& device :
-         {own_folder() + kBlockFile,
-          copied(own_folder() + kBlockFile, "bloc-deguise", kDeviceFile)}) {
+         {copied(own_folder() + kBlockFile, "bloc-deguise", kDeviceFile)}) {
         const Finished run = read_with(device);
         EXPECT_EQ(run.status, kExitLibrary) << device;
         EXPECT_EQ(run.err.rfind(
@@ -79,6 +162,24 @@ TEST(DeviceLibraryMistakes, ASystemTextNamesTheFileNeverAPlaceholder) {
     EXPECT_NE(run.err.find("impossible de charger la bibliothèque de l'IOW24 " + path + " : "),
               std::string::npos)
         << run.err;
+}
+#endif
+
+#ifdef _WIN32
+// Windows names files without case; a PE file built for ARM64 is 64-bit too.
+TEST(DeviceLibraryMistakes, TheNameIsTakenWithoutCaseAndAnArm64LibraryIsA64BitOne) {
+    const Finished upper =
+        read_with(copied(own_folder() + kDeviceFile, "majuscules", "IOWKIT.DLL"));
+    EXPECT_EQ(upper.status, 0) << upper.err;
+    std::string arm64(1024, '\0');
+    arm64.replace(0, 2, "MZ");
+    arm64[0x3C] = 0x40;
+    arm64.replace(0x40, 6, std::string("PE\0\0\x64\xAA", 6));
+    const std::string path = scratch_folder("arm64") + kDeviceFile;
+    write_bytes(path, arm64);
+    const Finished run = read_with(path);
+    EXPECT_EQ(run.status, kExitLibrary);
+    EXPECT_NE(run.err.find("c'est une bibliothèque 64 bits"), std::string::npos) << run.err;
 }
 #endif
 

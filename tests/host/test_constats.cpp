@@ -83,6 +83,53 @@ TEST(Findings, TheAdvanceIsJudgedAgainstTheTimeBetweenTheLastTwoReads) {
     EXPECT_EQ(host::diagnose(run)[6].verdict, Verdict::fault);
 }
 
+// A wait may end late: reads 1,95 s apart may see three boundaries. The
+// gap is the one between the last two reads, however long the check read.
+TEST(Findings, TheAdvanceAllowsForALateWaitAndCountsFromTheReadBefore) {
+    CheckRun run = healthy();
+    run.second_read = reading({0x01, 0x00, 0x00}, kDate);
+    host::note_later_read(run, 0, 0, 1950);
+    EXPECT_EQ(host::diagnose(run)[6].verdict, Verdict::ok) << host::diagnose(run)[6].sentence;
+    host::note_later_read(run, 0, 1200, 1300);
+    EXPECT_EQ(run.wait_ms, 1300);
+    EXPECT_EQ(run.gap_ms, 100);
+    EXPECT_EQ(host::diagnose(run)[6].verdict, Verdict::fault);
+    EXPECT_EQ(host::diagnose(run)[6].sentence,
+              "l'horloge a avancé de 3 s en 1,3 s : quartz ou module défectueux, ou lectures "
+              "perturbées.");
+}
+
+// In 12-hour mode, 12 is the first hour of its half of the day.
+TEST(Findings, TwelveOClockInTwelveHourModeIsTheFirstHour) {
+    const std::pair<std::uint8_t, const char*> hours[] = {
+        {0x52, "12:59:59 AM"}, {0x72, "12:59:59 PM"}, {0x41, "1:59:59 AM"}, {0x71, "11:59:59 PM"}};
+    for (const auto& [hour, shown] : hours) {
+        const CheckRun run{start(), reading({0x59, 0x59, hour}, kDate), {}, 1000};
+        const std::string sentence = host::diagnose(run)[5].sentence;
+        EXPECT_NE(sentence.find(std::string("(") + shown + " le 31/12/2011)"), std::string::npos)
+            << sentence;
+    }
+}
+
+TEST(Findings, NoChipAndShortRepliesAtOnceAreNoAnswer) {
+    // Seven bytes of a reply whose status bit says the chip did not answer.
+    CheckRun run{start(), reading(kTime, kDate, kFailed, 7), {}, 1500};
+    const std::vector<Finding> f = host::diagnose(run);
+    EXPECT_EQ(verdicts(f), "OK OK OK DEFAUT INCONNU INCONNU INCONNU");
+    EXPECT_EQ(f[3].sentence.rfind("l'horloge ne répond pas à l'adresse D0 (0x68).", 0), 0u)
+        << f[3].sentence;
+    EXPECT_NE(f[3].sentence.find("réponses incomplètes (7 octets sur 8)"), std::string::npos);
+}
+
+TEST(Findings, ThePackagesOwnVirtualIow24IsKeptAndAnotherCopyDeleted) {
+    CheckRun run = healthy();
+    run.virtual_device = run.hardware = true;
+    run.library = "C:\\TP\\virtuel\\iowkit.dll";
+    EXPECT_NE(host::diagnose(run)[0].sentence.find("Supprimez cette copie"), std::string::npos);
+    run.packaged = true;
+    EXPECT_EQ(host::diagnose(run)[0].sentence.find("Supprimez"), std::string::npos);
+}
+
 // The block reads the hours register as 24-hour BCD: 9 PM in 12-hour mode
 // (0x69) would come out as HEU = 69.
 TEST(Findings, TwelveHourModeIsAFaultForTheBlock) {

@@ -132,7 +132,47 @@ TEST(HostileInput, OutputThatCannotBeWrittenIsAFailure) {
               std::string::npos)
         << run.err;
     EXPECT_EQ(host({"--help"}, {{kStdoutTo, "/dev/full"}}).status, 6);
+    // A reader that went away (| head -1): the run stops as on any other
+    // failed write, the device closed and the block stopped.
+    const Finished piped = host({"--read", "100000", "--period-ms", "0", "--trace"},
+                                {{"IOWVIRT", "frozen"}, {kStdoutTo, kReaderGone}});
+    EXPECT_EQ(piped.status, 6) << piped.err;
+    EXPECT_NE(piped.err.find("trace: fermeture"), std::string::npos) << piped.err;
 }
 #endif
+
+// A path or a word holds what no message line may carry: a newline that
+// would forge a line of its own, an escape sequence for the console, a
+// no-break space that makes a wrong word look right.
+TEST(HostileInput, NothingAUserNamesStartsALineOrReachesTheConsoleRaw) {
+    Finished run = host({"--script", "essai\nErreur : tout va bien.csv"});
+    EXPECT_EQ(run.status, 2);
+    std::size_t errors = 0;
+    for (std::size_t at = 0; (at = run.err.find("Erreur", at)) != std::string::npos; ++at)
+        errors += at == 0 || run.err[at - 1] == '\n';
+    EXPECT_EQ(errors, 1u) << run.err;
+    EXPECT_NE(run.err.find("essai\\nErreur"), std::string::npos) << run.err;
+    run = host({"--device", "ici\x1B[2J" + kSeparator + kDeviceFile, "--read", "1"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ((run.out + run.err).find('\x1B'), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("ici\\x1B[2J"), std::string::npos) << run.err;
+    run = host({"--bogus\nErreur"});
+    EXPECT_EQ(run.err.find("\nErreur"), std::string::npos) << run.err;
+
+    std::string noise;
+    for (int i = 0; i < 1000; ++i)
+        noise += "frozen\xC2\xA0 ";
+    run = host({"--read", "1"}, {{"IOWVIRT", "silent:99999999999, " + noise}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("\xC2\xA0"), std::string::npos) << run.err;
+    const std::string told = "mot inconnu « frozen\\u00A0 »";
+    EXPECT_NE(run.err.find(told), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(told, run.err.find(told) + 1), std::string::npos) << "once: " << run.err;
+    EXPECT_EQ(run.err.find("autres mots inconnus"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("mot « silent:99999999999 » dans IOWVIRT : le nombre va de 0 à "
+                           "999999999 ; mot laissé de côté."),
+              std::string::npos)
+        << run.err;
+}
 
 }  // namespace

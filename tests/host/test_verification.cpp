@@ -2,6 +2,9 @@
 // as each fault: what it finds, in which words, and its exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 
 #include "tests/host/hote.h"
@@ -48,6 +51,84 @@ TEST(WiringCheck, AFreshChipIsHalted) {
                      "\nBilan : un défaut ; corrigez-le, puis relancez la vérification. IOW24 "
                      "virtuel : aucun matériel n'a été vérifié. Exercice en cours : tick "
                      "(IOWVIRT).\n"));
+}
+
+// However long --period-ms, the check answers within its 1,5 s; and no
+// interval it prints is "0,0 s".
+TEST(WiringCheck, KeepsItsOneAndAHalfSecondsAndSaysItsClockIsSimulated) {
+    Finished run = check({"--set", "now", "--period-ms", "20000"}, "tick");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(says(run, "OK       L'horloge avance : +1 s en 1,5 s.\n")) << run.out;
+    EXPECT_NE(run.err.find("RTC_HOST_CLOCK=simulated : l'horloge de rtc_host est simulée"),
+              std::string::npos)
+        << run.err;
+    run = check({"--set", "now", "--period-ms", "0"}, "tick");
+    EXPECT_TRUE(says(run, "OK       L'horloge avance : +1 s en 1 ms.\n")) << run.out;
+    EXPECT_EQ(run.out.find("0,0 s"), std::string::npos) << run.out;
+}
+
+// Each exercise word in force is named, with where it came from; a file
+// that Notepad saved under another name counts for nothing, and is named.
+TEST(WiringCheck, NamesTheExerciseInForceAndAMisnamedWordsFile) {
+    const std::string folder = scratch_folder("exercice-nomme");
+    const std::string library = folder + kDeviceFile;
+    {
+        std::ofstream(library, std::ios::binary)
+            << std::ifstream(own_folder() + kDeviceFile, std::ios::binary).rdbuf();
+        std::ofstream(folder + "iowvirt.txt") << "frozen\n";
+    }
+    std::vector<std::string> arguments{"--check", "--device", library};
+    arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
+    Finished run = run_program(kHost, arguments, {{"RTC_HOST_CLOCK", "simulated"}});
+    EXPECT_NE(run.out.find("Exercice en cours : frozen (" + folder + "iowvirt.txt)."),
+              std::string::npos)
+        << run.out;
+    std::rename((folder + "iowvirt.txt").c_str(), (folder + "iowvirt.txt.txt").c_str());
+    run = run_program(kHost, arguments, {{"RTC_HOST_CLOCK", "simulated"}});
+    EXPECT_NE(run.out.find("Exercice en cours : aucun ; iowvirt.txt.txt est à côté de la "
+                           "bibliothèque, mais seul iowvirt.txt compte : renommez-le iowvirt.txt."),
+              std::string::npos)
+        << run.out;
+}
+
+// Two fault words at once: the first fault is the earlier one's, and no
+// sentence says what one of the faults makes untrue.
+TEST(WiringCheck, TwoFaultsAtOnceGetTrueVerdicts) {
+    // Each word's first faulty finding on a clock set beforehand, by its
+    // place in the check's order; 7 where there is none.
+    const std::pair<const char*, int> words[] = {
+        {"absent", 1}, {"no-chip", 3},     {"frozen", 6},       {"invalid", 5},    {"tick", 7},
+        {"silent", 3}, {"silent-open", 1}, {"silent-write", 2}, {"short-read", 3}, {"fresh", 4},
+    };
+    int number = 0;
+    for (const auto& [a, first_a] : words) {
+        for (const auto& [b, first_b] : words) {
+            if (std::string(a) >= b) continue;
+            const std::string state = scratch_folder("paires") + std::to_string(++number);
+            run_program(kHost,
+                        {"--set", "2011-12-31 13:30:58", "--period-ms", "0", "--console-alerts"},
+                        {{"IOWVIRT_STATE", state}, {"IOWVIRT", "tick"}});
+            const std::string pair = std::string(a) + "," + b;
+            std::vector<std::string> arguments{"--check", "--timeout-ms", "200"};
+            arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
+            const Finished run = run_program(
+                kHost, arguments,
+                {{"IOWVIRT_STATE", state}, {"IOWVIRT", pair}, {"RTC_HOST_CLOCK", "simulated"}});
+            // A new chip under values that are no time: the values are wrong first.
+            const int expected = pair == "fresh,invalid" ? 5 : std::min(first_a, first_b);
+            const std::string found = verdicts(run.out);
+            EXPECT_EQ(found.find("DEFAUT") == std::string::npos
+                          ? 7
+                          : static_cast<int>(std::count(found.begin(),
+                                                        found.begin() + found.find("DEFAUT"), ' ')),
+                      expected)
+                << pair << ": " << run.out;
+            if (pair.find("no-chip") != std::string::npos) {
+                EXPECT_EQ(run.out.find("l'horloge répond"), std::string::npos) << pair << run.out;
+                EXPECT_EQ(run.out.find("n'y est pour rien"), std::string::npos) << pair << run.out;
+            }
+        }
+    }
 }
 
 TEST(WiringCheck, TheAdviceActsOnTheBoardThatWasChecked) {
