@@ -16,6 +16,17 @@ namespace {
 
 constexpr DWORD kMostMs = 120000;
 
+// Variables are UTF-8 here, as the program under test reads them through
+// the wide API: a no-break space stays one character.
+std::wstring wide(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(),
+                        length);
+    return result;
+}
+
 std::string temp_folder() {
     char path[MAX_PATH];
     const DWORD length = GetTempPathA(MAX_PATH, path);
@@ -74,7 +85,7 @@ Started* start_program(const std::string& program, const std::vector<std::string
 
     // The child inherits the environment as it is when it starts.
     for (const auto& [name, value] : environment)
-        SetEnvironmentVariableA(name.c_str(), value.c_str());
+        SetEnvironmentVariableW(wide(name).c_str(), wide(value).c_str());
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -85,7 +96,7 @@ Started* start_program(const std::string& program, const std::vector<std::string
     started->started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
                                       nullptr, nullptr, &startup, &started->child) != 0;
     for (const auto& pair : environment)
-        SetEnvironmentVariableA(pair.first.c_str(), nullptr);
+        SetEnvironmentVariableW(wide(pair.first).c_str(), nullptr);
     CloseHandle(out);
     CloseHandle(err);
     started->out_path = out_path;
