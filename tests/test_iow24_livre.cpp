@@ -11,9 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "iow/iowkit.h"
+#include "virtual/etat.h"
 
 namespace {
 
@@ -70,6 +72,41 @@ TEST_F(ShippedIow24, IowvirtTxtIsReadAgainAtEveryOpen) {
     close(handle);
     words("absent\n");
     EXPECT_EQ(open(), nullptr);
+}
+
+// Two programs with the clock open at once, as two copies of the library
+// are two devices: the one that set the clock last wins, however many
+// saves the other made meanwhile.
+TEST_F(ShippedIow24, TheLatestSettingWinsWhateverTheOtherProgramSaved) {
+    const std::string other = folder + "/autre";
+    mkdir(other.c_str(), 0755);
+    std::filesystem::copy_file(DEVICE_LIBRARY, other + "/libiowkit.so");
+    void* second = dlopen((other + "/libiowkit.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(second, nullptr) << dlerror();
+    const auto open_b = reinterpret_cast<Open>(dlsym(second, "IowKitOpenDevice"));
+    const auto close_b = reinterpret_cast<Close>(dlsym(second, "IowKitCloseDevice"));
+    const auto write_b = reinterpret_cast<Write>(dlsym(second, "IowKitWrite"));
+    // The year register alone: 0x20 for 2020, 0x30 for 2030.
+    const auto set_year = [](Write to, IOWKIT_HANDLE handle, char year) {
+        std::array<char, 8> enable{0x01, 0x01}, report{0x02, '\xC3', '\xD0', 0x06, year};
+        to(handle, 1, enable.data(), 8);
+        return to(handle, 1, report.data(), 8);
+    };
+    IOWKIT_HANDLE a = open();
+    EXPECT_EQ(set_year(write, a, 0x11), 8u);  // the file made
+    IOWKIT_HANDLE b = open_b();
+    EXPECT_EQ(set_year(write_b, b, 0x20), 8u);
+    EXPECT_EQ(set_year(write_b, b, 0x20), 8u);
+    close_b(b);
+    EXPECT_EQ(set_year(write, a, 0x30), 8u);
+    close(a);
+    dlclose(second);
+    std::ifstream file(folder + "/etat", std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    std::string why;
+    const auto kept = iowvirt::decode_state(bytes, why);
+    ASSERT_TRUE(kept) << why;
+    EXPECT_EQ(kept->chip.registers[6], 0x30);
 }
 
 TEST_F(ShippedIow24, RegistersWrittenWithoutAStopAreKeptAtTheClose) {

@@ -114,7 +114,9 @@ struct Device {
     // the PC's clock.
     bool kept_ahead(const SavedState& kept);
     void keep_exercises();
-    void save_state();
+    // `unless_newer`: not over a record another program saved since.
+    void save_state(bool unless_newer = false);
+    std::uint64_t newest_sequence();
     // A transaction that wrote registers is over.
     void registers_written();
     void close_state();

@@ -53,6 +53,11 @@ class StateFile {
     // program made it first, `bytes` go over its content.
     bool create(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& why);
     bool rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why);
+    // Held while a save reads the file's newest record and writes its own,
+    // so that two programs never number two saves alike. Readers are never
+    // held up: the lock is advisory, or on a byte no one reads.
+    void lock();
+    void unlock();
     // Flushes to the disk, then closes.
     void close();
     bool is_open() const { return handle_ != kNone; }

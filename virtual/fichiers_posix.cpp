@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -221,6 +222,16 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
     if (is_open() && write_all(static_cast<int>(handle_), at, bytes)) return true;
     why = std::strerror(is_open() ? errno : EBADF);
     return false;
+}
+
+void StateFile::lock() {
+    if (!is_open()) return;
+    while (flock(static_cast<int>(handle_), LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+void StateFile::unlock() {
+    if (is_open()) flock(static_cast<int>(handle_), LOCK_UN);
 }
 
 void StateFile::close() {

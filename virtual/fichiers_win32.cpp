@@ -193,6 +193,24 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
     return false;
 }
 
+// Windows' locks are mandatory: a lock on the records would fail other
+// programs' reads. One byte far past the file's end is locked instead.
+constexpr DWORD kLockOffsetHigh = 1;
+
+void StateFile::lock() {
+    if (!is_open()) return;
+    OVERLAPPED where{};
+    where.OffsetHigh = kLockOffsetHigh;
+    LockFileEx(reinterpret_cast<HANDLE>(handle_), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where);
+}
+
+void StateFile::unlock() {
+    if (!is_open()) return;
+    OVERLAPPED where{};
+    where.OffsetHigh = kLockOffsetHigh;
+    UnlockFileEx(reinterpret_cast<HANDLE>(handle_), 0, 1, 0, &where);
+}
+
 void StateFile::close() {
     read_only_.clear();
     if (!is_open()) return;

@@ -3,6 +3,7 @@
 // open, the file kept open meanwhile, a record rewritten in place after
 // each transaction that wrote registers, and the file flushed at the last
 // close. A program that wrote nothing leaves the file as it found it.
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -65,7 +66,7 @@ void Device::load_state() {
     // A moment kept ahead of the PC's clock (set back, or a file from
     // another PC): the chip took its kept time as the time now. Kept so,
     // the next launch counts from now, not from a moment still to come.
-    if (!state_path.empty() && kept_ahead(kept)) save_state();
+    if (!state_path.empty() && kept_ahead(kept)) save_state(true);
 }
 
 bool Device::kept_ahead(const SavedState& kept) {
@@ -151,28 +152,51 @@ void Device::registers_written() {
     save_state();
 }
 
-void Device::save_state() {
+void Device::save_state(bool unless_newer) {
     bytes_saved = chip.bytes_written();
     if (state_path.empty()) return;
-    const SavedState state{chip.state(), exercises, ++sequence};
     std::string why;
     bool saved = false;
     if (!state_file.is_open()) {
-        saved = state_file.create(state_path, encode_state(state), why);
-    } else if (upgrade_pending) {
-        // A file of the first version becomes one of two records: the second
-        // first, which stands alone, then the first over the old record.
-        const auto record = encode_record(state);
-        saved = state_file.rewrite(kRecordSize, record, why) && state_file.rewrite(0, record, why);
-        upgrade_pending = !saved;
+        saved =
+            state_file.create(state_path, encode_state({chip.state(), exercises, ++sequence}), why);
     } else {
-        saved = state_file.rewrite(record_offset(sequence), encode_record(state), why);
+        // Numbered after the newest record any program wrote, so that the
+        // latest save wins, however many others made since this one opened.
+        state_file.lock();
+        const std::uint64_t newest = newest_sequence();
+        if (unless_newer && newest > sequence) {
+            state_file.unlock();
+            return;
+        }
+        sequence = std::max(sequence, newest);
+        const SavedState state{chip.state(), exercises, ++sequence};
+        if (upgrade_pending) {
+            // A file of the first version becomes one of two records: the
+            // second first, which stands alone, then the first over the old
+            // record.
+            const auto record = encode_record(state);
+            saved =
+                state_file.rewrite(kRecordSize, record, why) && state_file.rewrite(0, record, why);
+            upgrade_pending = !saved;
+        } else {
+            saved = state_file.rewrite(record_offset(sequence), encode_record(state), why);
+        }
+        state_file.unlock();
     }
     if (saved) return;
     tell_once("impossible d'écrire " + texte::cite_path(state_path) + " (" + why + ") ; " +
               kMemoryOnly);
     state_file.close();
     state_path.clear();
+}
+
+std::uint64_t Device::newest_sequence() {
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    if (!state_file.read_again(kStateFileSize, bytes)) return 0;
+    const auto state = decode_state(bytes, why);
+    return state ? state->sequence : 0;
 }
 
 void Device::close_state() { state_file.close(); }
