@@ -109,7 +109,13 @@ struct Device {
     void choose_state_path();
     // The kept chip back from its file, then the exercises laid on it.
     void load_state();
-    bool read_state(SavedState& kept);
+    // The kept chip from `path`, opened as `file`; `path` cleared when it
+    // is no place to keep it.
+    bool read_state(fichiers::StateFile& file, std::string& path, SavedState& kept,
+                    bool& first_version);
+    // An exercise's own board, made from the shared clock when it has none
+    // for these words yet; the shared clock left as it is.
+    bool read_board(std::uint32_t words, SavedState& kept);
     // Whether the state just taken back was kept at a moment still ahead of
     // the PC's clock.
     bool kept_ahead(const SavedState& kept);

@@ -29,7 +29,12 @@ inline constexpr std::uint32_t kInvalidLaid = 1u << 1;
 // The registers still hold those values and do not count, until the
 // clock is written.
 inline constexpr std::uint32_t kInvalidStanding = 1u << 2;
-inline constexpr std::uint32_t kKnownFlags = kStoodStill | kInvalidLaid | kInvalidStanding;
+// A board of an exercise's own: the words it was made for.
+inline constexpr std::uint32_t kBoardFrozen = 1u << 3;
+inline constexpr std::uint32_t kBoardInvalid = 1u << 4;
+inline constexpr std::uint32_t kBoardWords = kBoardFrozen | kBoardInvalid;
+inline constexpr std::uint32_t kKnownFlags =
+    kStoodStill | kInvalidLaid | kInvalidStanding | kBoardWords;
 
 struct SavedState {
     ChipState chip;

@@ -68,6 +68,7 @@ class StateFile {
     // Why it could only be opened for reading (a read-only file, folder or
     // disk, another account's file); empty when it may be written.
     std::string read_only_;
+    bool dirty_ = false;  // written since opened
 };
 
 // The file a link at `path` leads to, so that it is the one read, written
@@ -77,6 +78,9 @@ std::string through_links(const std::string& path);
 // Removes what a program killed while making the state file at `path`
 // left beside it: this file's own temporaries, whose program is gone.
 void remove_own_temporaries(const std::string& path);
+
+// Removes a file of the virtual IOW24's own; nothing when there is none.
+void remove_file(const std::string& path);
 
 // Renames `path` to a name that starts with `aside` and that no file has;
 // the name taken, or nothing when it cannot.

@@ -219,7 +219,7 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
         why = read_only_;
         return false;
     }
-    if (is_open() && write_all(static_cast<int>(handle_), at, bytes)) return true;
+    if (is_open() && write_all(static_cast<int>(handle_), at, bytes)) return dirty_ = true;
     why = std::strerror(is_open() ? errno : EBADF);
     return false;
 }
@@ -237,7 +237,10 @@ void StateFile::unlock() {
 void StateFile::close() {
     read_only_.clear();
     if (!is_open()) return;
-    fsync(static_cast<int>(handle_));
+    // Only what this program wrote is flushed: a reader costs the disk
+    // nothing.
+    if (dirty_) fsync(static_cast<int>(handle_));
+    dirty_ = false;
     ::close(static_cast<int>(handle_));
     handle_ = kNone;
 }
@@ -279,6 +282,8 @@ void remove_own_temporaries(const std::string& path) {
     }
     closedir(dir);
 }
+
+void remove_file(const std::string& path) { ::unlink(path.c_str()); }
 
 std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {
     for (int i = 1; i <= kAsideTries; ++i) {

@@ -188,7 +188,7 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
         WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()),
                   &written, &where) &&
         written == bytes.size())
-        return true;
+        return dirty_ = true;
     why = texte::message_systeme(is_open() ? GetLastError() : ERROR_INVALID_HANDLE);
     return false;
 }
@@ -214,7 +214,10 @@ void StateFile::unlock() {
 void StateFile::close() {
     read_only_.clear();
     if (!is_open()) return;
-    FlushFileBuffers(reinterpret_cast<HANDLE>(handle_));
+    // Only what this program wrote is flushed: a reader costs the disk
+    // nothing.
+    if (dirty_) FlushFileBuffers(reinterpret_cast<HANDLE>(handle_));
+    dirty_ = false;
     CloseHandle(reinterpret_cast<HANDLE>(handle_));
     handle_ = kNone;
 }
@@ -243,6 +246,8 @@ void remove_own_temporaries(const std::string& path) {
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
+
+void remove_file(const std::string& path) { DeleteFileW(wide(path).c_str()); }
 
 std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {
     for (int i = 1; i <= kAsideTries; ++i) {

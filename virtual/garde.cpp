@@ -52,76 +52,60 @@ void Device::choose_state_path() {
                           ") ; " + kMemoryOnly);
 }
 
-void Device::load_state() {
-    close_state();
-    upgrade_pending = false;
-    SavedState kept;
-    if (!state_path.empty() && read_state(kept)) {
-        chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
-        sequence = kept.sequence;
-        exercises = kept.flags;
-    }
-    bytes_saved = chip.bytes_written();
-    keep_exercises();
-    // A moment kept ahead of the PC's clock (set back, or a file from
-    // another PC): the chip took its kept time as the time now. Kept so,
-    // the next launch counts from now, not from a moment still to come.
-    if (!state_path.empty() && kept_ahead(kept)) save_state(true);
-}
-
 bool Device::kept_ahead(const SavedState& kept) {
     return kept.sequence == sequence && kept.chip.at_ms > chip.state().at_ms;
 }
 
-bool Device::read_state(SavedState& kept) {
-    state_path = fichiers::through_links(state_path);
-    fichiers::remove_own_temporaries(state_path);
+bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState& kept,
+                        bool& first_version) {
+    path = fichiers::through_links(path);
+    fichiers::remove_own_temporaries(path);
     std::vector<std::uint8_t> bytes;
     std::string why;
-    switch (state_file.open(state_path, kStateFileSize, bytes, why)) {
+    switch (file.open(path, kStateFileSize, bytes, why)) {
         case fichiers::StateFile::Found::nothing:
             return false;
         case fichiers::StateFile::Found::not_regular:
-            tell_once(texte::cite_path(state_path) +
+            tell_once(texte::cite_path(path) +
                       " n'est pas un fichier ordinaire : il est laissé tel quel ; " + kMemoryOnly);
-            state_path.clear();
+            path.clear();
             return false;
         case fichiers::StateFile::Found::unreadable:
-            tell_once("impossible de lire " + texte::cite_path(state_path) + " (" + why + ") ; " +
+            tell_once("impossible de lire " + texte::cite_path(path) + " (" + why + ") ; " +
                       kMemoryOnly);
-            state_path.clear();
+            path.clear();
             return false;
         case fichiers::StateFile::Found::regular:
             break;
     }
-    const auto again = [this](std::vector<std::uint8_t>& b) {
-        return state_file.read_again(kStateFileSize, b);
+    const auto again = [&file](std::vector<std::uint8_t>& b) {
+        return file.read_again(kStateFileSize, b);
     };
     if (const auto state = decode_settled(bytes, again, kReadTries, why)) {
         kept = *state;
-        upgrade_pending = is_first_version(bytes);
+        first_version = is_first_version(bytes);
         return true;
     }
-    state_file.close();
+    file.close();
     // Some other program's file, or a user's: never moved, never written.
     if (!is_state_file(bytes)) {
-        tell_once(texte::cite_path(state_path) +
+        tell_once(texte::cite_path(path) +
                   " n'est pas un fichier de l'horloge virtuelle : il est laissé " + "tel quel ; " +
                   kMemoryOnly);
-        state_path.clear();
+        path.clear();
         return false;
     }
     // Ours, but damaged: never trusted, never overwritten; put aside, and a
     // new chip.
-    const auto aside = fichiers::put_aside(
-        state_path, state_path + ".illisible-" + std::to_string(fichiers::now_seconds()));
+    const auto aside =
+        fichiers::put_aside(path, path + ".illisible-" + std::to_string(fichiers::now_seconds()));
     chip.power_on();
-    alert_once("le fichier de l'horloge " + texte::cite_path(state_path) + " est illisible (" +
-               why + ") ; " +
+    alert_once("le fichier de l'horloge " + texte::cite_path(path) + " est illisible (" + why +
+               ") ; " +
                (aside ? "il est gardé sous " + texte::cite_path(*aside)
                       : std::string("il n'a pas pu être mis de côté")) +
                ", et l'horloge repart neuve.");
-    if (!aside) state_path.clear();
+    if (!aside) path.clear();
     return false;
 }
 

@@ -3,6 +3,9 @@
 // is set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "tests/host/horloge_gardee.h"
 
 namespace {
@@ -19,9 +22,13 @@ std::vector<std::string> readings(const Finished& run) {
 const std::vector<std::string> kSet = {"--set", "2011-12-31 13:30:00", "--period-ms", "0"};
 const std::vector<std::string> kThreeReads = {"--read", "3", "--period-ms", "0"};
 
-TEST(Exercises, FrozenStandsStillAcrossLaunchesAndTheClockGoesOnFromThereOnceRemoved) {
+// An exercise is a board of its own: it starts from the shared clock's
+// time, lasts across launches, and once the word is gone the copy reads
+// the shared clock again, as if the exercise had never been.
+TEST(Exercises, FrozenStandsStillOnABoardOfItsOwnAndTheSharedClockRunsOn) {
     const std::string state = scratch_folder("fige") + "etat";
     ASSERT_EQ(host(state, kMonday, kSet).status, 0);
+    const std::string shared = read_bytes(state);
     // The crystal dies 10 s after the set: the time stops there.
     const std::string stopped = "    10     30     13     31     12     11";
     for (long long later : {10, 12, 3600}) {
@@ -30,13 +37,16 @@ TEST(Exercises, FrozenStandsStillAcrossLaunchesAndTheClockGoesOnFromThereOnceRem
             EXPECT_EQ(line, stopped) << later << " s later\n" << run.out << run.err;
         EXPECT_EQ(readings(run).size(), 3u);
     }
-    // The word removed: on from where it stood, the frozen hour not caught up.
-    EXPECT_EQ(last_reading(host(state, kMonday + 7200, {"--read", "1"})), reading(stopped.c_str()));
-    EXPECT_EQ(last_reading(host(state, kMonday + 7205, {"--read", "1"})),
-              reading("    15     30     13     31     12     11"));
+    EXPECT_EQ(read_bytes(state), shared);
+    // The word removed: the shared clock, which ran on all along.
+    EXPECT_EQ(last_reading(host(state, kMonday + 7200, {"--read", "1"})),
+              reading("     0     30     15     31     12     11"));
+    // Back again: a new board, from the shared clock's time.
+    EXPECT_EQ(last_reading(host(state, kMonday + 7300, {"--read", "1"}, "frozen")),
+              reading("    40     31     15     31     12     11"));
 }
 
-TEST(Exercises, InvalidValuesStayAtEveryReadAndEveryLaunchUntilTheClockIsSet) {
+TEST(Exercises, InvalidValuesStayOnTheirBoardUntilItIsSetAndNeverReachTheSharedClock) {
     const std::string state = scratch_folder("invalide") + "etat";
     ASSERT_EQ(host(state, kMonday, kSet).status, 0);
     const std::string impossible = "    60     85     45     45     25    110";
@@ -47,16 +57,86 @@ TEST(Exercises, InvalidValuesStayAtEveryReadAndEveryLaunchUntilTheClockIsSet) {
         for (const std::string& line : readings(run))
             EXPECT_EQ(line, impossible) << later << " s later\n" << run.err;
     }
-    // An "init" step writes the clock: it counts from there, and the word,
+    // An "init" step writes the board: it counts from there, and the word,
     // still there, lays nothing more at the next launch.
     ASSERT_EQ(host(state, kMonday + 3700, kSet, "invalid").status, 0);
     EXPECT_EQ(last_reading(host(state, kMonday + 3702, {"--read", "1"}, "invalid")),
               reading("     2     30     13     31     12     11"));
+    // The shared clock was never set by the exercise.
     EXPECT_EQ(last_reading(host(state, kMonday + 3704, {"--read", "1"})),
-              reading("     4     30     13     31     12     11"));
+              reading("    44     31     14     31     12     11"));
     // Laid again once the word comes back after being removed.
     EXPECT_EQ(last_reading(host(state, kMonday + 3706, {"--read", "1"}, "invalid")),
               reading(impossible.c_str()));
+}
+
+// A copy of the virtual IOW24 in a folder of its own, with `words` in an
+// iowvirt.txt beside it (none when empty).
+std::string copy_with_words(const std::string& name, const std::string& words) {
+    const std::string folder = scratch_folder(name);
+    write_bytes(folder + kDeviceFile, read_bytes(own_folder() + kDeviceFile));
+    if (!words.empty()) write_bytes(folder + "iowvirt.txt", words);
+    return folder;
+}
+
+Finished through(const std::string& folder, const std::string& state, long long now,
+                 std::vector<std::string> arguments, const Environment& more = {}) {
+    arguments.insert(arguments.end(), {"--device", folder + kDeviceFile});
+    arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
+    Environment environment{{"IOWVIRT_STATE", state}, {"IOWVIRT_NOW", std::to_string(now)}};
+    environment.insert(environment.end(), more.begin(), more.end());
+    return run_program(kHost, arguments, environment);
+}
+
+TEST(Exercises, AnExerciseStaysInItsCopy) {
+    const std::string state = scratch_folder("deux-copies") + "etat";
+    const std::string first = copy_with_words("copie-1", "frozen\n");
+    const std::string second = copy_with_words("copie-2", "");
+    ASSERT_EQ(through(second, state, kMonday, kSet).status, 0);
+    const Finished frozen =
+        through(first, state, kMonday + 60, {"--check"}, {{"RTC_HOST_CLOCK", "simulated"}});
+    EXPECT_NE(frozen.out.find("DEFAUT   L'horloge avance"), std::string::npos) << frozen.out;
+    std::remove((first + "iowvirt.txt").c_str());
+    const std::string now = "     0     32     13     31     12     11";
+    EXPECT_EQ(last_reading(through(first, state, kMonday + 120, {"--read", "1"})),
+              reading(now.c_str()));
+    EXPECT_EQ(last_reading(through(second, state, kMonday + 120, {"--read", "1"})),
+              reading(now.c_str()));
+    // "invalid" read through one copy: the other still reads a valid time,
+    // and its check finds no fault.
+    write_bytes(first + "iowvirt.txt", "invalid\n");
+    EXPECT_EQ(last_reading(through(first, state, kMonday + 130, {"--read", "1"})),
+              reading("    60     85     45     45     25    110"));
+    const Finished good = through(second, state, kMonday + 140, {"--check"},
+                                  {{"RTC_HOST_CLOCK", "simulated"}, {"IOWVIRT", "tick"}});
+    EXPECT_EQ(good.status, 0) << good.out;
+    EXPECT_NE(good.out.find("Bilan : tout est bon"), std::string::npos) << good.out;
+}
+
+// The guide's answer key, word after word in any order, on a clock set
+// once: each word gives the verdict it gives on a freshly set clock.
+TEST(Exercises, TheAnswerKeyHoldsInAnyOrder) {
+    const std::pair<std::string, std::string> key[] = {
+        {"frozen", "DEFAUT   L'horloge avance"},
+        {"invalid", "DEFAUT   Heure et date valides"},
+        {"tick", "Bilan : tout est bon"},
+    };
+    std::vector<int> order{0, 1, 2};
+    int round = 0;
+    do {
+        const std::string state = scratch_folder("ordre-" + std::to_string(++round)) + "etat";
+        const std::string copy = copy_with_words("ordre-copie-" + std::to_string(round), "");
+        ASSERT_EQ(through(copy, state, kMonday, kSet).status, 0);
+        long long now = kMonday;
+        for (const int i : order) {
+            write_bytes(copy + "iowvirt.txt", key[i].first + "\n");
+            const Finished run =
+                through(copy, state, now += 60, {"--check"}, {{"RTC_HOST_CLOCK", "simulated"}});
+            EXPECT_NE(run.out.find(key[i].second), std::string::npos)
+                << key[i].first << " in round " << round << "\n"
+                << run.out;
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
 }
 
 TEST(Exercises, TickLeavesTheKeptClockAsItWasSet) {

@@ -1,0 +1,80 @@
+// Which clock a copy of the virtual IOW24 uses. Every copy on an account
+// shares one clock, as the boards of a lab share the PC's time. A copy set
+// up with words that change the clock (`frozen`, `invalid`) uses a board
+// of its own instead, as if the teacher had swapped in a faulty one: it
+// starts from the shared clock's time, lasts across launches like any
+// board, and never changes the shared clock. Once the words are gone, the
+// copy reads the shared clock again, as if the exercise had never been.
+#include <cstdio>
+
+#include "virtual/device.h"
+
+namespace iowvirt {
+
+namespace {
+
+// One board per copy of the library: named after the shared clock's file
+// and the copy's folder.
+std::string board_path(const std::string& shared) {
+    std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a
+    for (const char c : fichiers::library_folder()) {
+        hash ^= static_cast<std::uint8_t>(c);
+        hash *= 0x100000001b3u;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, ".exercice-%016llx", static_cast<unsigned long long>(hash));
+    return shared + name;
+}
+
+}  // namespace
+
+void Device::load_state() {
+    close_state();
+    upgrade_pending = false;
+    sequence = 0;
+    exercises = 0;
+    const std::uint32_t words = (frozen ? kBoardFrozen : 0) | (invalid ? kBoardInvalid : 0);
+    SavedState kept;
+    bool found = false;
+    if (!state_path.empty() && words != 0) {
+        found = read_board(words, kept);
+    } else if (!state_path.empty()) {
+        fichiers::remove_file(board_path(state_path));
+        found = read_state(state_file, state_path, kept, upgrade_pending);
+    }
+    if (found) {
+        chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
+        sequence = kept.sequence;
+        exercises = kept.flags;
+    }
+    bytes_saved = chip.bytes_written();
+    keep_exercises();
+    // A moment kept ahead of the PC's clock (set back, or a file from
+    // another PC): the chip took its kept time as the time now. Kept so,
+    // the next launch counts from now, not from a moment still to come.
+    if (found && !state_path.empty() && kept_ahead(kept)) save_state(true);
+}
+
+bool Device::read_board(std::uint32_t words, SavedState& kept) {
+    std::string shared = state_path;
+    state_path = board_path(shared);
+    bool first_version = false;
+    if (read_state(state_file, state_path, kept, first_version) &&
+        (kept.flags & kBoardWords) == words)
+        return true;
+    // A new board, or one made for other words: the shared clock's time,
+    // none of the exercises laid yet. Its records go on from the board's.
+    const std::uint64_t board_sequence = state_file.is_open() ? kept.sequence : 0;
+    fichiers::StateFile shared_file;
+    kept = SavedState{};
+    const bool from_shared = read_state(shared_file, shared, kept, first_version);
+    kept.flags = words;
+    kept.sequence = board_sequence;
+    if (!from_shared) {
+        chip.power_on();
+        kept.chip = chip.state();
+    }
+    return true;
+}
+
+}  // namespace iowvirt
