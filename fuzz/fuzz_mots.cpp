@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/citation.h"
+#include "platform/decodage.h"
 #include "virtual/mots.h"
 
 namespace {
@@ -17,8 +18,7 @@ void require(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text =
-        texte::sans_marque(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string text = texte::en_utf8(std::string(reinterpret_cast<const char*>(data), size));
     const iowvirt::Words words = iowvirt::read_words(text);
     require(words.reads_before_silence >= -1 && words.writes_before_stall >= -1);
     for (const std::string& word : words.unknown) {

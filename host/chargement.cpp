@@ -166,6 +166,17 @@ bool virtual_device(const Loaded& loaded) {
     return loaded.device != nullptr && find_function(loaded.device, kVirtualIdentity) != nullptr;
 }
 
+std::string stray_words_file(const Loaded& loaded) {
+    constexpr const char* kWordsFile = "iowvirt.txt";
+    const std::string here = program_folder() + kWordsFile;
+    if (!virtual_device(loaded) || !file_exists(here)) return "";
+    const std::string library = library_path(loaded.device);
+    const std::string folder = library.substr(0, library.find_last_of("/\\") + 1);
+    if (same_name(folder, program_folder())) return "";
+    return here + " ne compte pas : l'IOW24 virtuel chargé est " + library + " ; mettez " +
+           kWordsFile + " à côté de lui (" + folder + ").";
+}
+
 SettingFn virtual_setting(const Loaded& loaded) {
     if (loaded.device == nullptr) return nullptr;
     return reinterpret_cast<SettingFn>(find_function(loaded.device, kVirtualSetting));

@@ -42,6 +42,10 @@ bool packaged_virtual_device(const Loaded& loaded);
 using SettingFn = const char* (*)();
 SettingFn virtual_setting(const Loaded& loaded);
 
+// A French sentence when an iowvirt.txt beside the program counts for
+// nothing, the virtual IOW24 loaded being in another folder; else empty.
+std::string stray_words_file(const Loaded& loaded);
+
 // The version and the libraries loaded, in full, in French.
 std::string version_text(const Loaded& loaded);
 

@@ -248,7 +248,11 @@ std::vector<Finding> diagnose(const CheckRun& run) {
                                "fabricant, puis relancez la vérification.")));
     add("iow24", "IOW24 sur l'USB", device_found(run.start), "trouvé.",
         "introuvable. Vérifiez le câble USB, que l'IOW24 apparaît dans le gestionnaire de "
-        "périphériques, et qu'aucun autre programme (le simulateur ?) ne l'utilise.");
+        "périphériques, et qu'aucun autre programme (le simulateur ?) ne l'utilise." +
+            std::string(
+                run.virtual_device
+                    ? ""
+                    : " Pour essayer sans matériel : « Verifier le cablage virtuel.cmd »."));
     add("i2c", "Mode I²C de l'IOW24", i2c_mode_taken(run.start), "activé.",
         "refusé par l'IOW24. Débranchez-le, rebranchez-le, puis recommencez.");
     add("horloge", "Réponse de l'horloge",
@@ -286,8 +290,10 @@ std::vector<Finding> diagnose(const CheckRun& run) {
                     set_and_check(run) + ")."
               : "les registres ne tiennent pas une heure et une date valides (lu : " +
                     hex(first.time) + " / " + hex(first.date) +
-                    "). Horloge jamais mise à l'heure, ou parasites sur le bus : mettez-la à "
-                    "l'heure avec \"init\" (" +
+                    "). Horloge jamais mise à l'heure, mise à l'heure par un script avec des "
+                    "valeurs impossibles (un pas \"init\" : voyez les lignes « Attention » de "
+                    "rtc_host --script), ou parasites sur le bus : mettez-la à l'heure avec "
+                    "\"init\" (" +
                     set_and_check(run) + ") ; si le défaut revient, vérifiez le câblage.");
     const int advance =
         (seconds_of_day(second.time) - seconds_of_day(first.time) + kSecondsPerDay) %

@@ -94,6 +94,11 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     run.device = options.device;
     run.hardware = options.hardware;
     run.packaged = options.packaged;
+    // Hardware asked for, the virtual IOW24 found: nothing of the board is
+    // checked, and the block is not run, so that its "IOW24 détecté" does
+    // not stand above findings it contradicts.
+    if (run.hardware && run.virtual_device)
+        return print(run, options.format, options) ? 0 : kExitFault;
     Phase phase = Phase::start;
     // The IOW24 stopped answering: what was found so far, and the end.
     start_watchdog(options.timeout_ms, [&](const Stall& stall) {

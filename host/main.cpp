@@ -36,8 +36,14 @@ void say(const char* start, const std::string& text) {
 int error(int status, const std::string& message, const std::string& hint = "") {
     say("Erreur : ", message);
     if (!hint.empty()) say("", hint);
-    if (status == kExitUsage) std::fprintf(stderr, "Essayez 'rtc_host --help'.\n");
     return status;
+}
+
+// A mistake in the options: the help has the answer.
+int usage_error(const std::string& message) {
+    error(kExitUsage, message);
+    std::fprintf(stderr, "Essayez 'rtc_host --help'.\n");
+    return kExitUsage;
 }
 
 // The steps of --set and --read, by the block's own pin names.
@@ -131,7 +137,8 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
     }
     std::string text;
     if (!host::read_file(o.script, kMostScriptBytes, text, why))
-        return error(kExitUsage, "impossible de lire le script " + o.script + " : " + why);
+        return error(kExitUsage, "impossible de lire le script " + o.script + " : " + why,
+                     host::where_to_find(o.script));
     host::Script script = host::parse_script(text, loaded.block.inputs);
     if (!script.error.empty()) return error(kExitUsage, o.script + " : " + script.error);
     // Run all the same, as a simulator would: the chip keeps what it gets.
@@ -161,7 +168,7 @@ int main(int argc, char** argv) {
     const host::ClosedStreams closed = host::keep_standard_streams();
     host::use_utf8_console();
     const host::Parsed parsed = host::parse_arguments(host::arguments(argc, argv));
-    if (!parsed.error.empty()) return error(kExitUsage, parsed.error);
+    if (!parsed.error.empty()) return usage_error(parsed.error);
     const host::Options& o = parsed.options;
     // Results, or the trace asked for, with nowhere to go: nothing is run,
     // so that nothing is changed for output no one will see.
@@ -193,6 +200,10 @@ int main(int argc, char** argv) {
         return error(kExitLibrary, why);
     if (o.console_alerts) host::keep_device_boxes_on_console(loaded.device);
 
+    // Words beside the program count for nothing when the virtual IOW24
+    // loaded is elsewhere (the package's is in its folder).
+    if (const std::string stray = host::stray_words_file(loaded); !stray.empty())
+        say("Attention : ", stray);
     // The virtual IOW24's close writes its clock's file to the disk: no
     // IOW24 is waited for there, and a slow disk is no IOW24 that stopped
     // answering.

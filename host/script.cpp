@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/citation.h"
+#include "platform/decodage.h"
 
 namespace host {
 
@@ -80,6 +81,21 @@ std::string quoted(const std::string& text) { return "\"" + texte::cite(text) + 
 
 enum class Reading { good, not_a_number, out_of_range };
 
+std::size_t digits_at(const std::string& text, std::size_t at) {
+    std::size_t count = 0;
+    while (at + count < text.size() && text[at + count] >= '0' && text[at + count] <= '9')
+        ++count;
+    return count;
+}
+
+// The length of a blank that separates thousands at `at`: a space, a
+// no-break space (U+00A0) or a narrow one (U+202F); 0 for none.
+std::size_t thousands_separator(const std::string& text, std::size_t at) {
+    for (const std::string_view blank : {" ", "\xC2\xA0", "\xE2\x80\xAF"})
+        if (text.compare(at, blank.size(), blank) == 0) return blank.size();
+    return 0;
+}
+
 // A decimal number: sign, digits with one decimal mark, exponent. No
 // hexadecimal, no "inf" or "nan": not what a teacher writes in a table.
 Reading number(const std::string& text, bool decimal_comma, double& value) {
@@ -97,6 +113,16 @@ Reading number(const std::string& text, bool decimal_comma, double& value) {
     };
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) plain += text[at++];
     digits += take_digits();
+    // Thousands as French Excel groups them: "2 011", the blank a space or
+    // a no-break one, after a first group of at most three digits, and
+    // three digits in every group after it.
+    if (digits >= 1 && digits <= 3) {
+        for (std::size_t blank; (blank = thousands_separator(text, at)) > 0;) {
+            if (digits_at(text, at + blank) != 3) return Reading::not_a_number;
+            at += blank;
+            digits += take_digits();
+        }
+    }
     if (at < text.size() && (text[at] == '.' || (decimal_comma && text[at] == ','))) {
         plain += '.';
         ++at;
@@ -201,7 +227,7 @@ bool read_header(const std::vector<Field>& fields, const std::vector<std::string
 
 Script parse_script(const std::string& text, const std::vector<std::string>& pins) {
     Script script;
-    const std::string plain = texte::sans_marque(text);
+    const std::string plain = texte::en_utf8(text);
     Lines lines(plain);
     std::vector<std::size_t> columns;  // pin index of each column; kUnnamed: none
     bool header_read = false;

@@ -41,6 +41,9 @@ bool file_exists(const std::string& path);
 // A whole file of at most `most` bytes, refused before it is read when
 // larger; false and why, in French, when it cannot be read.
 bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why);
+// For a script not found: where it was looked for, and where Excel saves;
+// empty when the path is absolute or the file is there.
+std::string where_to_find(const std::string& path);
 inline std::string too_large(std::size_t most) {
     return "il dépasse " + std::to_string(most / 1000000) + " Mo, plus qu'aucun script ne demande";
 }

@@ -58,6 +58,14 @@ std::string program_folder() {
 
 bool file_exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
+std::string where_to_find(const std::string& path) {
+    if (path.empty() || path[0] == '/' || file_exists(path)) return "";
+    char here[PATH_MAX];
+    if (getcwd(here, sizeof here) == nullptr) return "";
+    return std::string("Cherché dans le dossier ") + here +
+           " : donnez le chemin complet du fichier, ou lancez rtc_host depuis son dossier.";
+}
+
 bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
@@ -68,7 +76,7 @@ bool read_file(const std::string& path, std::size_t most, std::string& text, std
         if (fd >= 0) ::close(fd);
         return false;
     }
-    if (S_ISDIR(info.st_mode)) why = "c'est un dossier";
+    if (S_ISDIR(info.st_mode)) why = "c'est un dossier, pas un fichier";
     if (S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) > most)
         why = too_large(most);
     char buffer[65536];

@@ -118,7 +118,24 @@ std::string program_folder() {
     return full.substr(0, full.find_last_of("\\/") + 1);
 }
 
+std::string where_to_find(const std::string& path) {
+    const bool absolute =
+        path.size() >= 2 && (path[1] == ':' || (path[0] == '\\' && path[1] == '\\'));
+    if (absolute || path.empty() || file_exists(path)) return "";
+    wchar_t here[MAX_PATH];
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH, here);
+    if (length == 0 || length >= MAX_PATH) return "";
+    return "Cherché dans le dossier " + texte::utf8(here) +
+           " ; Excel enregistre d'habitude dans Documents : donnez le chemin complet du fichier "
+           "(par exemple --script \"%USERPROFILE%\\Documents\\essai.csv\").";
+}
+
 bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why) {
+    const DWORD attributes = GetFileAttributesW(texte::utf16(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        why = "c'est un dossier, pas un fichier";
+        return false;
+    }
     const HANDLE file =
         CreateFileW(texte::utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,5 +1,5 @@
 // Text that users and other programs wrote (a script, iowvirt.txt), as a
-// message may quote it, and as the parsers may read it.
+// message may quote it.
 #pragma once
 
 #include <cstddef>
@@ -19,10 +19,5 @@ std::string cite(std::string_view text, std::size_t most = 40, bool ascii_only =
 // never cut: a newline or an escape sequence in a folder's name must not
 // start a line of its own or reach the console.
 inline std::string cite_path(std::string_view text) { return cite(text, std::string_view::npos); }
-
-// What Windows editors put before a text: a UTF-8 byte-order mark is
-// dropped; UTF-16 with its mark (Notepad's and Excel's "Unicode") becomes
-// UTF-8. Anything else is left as it is.
-std::string sans_marque(std::string_view bytes);
 
 }  // namespace texte

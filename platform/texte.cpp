@@ -1,17 +1,13 @@
 #include "platform/texte.h"
 
+#include "platform/cp1252.h"
+
 #include <cstdint>
 #include <cstdio>
 
 namespace texte {
 
 namespace {
-
-// Code points of 0x80-0x9F in Windows-1252; 0 where the code page has a hole.
-constexpr char16_t plage_80_9F[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // Encodes one code point of the Basic Multilingual Plane; returns its length.
 std::size_t encoder_utf8(char32_t point, char (&octets)[3]) {
@@ -35,12 +31,7 @@ std::size_t cp1252_vers_utf8(const char* texte, char* sortie, std::size_t taille
     if (taille == 0) return 0;
     std::size_t longueur = 0;
     for (const char* p = texte; *p != '\0'; ++p) {
-        const auto octet = static_cast<std::uint8_t>(*p);
-        char32_t point = octet;
-        if (octet >= 0x80 && octet <= 0x9F) {
-            point = plage_80_9F[octet - 0x80];
-            if (point == 0) point = 0xFFFD;
-        }
+        const char32_t point = cp1252_point(static_cast<std::uint8_t>(*p));
         char octets[3];
         const std::size_t n = encoder_utf8(point, octets);
         if (longueur + n >= taille) break;

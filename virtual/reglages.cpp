@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/citation.h"
+#include "platform/decodage.h"
 #include "virtual/device.h"
 #include "virtual/fichiers.h"
 #include "virtual/mots.h"
@@ -65,7 +66,7 @@ std::string words_file(const std::string& path) {
         if (!why.empty()) tell("impossible de lire " + texte::cite_path(path) + " (" + why + ").");
         return "";
     }
-    std::string text = texte::sans_marque(std::string(bytes->begin(), bytes->end()));
+    std::string text = texte::en_utf8(std::string(bytes->begin(), bytes->end()));
     if (text.size() > kMostWordBytes) {
         tell(texte::cite_path(path) + " dépasse " + std::to_string(kMostWordBytes) +
              " octets de texte : seuls les mots de son début comptent.");

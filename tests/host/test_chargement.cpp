@@ -121,6 +121,34 @@ TEST(DeviceLibraryMistakes, ThePackagesOwnVirtualIow24IsNeverToBeDeleted) {
     EXPECT_NE(run.out.find("Supprimez cette copie"), std::string::npos) << run.out;
 }
 
+// What a student does wrong in the package's folder: words beside the
+// program instead of beside the library, a script named from elsewhere, a
+// folder given as the script, the virtual IOW24 checked as hardware.
+TEST(DeviceLibraryMistakes, EachMistakeInThePackageLeadsToTheNextStep) {
+    const std::string folder = package("paquet-eleve", true, true);
+    write_bytes(folder + "iowvirt.txt", "no-chip\n");
+    Finished run = run_program(folder + kHost, {"--read", "1", "--console-alerts"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("Attention : " + folder +
+                           "iowvirt.txt ne compte pas : l'IOW24 virtuel "
+                           "chargé est " +
+                           folder + "virtuel" + kSeparator + kDeviceFile),
+              std::string::npos)
+        << run.err;
+    run = run_program(folder + kHost, {"--script", "essai-introuvable.csv"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("Cherché dans le dossier "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("--help"), std::string::npos) << run.err;
+    run = run_program(folder + kHost, {"--script", folder + "virtuel"});
+    EXPECT_NE(run.err.find("c'est un dossier, pas un fichier"), std::string::npos) << run.err;
+    std::vector<std::string> arguments{"--device", folder + "virtuel" + kSeparator + kDeviceFile,
+                                       "--check", "--hardware"};
+    arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
+    run = run_program(folder + kHost, arguments);
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err.find("IOW24 détecté"), std::string::npos) << run.err;
+}
+
 // A library under the device's name with the block's functions: its own
 // functions are not the IOW24's, whatever it imports.
 TEST(DeviceLibraryMistakes, ALibraryWithoutTheFunctionsIsRefusedBeforeBinding) {

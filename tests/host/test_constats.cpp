@@ -121,6 +121,22 @@ TEST(Findings, NoChipAndShortRepliesAtOnceAreNoAnswer) {
     EXPECT_NE(f[3].sentence.find("réponses incomplètes (7 octets sur 8)"), std::string::npos);
 }
 
+// Each fault's sentence leads to the next step: no board found points to
+// the try without hardware; values no time can have may come from a script.
+TEST(Findings, SentencesLeadToTheNextStep) {
+    CheckRun run{start(false, 0), reading(kTime, kDate, kFailed, 0), {}, 1500};
+    EXPECT_NE(host::diagnose(run)[1].sentence.find(
+                  "Pour essayer sans matériel : « Verifier le cablage virtuel.cmd »."),
+              std::string::npos);
+    run.virtual_device = true;
+    EXPECT_EQ(host::diagnose(run)[1].sentence.find("sans matériel"), std::string::npos);
+    const CheckRun impossible{start(), reading({0x60, 0x85, 0x45}, {0x45, 0x25, 0x10}), {}, 1500};
+    EXPECT_NE(host::diagnose(impossible)[5].sentence.find(
+                  "mise à l'heure par un script avec des valeurs impossibles (un pas \"init\""),
+              std::string::npos)
+        << host::diagnose(impossible)[5].sentence;
+}
+
 TEST(Findings, ThePackagesOwnVirtualIow24IsKeptAndAnotherCopyDeleted) {
     CheckRun run = healthy();
     run.virtual_device = run.hardware = true;

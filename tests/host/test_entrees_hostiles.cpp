@@ -57,7 +57,7 @@ TEST(HostileInput, ANulInAScriptGivesOneWholeLineAndHugeNumbersAreOutOfRange) {
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "Erreur : " + nul +
                            " : ligne 1, colonne 1 : \"RD\\0X\" n'est pas une entrée du bloc (RD, "
-                           "sec, min, heu, dat, moi, ann, init)\nEssayez 'rtc_host --help'.\n");
+                           "sec, min, heu, dat, moi, ann, init)\n");
     run = host({"--script", scratch_file("grand.csv", "RD,sec\n5,1e309\n")});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("ligne 2, colonne 2 (sec) : nombre hors limites : \"1e309\""),

@@ -129,11 +129,45 @@ TEST(ScriptForms, NoMessageShowsAByteOrderMarkOrAnInvisibleByte) {
               "ligne 2, colonne 1 (RD) : pas un nombre : \"5\\0junk\"");
     // DEL is as invisible as the other control characters.
     EXPECT_EQ(parsed("RD\n5\x7F\n").error, "ligne 2, colonne 1 (RD) : pas un nombre : \"5\\x7F\"");
-    // Windows-1252 from an old save, escape characters, and a long field.
+    // French Excel's "ANSI" CSV is Windows-1252: its accents are shown as
+    // accents; escape characters stay escaped.
     EXPECT_EQ(parsed("RD\nd\xE9j\xE0\x1B\n").error,
-              "ligne 2, colonne 1 (RD) : pas un nombre : \"d\\xE9j\\xE0\\x1B\"");
+              "ligne 2, colonne 1 (RD) : pas un nombre : \"déjà\\x1B\"");
+    EXPECT_EQ(parsed("init;ann\xE9"
+                     "e\r\n")
+                  .error,
+              "ligne 1, colonne 2 : \"année\" n'est pas une entrée du bloc (RD, sec, min, heu, "
+              "dat, moi, ann, init)");
     EXPECT_EQ(parsed("RD\n" + std::string(1000, '7') + "x\n").error,
               "ligne 2, colonne 1 (RD) : pas un nombre : \"" + std::string(40, '7') + "\u2026\"");
+}
+
+// Thousands grouped as French Excel writes them, with a space or a
+// no-break space; any other grouping is no number.
+TEST(ScriptForms, ThousandsSeparatorsAreReadWhereExcelPutsThem) {
+    const std::pair<std::string, double> good[] = {
+        {"2\xC2\xA0"
+         "011",
+         2011},
+        {"2 011", 2011},
+        {"\xA0", 0},
+        {"1 234 567,5", 1234567.5},
+        {"-12\xE2\x80\xAF"
+         "345",
+         -12345},
+    };
+    for (const auto& [cell, value] : good) {
+        const host::Script s = parsed("init;ann\r\n5;" + cell + "\r\n");
+        if (cell == "\xA0") {
+            // A lone Windows-1252 no-break space: a blank cell.
+            EXPECT_NE(s.error, "") << cell;
+            continue;
+        }
+        ASSERT_EQ(s.error, "") << cell;
+        EXPECT_EQ(s.steps.at(0)[6], value) << cell;
+    }
+    for (const char* bad : {"2 01", "2 0111", "2011 000 0", "12345 678", " 2 011x"})
+        EXPECT_NE(parsed(std::string("init;ann\r\n5;") + bad + "\r\n").error, "") << bad;
 }
 
 TEST(ScriptForms, NumbersOutOfADoublesRangeAreToldAndTinyOnesAreZero) {
