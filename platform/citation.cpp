@@ -3,7 +3,6 @@
 #include "platform/decodage.h"
 
 #include <cstdint>
-#include <cstdio>
 
 namespace texte {
 
@@ -34,9 +33,12 @@ std::string code_point(std::string_view sequence) {
     std::uint32_t point = static_cast<std::uint8_t>(sequence[0]) & kLeadBits[sequence.size()];
     for (std::size_t i = 1; i < sequence.size(); ++i)
         point = point << 6 | (static_cast<std::uint8_t>(sequence[i]) & 0x3F);
-    char text[16];
-    std::snprintf(text, sizeof text, point > 0xFFFF ? "\\U%08X" : "\\u%04X",
-                  static_cast<unsigned>(point));
+    // By hand: a printf would bring a whole formatter into the DLLs.
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const int digits = point > 0xFFFF ? 8 : 4;
+    std::string text = point > 0xFFFF ? "\\U" : "\\u";
+    for (int i = digits - 1; i >= 0; --i)
+        text += kHex[point >> (4 * i) & 0xF];
     return text;
 }
 

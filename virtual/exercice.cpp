@@ -5,8 +5,6 @@
 // starts from the shared clock's time, lasts across launches like any
 // board, and never changes the shared clock. Once the words are gone, the
 // copy reads the shared clock again, as if the exercise had never been.
-#include <cstdio>
-
 #include "virtual/device.h"
 
 namespace iowvirt {
@@ -21,9 +19,12 @@ std::string board_path(const std::string& shared) {
         hash ^= static_cast<std::uint8_t>(c);
         hash *= 0x100000001b3u;
     }
-    char name[32];
-    std::snprintf(name, sizeof name, ".exercice-%016llx", static_cast<unsigned long long>(hash));
-    return shared + name;
+    // By hand: a printf would bring a whole formatter into the DLL.
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string name = shared + ".exercice-";
+    for (int i = 15; i >= 0; --i)
+        name += kHex[hash >> (4 * i) & 0xF];
+    return name;
 }
 
 }  // namespace

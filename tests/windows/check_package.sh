@@ -57,6 +57,23 @@ named=$(grep -rlai -e 'mercenaries' -e 'io-\?warrior' "$dir" || true)
 [ -z "$named" ] && ok "no file of the package names the IOW24's maker or its product family" ||
     fail "these files of the package name the IOW24's maker or its product family: $named"
 
+# The README gives the package's sizes: they stay true, within 10 %.
+readme=$(cd "$(dirname "$0")/../.." && pwd)/README.md
+failures_before=$failures
+size_told() {
+    local what=$1 bytes=$2 kb=$3
+    local actual=$((bytes / 1024))
+    if [ -z "$kb" ] || [ $((actual * 10)) -lt $((kb * 9)) ] || [ $((actual * 10)) -gt $((kb * 11)) ]; then
+        fail "the README gives $what as ${kb:-no} KB; it is $actual KB"
+    fi
+}
+for binary in rtc_iow24.dll rtc_host.exe virtuel/iowkit.dll; do
+    size_told "$binary" "$(stat -c %s "$dir/$binary")" \
+        "$(sed -n "s/^| \`${binary//\//\\/}\` | \([0-9]*\) KB |.*/\1/p" "$readme")"
+done
+size_told "the ZIP" "$zip_size" "$(sed -n 's/.*The ZIP weighs about \([0-9]*\) KB.*/\1/p' "$readme")"
+[ "$failures" -eq "$failures_before" ] && ok "the README's sizes are the package's, within 10 %"
+
 # The checksum beside the ZIP is the ZIP's.
 if (cd "$(dirname "$zip")" && sha256sum --quiet -c "$(basename "$zip").sha256"); then
     ok "the SHA-256 beside the ZIP is the ZIP's"
@@ -85,7 +102,8 @@ for line in "Essayer dans le simulateur sans matériel" \
     "Double-cliquez sur « Verifier le cablage.cmd » dans le dossier du paquet." \
     "2. Copiez virtuel\\iowkit.dll dans le dossier de l'exécutable du simulateur" \
     "Pour revenir au matériel : supprimez l'iowkit.dll copiée à côté du" \
-    "    rtc_host --device \"C:\\chemin\\vers\\iowkit.dll\" --check"; do
+    "    rtc_host --device \"C:\\chemin\\vers\\iowkit.dll\" --check" \
+    "    pushd \"\\\\serveur\\TP\\rtc_iow24\""; do
     grep -qxF -e "$line" <<<"$guide" || fail "the guide lacks the line: $line"
 done
 ok "the guide tells the double-clicks and the command lines"
