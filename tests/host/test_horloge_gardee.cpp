@@ -268,6 +268,31 @@ TEST(KeptTime, AReaderRunAcrossAnotherProgramsSetLeavesThatSet) {
               reading("     0      0      8     15      6     20"));
 }
 
+// Programs A and B open the clock together; B sets 2020 twice after a
+// third of a second and ends; A sets 2030 at its last step, a second on.
+// A set last: its 2030 wins, though B wrote more records.
+TEST(KeptTime, TheProgramThatSetTheClockLastWins) {
+    const std::string state = scratch_folder("dernier-gagne") + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const auto reads_then_sets = [](int reads, const std::string& sets) {
+        std::string script = "RD;init;sec;min;heu;dat;moi;ann\n";
+        for (int step = 0; step < reads; ++step)
+            script += "5;0;;;;;;\n";
+        return script + sets;
+    };
+    const std::string a = reads_then_sets(1000, "0;5;0;0;12;1;1;2030\n");
+    const std::string b = reads_then_sets(300, "0;5;0;0;8;15;6;2020\n0;5;0;0;8;15;6;2020\n");
+    const std::vector<Finished> runs =
+        run_together(kHost,
+                     {{"--script", scratch_file("a.csv", a), "--period-ms", "1"},
+                      {"--script", scratch_file("b.csv", b), "--period-ms", "1"}},
+                     {{"IOWVIRT_STATE", state}, {"IOWVIRT_NOW", std::to_string(kMonday)}});
+    ASSERT_EQ(runs[0].status, 0) << runs[0].err;
+    ASSERT_EQ(runs[1].status, 0) << runs[1].err;
+    EXPECT_EQ(last_reading(host(state, kMonday, {"--read", "1"})),
+              reading("     0      0     12      1      1     30"));
+}
+
 TEST(KeptTime, TwoProcessesWritingAtOnceLeaveAWholeFile) {
     const std::string state = scratch_folder("ensemble") + "etat";
     const Environment environment{{"IOWVIRT_STATE", state},
