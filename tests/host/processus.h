@@ -20,7 +20,7 @@ inline const std::string kStdoutTo = "RTC_TEST_STDOUT";
 // In an environment: the child's stderr goes to this file instead (POSIX).
 inline const std::string kStderrTo = "RTC_TEST_STDERR";
 // As the value of kStdoutTo or kStderrTo: the child starts with that
-// stream closed (POSIX).
+// stream closed (on Windows, with no handle for it).
 inline const std::string kClosed = "\x01closed";
 // As the value of kStdoutTo: a pipe whose reader has gone, as after
 // `| head -1` has read its line (POSIX).

@@ -92,6 +92,12 @@ Started* start_program(const std::string& program, const std::vector<std::string
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
     startup.hStdError = err;
+    // A stream left closed, as a scheduled task may start a program.
+    for (const auto& [name, value] : environment) {
+        if (value != kClosed) continue;
+        if (name == kStdoutTo) startup.hStdOutput = nullptr;
+        if (name == kStderrTo) startup.hStdError = nullptr;
+    }
     auto* started = new Started;
     started->started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
                                       nullptr, nullptr, &startup, &started->child) != 0;

@@ -218,6 +218,27 @@ TEST(KeptTime, EachLaunchCarriesOnTheFilesSequence) {
               reading("     0      0      8     15      6     23"));
 }
 
+// With its output closed, rtc_host runs nothing: its results would go
+// nowhere, and on POSIX the clock's file could take the stream's place.
+TEST(KeptTime, ClosedStandardStreamsRunNothingAndLeaveTheFileAsItWas) {
+    const std::string state = scratch_folder("flux-fermes-partout") + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::string kept = read_bytes(state);
+    const std::pair<std::vector<std::string>, std::string> runs[] = {
+        {{"--set", "2022-06-15 08:00:00", "--read", "2"}, kStdoutTo},
+        {{"--check"}, kStdoutTo},
+        {{"--set", "2022-06-15 08:00:00", "--trace"}, kStderrTo},
+    };
+    for (const auto& [arguments, stream] : runs) {
+        const Finished run = run_program(kHost, arguments,
+                                         {{"IOWVIRT_STATE", state},
+                                          {"IOWVIRT_NOW", std::to_string(kMonday)},
+                                          {stream, kClosed}});
+        EXPECT_EQ(run.status, 6) << arguments[0] << " " << stream;
+        EXPECT_EQ(read_bytes(state), kept) << arguments[0] << " " << stream;
+    }
+}
+
 TEST(KeptTime, ASetSurvivesAProgramThatNeverClosesTheDevice) {
     const std::string state = scratch_folder("jamais-ferme") + "etat";
     // The IOW24 stops answering after the set: the host gives up and ends
