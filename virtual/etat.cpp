@@ -1,5 +1,6 @@
 #include "virtual/etat.h"
 
+#include <array>
 #include <cstring>
 
 namespace iowvirt {
@@ -23,13 +24,23 @@ constexpr std::int32_t kMsPerSecond = 1000;
 // three centuries ahead. Anything else was not written by a clock.
 constexpr std::int64_t kFirstMomentMs = 946684800000, kLastMomentMs = 10413792000000;
 
-std::uint32_t crc32(const std::uint8_t* data, std::size_t size) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
+// CRC-32 (the polynomial of ZIP and PNG), a byte at a time from a table:
+// every save reads the file's records again, so their check stays cheap.
+constexpr std::array<std::uint32_t, 256> kCrcTable = [] {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t byte = 0; byte < table.size(); ++byte) {
+        std::uint32_t crc = byte;
         for (int bit = 0; bit < 8; ++bit)
             crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        table[byte] = crc;
     }
+    return table;
+}();
+
+std::uint32_t crc32(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i)
+        crc = (crc >> 8) ^ kCrcTable[(crc ^ data[i]) & 0xFFu];
     return ~crc;
 }
 

@@ -31,6 +31,8 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size
 // writes go through the link.
 class StateFile {
   public:
+    // The two records of a state file.
+    static constexpr std::size_t kRecordsSize = 208;
     enum class Found { nothing, regular, not_regular, unreadable };
 
     StateFile() = default;
@@ -53,11 +55,9 @@ class StateFile {
     // program made it first, `bytes` go over its content.
     bool create(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& why);
     bool rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why);
-    // Held while a save reads the file's newest record and writes its own,
-    // so that two programs never number two saves alike. Readers are never
-    // held up: the lock is advisory, or on a byte no one reads.
-    void lock();
-    void unlock();
+    // The records as they are now, in one read: what a save looks at
+    // before it numbers its own.
+    bool read_records(std::vector<std::uint8_t>& bytes);
     // Flushes to the disk, then closes.
     void close();
     bool is_open() const { return handle_ != kNone; }

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <strings.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -224,14 +223,14 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
     return false;
 }
 
-void StateFile::lock() {
-    if (!is_open()) return;
-    while (flock(static_cast<int>(handle_), LOCK_EX) != 0 && errno == EINTR) {
+bool StateFile::read_records(std::vector<std::uint8_t>& bytes) {
+    bytes.resize(kRecordsSize);
+    ssize_t n;
+    while ((n = ::pread(static_cast<int>(handle_), bytes.data(), bytes.size(), 0)) < 0 &&
+           errno == EINTR) {
     }
-}
-
-void StateFile::unlock() {
-    if (is_open()) flock(static_cast<int>(handle_), LOCK_UN);
+    bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return is_open() && n >= 0;
 }
 
 void StateFile::close() {

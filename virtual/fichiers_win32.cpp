@@ -193,22 +193,14 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
     return false;
 }
 
-// Windows' locks are mandatory: a lock on the records would fail other
-// programs' reads. One byte far past the file's end is locked instead.
-constexpr DWORD kLockOffsetHigh = 1;
-
-void StateFile::lock() {
-    if (!is_open()) return;
-    OVERLAPPED where{};
-    where.OffsetHigh = kLockOffsetHigh;
-    LockFileEx(reinterpret_cast<HANDLE>(handle_), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where);
-}
-
-void StateFile::unlock() {
-    if (!is_open()) return;
-    OVERLAPPED where{};
-    where.OffsetHigh = kLockOffsetHigh;
-    UnlockFileEx(reinterpret_cast<HANDLE>(handle_), 0, 1, 0, &where);
+bool StateFile::read_records(std::vector<std::uint8_t>& bytes) {
+    bytes.resize(kRecordsSize);
+    OVERLAPPED at{};
+    DWORD n = 0;
+    const bool read = is_open() && ReadFile(reinterpret_cast<HANDLE>(handle_), bytes.data(),
+                                            static_cast<DWORD>(bytes.size()), &n, &at);
+    bytes.resize(read ? n : 0);
+    return read;
 }
 
 void StateFile::close() {

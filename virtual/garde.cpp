@@ -17,6 +17,7 @@ namespace iowvirt {
 namespace {
 
 constexpr const char* kStateVariable = "IOWVIRT_STATE";
+static_assert(fichiers::StateFile::kRecordsSize == kStateFileSize);
 // Time and date registers 0x00-0x06 that hold no valid time or date:
 // digits above 9, fields out of range.
 constexpr std::uint8_t kNoValidTime[] = {0x5A, 0x7F, 0x3F, 0x00, 0x3F, 0x1F, 0xAA};
@@ -147,12 +148,10 @@ void Device::save_state(bool unless_newer) {
     } else {
         // Numbered after the newest record any program wrote, so that the
         // latest save wins, however many others made since this one opened.
-        state_file.lock();
+        // Two saves within the same microseconds take the same number, and
+        // so the same place: the later one still wins.
         const std::uint64_t newest = newest_sequence();
-        if (unless_newer && newest > sequence) {
-            state_file.unlock();
-            return;
-        }
+        if (unless_newer && newest > sequence) return;
         sequence = std::max(sequence, newest);
         const SavedState state{chip.state(), exercises, ++sequence};
         if (upgrade_pending) {
@@ -166,7 +165,6 @@ void Device::save_state(bool unless_newer) {
         } else {
             saved = state_file.rewrite(record_offset(sequence), encode_record(state), why);
         }
-        state_file.unlock();
     }
     if (saved) return;
     tell_once("impossible d'écrire " + texte::cite_path(state_path) + " (" + why + ") ; " +
@@ -178,7 +176,7 @@ void Device::save_state(bool unless_newer) {
 std::uint64_t Device::newest_sequence() {
     std::vector<std::uint8_t> bytes;
     std::string why;
-    if (!state_file.read_again(kStateFileSize, bytes)) return 0;
+    if (!state_file.read_records(bytes)) return 0;
     const auto state = decode_state(bytes, why);
     return state ? state->sequence : 0;
 }
