@@ -65,9 +65,12 @@ struct Calls {
 // taken back at each open with no handle open; the file stays open while
 // the device is, its older record is rewritten in place after each
 // transaction that wrote registers, and it is flushed to the disk at the
-// last close. A program that wrote no register leaves it as it found it. A file that is not whole
-// or not ours is put aside and the chip starts new. IOWVIRT_NOW (seconds since 1970) stands for the
-// PC's clock, standing still: for tests of long absences.
+// last close. A program that wrote no register leaves it as it found it. A
+// file of the clock's that is not whole is put aside and the chip starts
+// new; a file that is not the clock's is never touched. A copy set up with
+// "frozen" or "invalid" keeps a board of its own beside that file, and
+// never changes the shared clock. IOWVIRT_NOW (seconds since 1970) stands
+// for the PC's clock, standing still: for tests of long absences.
 //
 // The device as when first plugged in: clock chip at power-up (halted,
 // 2000-01-01), system clock as time source, one-second read wait, no fault
