@@ -25,7 +25,8 @@ constexpr int kFrozenAfterMs = 1500;
 enum class Phase { start, first_read, later_reads, stop };
 
 // Prints the findings and the summary; whether every finding is good.
-bool print(CheckRun& run, Format format, const CheckOptions& options) {
+bool print(CheckRun& run, const CheckOptions& options) {
+    const Format format = options.format;
     if (options.setting != nullptr) run.exercise = options.setting();
     const std::vector<Finding> findings = diagnose(run);
     if (const std::string header = check_header(format); !header.empty())
@@ -97,8 +98,7 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     // Hardware asked for, the virtual IOW24 found: nothing of the board is
     // checked, and the block is not run, so that its "IOW24 détecté" does
     // not stand above findings it contradicts.
-    if (run.hardware && run.virtual_device)
-        return print(run, options.format, options) ? 0 : kExitFault;
+    if (run.hardware && run.virtual_device) return print(run, options) ? 0 : kExitFault;
     Phase phase = Phase::start;
     // The IOW24 stopped answering: what was found so far, and the end.
     start_watchdog(options.timeout_ms, [&](const Stall& stall) {
@@ -106,7 +106,7 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
                                "l'IOW24 ne répond plus : " + describe(stall) +
                                    ". Débranchez l'IOW24, rebranchez-le, puis relancez la "
                                    "vérification."};
-        print(run, options.format, options);
+        print(run, options);
         end_process(kExitFault);
     });
 
@@ -137,7 +137,7 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     block.stop(nullptr, nullptr, nullptr);
     stop_watchdog();
 
-    return print(run, options.format, options) ? 0 : kExitFault;
+    return print(run, options) ? 0 : kExitFault;
 }
 
 }  // namespace host

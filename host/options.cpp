@@ -2,7 +2,6 @@
 
 #include "platform/citation.h"
 
-#include <algorithm>
 #include <ctime>
 #include <string_view>
 
@@ -19,17 +18,24 @@ constexpr int kMaxTimeoutMs = 3600000;
 constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2099;
 
+// Up to `most` digits, at least one; -1 otherwise.
+int digits(std::string_view text, std::size_t most) {
+    if (text.empty() || text.size() > most) return -1;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 bool whole_number(const std::string& text, int low, int high, int& value) {
     // Leading zeros count for nothing: "0005" is 5, however many there are.
-    const std::size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
-    const std::string digits = text.empty() ? text : text.substr(first);
-    if (digits.empty() || digits.size() > 9) return false;
-    int result = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return false;
-        result = result * 10 + (c - '0');
-    }
-    if (result < low || result > high) return false;
+    std::string_view significant = text;
+    while (significant.size() > 1 && significant[0] == '0')
+        significant.remove_prefix(1);
+    const int result = digits(significant, 9);
+    if (result < 0 || result < low || result > high) return false;
     value = result;
     return true;
 }
@@ -47,17 +53,6 @@ int days_in_month(int month, int year) {
 }
 
 namespace {
-
-// Up to `most` digits, at least one; -1 otherwise.
-int digits(std::string_view text, std::size_t most) {
-    if (text.empty() || text.size() > most) return -1;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
 
 // Three numbers between `mark`s, of at most `most` digits each.
 bool three(std::string_view text, char mark, const std::size_t (&most)[3], int (&out)[3]) {

@@ -263,17 +263,19 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
                            " pas ; un script en fait au plus autant";
             return script;
         }
+        const auto counted = [&](std::size_t values, std::size_t columns) {
+            return where() + " : " + std::to_string(values) + " valeurs pour " +
+                   std::to_string(columns) + " colonnes";
+        };
         if (fields.size() < named) {
-            script.error = where() + " : " + std::to_string(fields.size()) + " valeurs pour " +
-                           std::to_string(named) + " colonnes";
+            script.error = counted(fields.size(), named);
             return script;
         }
         std::vector<double> step(pins.size(), 0.0);
         for (const Field& f : fields) {
             if (f.column > columns.size()) {
                 if (f.text.empty()) continue;
-                script.error = where() + " : " + std::to_string(last_filled(fields)) +
-                               " valeurs pour " + std::to_string(columns.size()) + " colonnes";
+                script.error = counted(last_filled(fields), columns.size());
                 if (script.separator == ',') script.error += kDecimalCommaHint;
                 return script;
             }

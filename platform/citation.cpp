@@ -23,8 +23,7 @@ std::string escaped(std::uint8_t byte) {
         default:
             break;
     }
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    return std::string("\\x") + kHex[byte >> 4] + kHex[byte & 0xF];
+    return "\\x" + hex_digits(byte, 2);
 }
 
 // "\u00A0" for the code point of a well-formed sequence of `length` > 1.
@@ -33,16 +32,18 @@ std::string code_point(std::string_view sequence) {
     std::uint32_t point = static_cast<std::uint8_t>(sequence[0]) & kLeadBits[sequence.size()];
     for (std::size_t i = 1; i < sequence.size(); ++i)
         point = point << 6 | (static_cast<std::uint8_t>(sequence[i]) & 0x3F);
-    // By hand: a printf would bring a whole formatter into the DLLs.
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    const int digits = point > 0xFFFF ? 8 : 4;
-    std::string text = point > 0xFFFF ? "\\U" : "\\u";
-    for (int i = digits - 1; i >= 0; --i)
-        text += kHex[point >> (4 * i) & 0xF];
-    return text;
+    return point > 0xFFFF ? "\\U" + hex_digits(point, 8) : "\\u" + hex_digits(point, 4);
 }
 
 }  // namespace
+
+std::string hex_digits(std::uint64_t value, int digits) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    for (int i = digits - 1; i >= 0; --i)
+        text += kHex[value >> (4 * i) & 0xF];
+    return text;
+}
 
 std::string cite(std::string_view text, std::size_t most, bool ascii_only) {
     std::string shown;

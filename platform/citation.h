@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ namespace texte {
 // `ascii_only`: every character past ASCII escaped too (\u00A0), for text
 // that should be ASCII, where a look-alike would pass for the real thing.
 std::string cite(std::string_view text, std::size_t most = 40, bool ascii_only = false);
+
+// `value`'s last `digits` hexadecimal digits, upper case: by hand, as a
+// printf would bring a whole formatter into the DLLs.
+std::string hex_digits(std::uint64_t value, int digits);
 
 // A path, or a whole message line that holds one, as `cite` shows text but
 // never cut: a newline or an escape sequence in a folder's name must not

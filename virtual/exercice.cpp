@@ -5,6 +5,7 @@
 // starts from the shared clock's time, lasts across launches like any
 // board, and never changes the shared clock. Once the words are gone, the
 // copy reads the shared clock again, as if the exercise had never been.
+#include "platform/citation.h"
 #include "virtual/device.h"
 
 namespace iowvirt {
@@ -19,12 +20,7 @@ std::string board_path(const std::string& shared) {
         hash ^= static_cast<std::uint8_t>(c);
         hash *= 0x100000001b3u;
     }
-    // By hand: a printf would bring a whole formatter into the DLL.
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string name = shared + ".exercice-";
-    for (int i = 15; i >= 0; --i)
-        name += kHex[hash >> (4 * i) & 0xF];
-    return name;
+    return shared + ".exercice-" + texte::hex_digits(hash, 16);
 }
 
 }  // namespace

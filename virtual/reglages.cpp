@@ -132,8 +132,9 @@ void Device::configure() {
         source = fichiers::library_folder() + kWordsFile;
         text = words_file(source);
     }
-    setting = setting_of(words_in_force(read_words(text)), source, from_file);
-    if (!configured || text != applied_words) apply_words(read_words(text), source);
+    const Words words = read_words(text);
+    setting = setting_of(words_in_force(words), source, from_file);
+    if (!configured || text != applied_words) apply_words(words, source);
     configured = true;
     applied_words = text;
     // Each run looks for its place again: a save that failed in one run
