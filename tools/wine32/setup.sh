@@ -15,6 +15,8 @@
 # To remove it:
 #   echo -1 > /proc/sys/fs/binfmt_misc/qemu-i386
 set -euo pipefail
+# ensure_packages, as ./run installs every package.
+. "$(dirname "$0")/../packages.sh"
 
 binfmt=/proc/sys/fs/binfmt_misc
 entry_name=qemu-i386
@@ -71,13 +73,11 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo -n "$@"; fi; }
 
 # Registers qemu-i386 for i386 programs; on failure, says why on stdout.
 register_qemu() {
-    if ! command -v qemu-i386-static >/dev/null; then
-        as_root apt-get update -qq >/dev/null 2>&1 || true
-        if ! as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-            --no-install-recommends qemu-user-static >/dev/null 2>&1; then
-            echo "qemu-user-static cannot be installed"
-            return 1
-        fi
+    # Without its recommends: binfmt-support would register entries of its own.
+    if ! command -v qemu-i386-static >/dev/null &&
+        ! ensure_packages --no-install-recommends qemu-user-static; then
+        echo "qemu-user-static cannot be installed"
+        return 1
     fi
     if [ ! -e "$binfmt/register" ] && ! as_root mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null; then
         echo "binfmt_misc cannot be mounted on $binfmt"
