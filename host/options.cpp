@@ -2,6 +2,8 @@
 
 #include "platform/citation.h"
 
+#include <algorithm>
+#include <cctype>
 #include <ctime>
 #include <string_view>
 
@@ -54,58 +56,125 @@ int days_in_month(int month, int year) {
 
 namespace {
 
-// Three numbers between `mark`s, of at most `most` digits each.
-bool three(std::string_view text, char mark, const std::size_t (&most)[3], int (&out)[3]) {
-    const std::size_t a = text.find(mark), b = a == text.npos ? a : text.find(mark, a + 1);
-    if (b == text.npos || text.find(mark, b + 1) != text.npos) return false;
-    out[0] = digits(text.substr(0, a), most[0]);
-    out[1] = digits(text.substr(a + 1, b - a - 1), most[1]);
-    out[2] = digits(text.substr(b + 1), most[2]);
-    return out[0] >= 0 && out[1] >= 0 && out[2] >= 0;
+// Numbers between `mark`s, as many as `most` has, of at most `most[i]`
+// digits each.
+template <std::size_t N>
+bool numbers(std::string_view text, char mark, const std::size_t (&most)[N], int (&out)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        const std::size_t end = i + 1 < N ? text.find(mark) : text.size();
+        if (end == text.npos) return false;
+        out[i] = digits(text.substr(0, end), most[i]);
+        if (out[i] < 0) return false;
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return true;
 }
 
-// "AAAA-MM-JJ" or "JJ/MM/AAAA": the year in four digits, the day and the
-// month in one or two.
+// "AAAA-MM-JJ", "JJ/MM/AAAA" or "JJ/MM/AA": the day and the month in one
+// digit or two; two digits of year are of the clock's century.
 bool date_of(std::string_view text, Moment& m) {
     int parts[3];
-    if (text.size() > 4 && text[4] == '-' && three(text, '-', {4, 2, 2}, parts)) {
+    if (text.size() > 4 && text[4] == '-' && numbers(text, '-', {4, 2, 2}, parts)) {
         m.year = parts[0], m.month = parts[1], m.day = parts[2];
         return true;
     }
-    if (text.size() > 5 && text[text.size() - 5] == '/' && three(text, '/', {2, 2, 4}, parts)) {
-        m.day = parts[0], m.month = parts[1], m.year = parts[2];
+    const std::size_t year = text.find_last_of('/') + 1;
+    const std::size_t year_digits = text.size() - year;
+    if (year > 0 && (year_digits == 4 || year_digits == 2) &&
+        numbers(text, '/', {2, 2, 4}, parts)) {
+        m.day = parts[0], m.month = parts[1];
+        m.year = year_digits == 2 ? kFirstYear + parts[2] : parts[2];
         return true;
     }
     return false;
 }
 
-// "HH:MM:SS", the hour in one digit or two, as the clock of Windows shows it.
+// The hour in one digit or two, the minutes and the seconds in two:
+// "HH:MM:SS", "HH:MM" as the clock of Windows shows it, or "9h05", "9h05m30"
+// and "9h" as French writes it; seconds left out are 0.
 bool time_of(std::string_view text, Moment& m) {
+    m.minute = m.second = 0;
+    const std::size_t h = text.find_first_of("hH");
+    if (h != text.npos) {
+        m.hour = digits(text.substr(0, h), 2);
+        text.remove_prefix(h + 1);
+        if (text.empty()) return m.hour >= 0;
+        const std::size_t mark = text.find_first_of("mM");
+        m.minute = digits(text.substr(0, std::min(mark, text.size())), 2);
+        if (mark != text.npos) m.second = digits(text.substr(mark + 1), 2);
+        return m.hour >= 0 && m.minute >= 0 && m.second >= 0 && text.size() >= 2 &&
+               (mark == text.npos || mark == 2);
+    }
     int parts[3];
-    if (!three(text, ':', {2, 2, 2}, parts) || text.size() - text.find(':') != 6) return false;
-    m.hour = parts[0], m.minute = parts[1], m.second = parts[2];
+    if (numbers(text, ':', {2, 2, 2}, parts) && text.size() - text.find(':') == 6) {
+        m.hour = parts[0], m.minute = parts[1], m.second = parts[2];
+        return true;
+    }
+    int short_parts[2];
+    if (numbers(text, ':', {2, 2}, short_parts) && text.size() - text.find(':') == 3) {
+        m.hour = short_parts[0], m.minute = short_parts[1];
+        return true;
+    }
+    return false;
+}
+
+constexpr std::string_view kSpaces = " \t";
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kSpaces);
+    if (first == text.npos) return {};
+    return text.substr(first, text.find_last_not_of(kSpaces) - first + 1);
+}
+
+bool same_letters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
     return true;
 }
 
+constexpr const char* kForms =
+    "formes acceptées : \"JJ/MM/AAAA HH:MM:SS\", \"AAAA-MM-JJ HH:MM:SS\", sans les secondes "
+    "(\"14/07/2027 9:05\"), à la française (\"14/07/27 9h05\"), ou now (maintenant) pour "
+    "l'heure du PC";
+
 }  // namespace
+
+bool means_now(const std::string& text) {
+    const std::string_view word = trimmed(text);
+    return same_letters(word, "now") || same_letters(word, "maintenant");
+}
 
 bool is_date_alone(const std::string& text) {
     Moment m{};
-    return date_of(text, m);
+    return date_of(trimmed(text), m);
 }
 
-std::optional<Moment> parse_moment(const std::string& text, std::string& why) {
-    const std::size_t space = text.find(' ');
-    const std::size_t time_at = text.find_first_not_of(' ', space);
+std::optional<Moment> parse_moment(const std::string& whole, std::string& why) {
+    const std::string_view text = trimmed(whole);
+    const std::size_t space = text.find_first_of(kSpaces);
+    const std::string_view date = text.substr(0, space);
+    const std::string_view rest =
+        space == text.npos ? std::string_view() : trimmed(text.substr(space));
+    const std::size_t extra_at = rest.find_first_of(kSpaces);
+    const std::string_view time = rest.substr(0, extra_at);
     Moment m{};
-    if (space == std::string::npos || time_at == std::string::npos ||
-        !date_of(std::string_view(text).substr(0, space), m) ||
-        !time_of(std::string_view(text).substr(time_at), m)) {
-        why =
-            "pas une date et une heure de la forme \"AAAA-MM-JJ HH:MM:SS\" ou "
-            "\"JJ/MM/AAAA HH:MM:SS\"";
-        return std::nullopt;
+    Moment probe{};
+    if (rest.empty() && time_of(date, probe)) {
+        why = "il manque la date avant l'heure ; " + std::string(kForms);
+    } else if (!date_of(date, m)) {
+        why = "la date " + quoted(std::string(date)) + " n'a pas une forme connue ; " + kForms;
+    } else if (rest.empty()) {
+        why = "il manque l'heure après la date ; " + std::string(kForms);
+    } else if (!time_of(time, m)) {
+        why = "l'heure " + quoted(std::string(time)) + " n'a pas une forme connue ; " + kForms;
+    } else if (extra_at != rest.npos) {
+        why = quoted(std::string(trimmed(rest.substr(extra_at)))) +
+              " est en trop après l'heure ; " + kForms;
     }
+    if (!why.empty()) return std::nullopt;
     if (m.year < kFirstYear || m.year > kLastYear) {
         why = "l'horloge ne garde que les années 2000 à 2099";
         return std::nullopt;
@@ -138,14 +207,23 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         const std::string& a = arguments[i];
         const bool has_value = i + 1 < arguments.size();
         const std::string value = has_value ? arguments[i + 1] : std::string();
-        auto needs_value = [&] {
-            return a == "--block" || a == "--device" || a == "--set" || a == "--read" ||
-                   a == "--period-ms" || a == "--script" || a == "--format" || a == "--timeout-ms";
-        };
-        if (needs_value()) {
-            if (!has_value) return fail(a + " demande une valeur");
+        // What an option's value is, for the options that take one.
+        const char* const needs = a == "--block"        ? "le chemin du bloc"
+                                  : a == "--device"     ? "le chemin d'une iowkit.dll"
+                                  : a == "--set"        ? "une date et une heure, ou now"
+                                  : a == "--read"       ? "un nombre de pas"
+                                  : a == "--period-ms"  ? "des millisecondes"
+                                  : a == "--timeout-ms" ? "des millisecondes"
+                                  : a == "--script"     ? "un nom de fichier"
+                                  : a == "--format"     ? "table, csv ou excel"
+                                                        : nullptr;
+        if (needs != nullptr) {
+            // The next option is no value: "--script --period-ms 0" lost its file name.
+            if (!has_value || value.rfind("--", 0) == 0)
+                return fail(a + " demande " + needs +
+                            (has_value ? " ; " + quoted(value) + " est une autre option" : ""));
             // An empty value would quietly mean the default, or nothing.
-            if (value.empty()) return fail(a + " demande une valeur, pas \"\"");
+            if (value.empty()) return fail(a + " demande " + needs + ", pas \"\"");
             ++i;
         }
         if (a == "--help" || a == "-h" || a == "/?") {
@@ -158,12 +236,14 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             // Given twice, the last one counts, as for every option.
             o.set_now = false;
             o.set_at.reset();
-            if (value == "now" || value == "maintenant") {
+            if (means_now(value)) {
                 o.set_now = true;
             } else if (is_date_alone(value)) {
                 // The shell cut "DATE TIME" in two: the time is the next word.
+                std::string ignored;
                 const bool time_next =
-                    i + 1 < arguments.size() && arguments[i + 1].find(':') != std::string::npos;
+                    i + 1 < arguments.size() &&
+                    parse_moment(value + " " + arguments[i + 1], ignored).has_value();
                 const std::string example =
                     value + " " + (time_next ? arguments[i + 1] : std::string("23:59:58"));
                 return fail("--set " + quoted(value) +
@@ -234,10 +314,11 @@ std::string usage(const std::string& program) {
 Charge le bloc horloge comme le fait un simulateur et fait une simulation.
 
 Ce qu'il faut faire (par défaut : --read 1) :
-  --set now | --set "AAAA-MM-JJ HH:MM:SS" | --set "JJ/MM/AAAA HH:MM:SS"
+  --set now | --set "JJ/MM/AAAA HH:MM:SS" | --set "AAAA-MM-JJ HH:MM:SS"
                       un pas avec "init" haut : met l'horloge à l'heure
                       (now ou maintenant : l'heure du PC) ; la date et
-                      l'heure entre guillemets
+                      l'heure entre guillemets ; aussi sans les secondes
+                      ("14/07/2027 9:05"), à la française ("14/07/27 9h05")
   --read N            puis N pas avec "RD" haut : lit l'horloge
   --script FICHIER.csv
                       un pas par ligne ; l'en-tête nomme les entrées du bloc

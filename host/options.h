@@ -50,11 +50,15 @@ Parsed parse_arguments(const std::vector<std::string>& arguments);
 // Days in `month` (1-12) of the full `year`.
 int days_in_month(int month, int year);
 
-// "YYYY-MM-DD HH:MM:SS" or "DD/MM/YYYY HH:MM:SS" (day, month and hour may
-// take one digit), a real date within the clock chip's century.
+// A date, "AAAA-MM-JJ", "JJ/MM/AAAA" or "JJ/MM/AA" (day and month in one
+// digit or two), then a time, "HH:MM:SS", "HH:MM", "9h05", "9h05m30" or
+// "9h" (the hour in one digit or two): a real date within the clock chip's
+// century. `why` says what is missing or extra, in French.
 std::optional<Moment> parse_moment(const std::string& text, std::string& why);
 // A date in one of those forms with no time after it.
 bool is_date_alone(const std::string& text);
+// "now" or "maintenant", in any case, with blanks around it or not.
+bool means_now(const std::string& text);
 Moment local_now();
 
 std::string usage(const std::string& program);

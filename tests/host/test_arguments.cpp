@@ -12,6 +12,11 @@ namespace {
 
 using host::parse_arguments;
 
+#define kForms                                                                                 \
+    "formes acceptées : \"JJ/MM/AAAA HH:MM:SS\", \"AAAA-MM-JJ HH:MM:SS\", sans les secondes " \
+    "(\"14/07/2027 9:05\"), à la française (\"14/07/27 9h05\"), ou now (maintenant) pour "   \
+    "l'heure du PC"
+
 TEST(Arguments, NothingAskedMeansOneRead) {
     const auto p = parse_arguments({});
     EXPECT_EQ(p.error, "");
@@ -50,7 +55,7 @@ TEST(Arguments, SetAndReadTogether) {
 TEST(Arguments, ErrorsRepeatTheBadArgument) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--bogus"}, "argument inconnu \"--bogus\""},
-        {{"--read"}, "--read demande une valeur"},
+        {{"--read"}, "--read demande un nombre de pas"},
         {{"--read", "0"}, "--read prend un nombre de pas de 1 à 1000000, pas \"0\""},
         {{"--read", "3x"}, "--read prend un nombre de pas de 1 à 1000000, pas \"3x\""},
         {{"--read", "-2"}, "--read prend un nombre de pas de 1 à 1000000, pas \"-2\""},
@@ -64,11 +69,10 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--set", "1999-12-31 23:59:59"},
          "--set \"1999-12-31 23:59:59\" : l'horloge ne garde que les années 2000 à 2099"},
         {{"--set", "2011-1-1 0:0:0"},
-         "--set \"2011-1-1 0:0:0\" : pas une date et une heure de la forme \"AAAA-MM-JJ "
-         "HH:MM:SS\" ou \"JJ/MM/AAAA HH:MM:SS\""},
+         "--set \"2011-1-1 0:0:0\" : l'heure \"0:0:0\" n'a pas une forme connue ; " kForms},
         {{"--set", "2011-01-01 00:00:00x"},
-         "--set \"2011-01-01 00:00:00x\" : pas une date et une heure de la forme "
-         "\"AAAA-MM-JJ HH:MM:SS\" ou \"JJ/MM/AAAA HH:MM:SS\""},
+         "--set \"2011-01-01 00:00:00x\" : l'heure \"00:00:00x\" n'a pas une forme connue "
+         "; " kForms},
         // Bad values caught past their first character, and past the first
         // bound.
         {{"--read", "1000001"}, "--read prend un nombre de pas de 1 à 1000000, pas \"1000001\""},
@@ -77,8 +81,7 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--timeout-ms", "0"}, "--timeout-ms prend des millisecondes de 1 à 3600000, pas \"0\""},
         {{"--format", "csvx"}, "--format vaut table, csv ou excel, pas \"csvx\""},
         {{"--set", "2011-12-31 23:59:5x"},
-         "--set \"2011-12-31 23:59:5x\" : pas une date et une heure de la forme "
-         "\"AAAA-MM-JJ HH:MM:SS\" ou \"JJ/MM/AAAA HH:MM:SS\""},
+         "--set \"2011-12-31 23:59:5x\" : l'heure \"23:59:5x\" n'a pas une forme connue ; " kForms},
         {{"--set", "2011-12-31 23:59:60"},
          "--set \"2011-12-31 23:59:60\" : cette date ou cette heure n'existe pas"},
         {{"--set", "2100-02-29 00:00:00"},
@@ -86,11 +89,32 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--script", "a.csv", "--read", "2"},
          "--script fait ses propres pas ; il ne va pas avec --set ni --read"},
         // An empty value is no way around a rule, nor a quiet default.
-        {{"--script", "", "--read", "2"}, "--script demande une valeur, pas \"\""},
-        {{"--block", ""}, "--block demande une valeur, pas \"\""},
-        {{"--device", ""}, "--device demande une valeur, pas \"\""},
-        {{"--read", "2", "--set", ""}, "--set demande une valeur, pas \"\""},
-        {{"--format", ""}, "--format demande une valeur, pas \"\""},
+        {{"--script", "", "--read", "2"}, "--script demande un nom de fichier, pas \"\""},
+        {{"--block", ""}, "--block demande le chemin du bloc, pas \"\""},
+        {{"--device", ""}, "--device demande le chemin d'une iowkit.dll, pas \"\""},
+        {{"--read", "2", "--set", ""}, "--set demande une date et une heure, ou now, pas \"\""},
+        {{"--format", ""}, "--format demande table, csv ou excel, pas \"\""},
+        // The next option is never taken for a value.
+        {{"--script", "--period-ms", "0"},
+         "--script demande un nom de fichier ; \"--period-ms\" est une autre option"},
+        {{"--script", "--console-alerts"},
+         "--script demande un nom de fichier ; \"--console-alerts\" est une autre option"},
+        {{"--read", "--check"},
+         "--read demande un nombre de pas ; \"--check\" est une autre option"},
+        {{"--set", "--read", "2"},
+         "--set demande une date et une heure, ou now ; \"--read\" est une autre option"},
+        // What is missing or extra in a date, named.
+        {{"--set", "14/07/2027"},
+         "--set \"14/07/2027\" : la date et l'heure vont ensemble, entre guillemets : --set "
+         "\"14/07/2027 23:59:58\""},
+        {{"--set", "9:05"}, "--set \"9:05\" : il manque la date avant l'heure ; " kForms},
+        {{"--set", "14-07-2027 9:05"},
+         "--set \"14-07-2027 9:05\" : la date \"14-07-2027\" n'a pas une forme connue ; " kForms},
+        {{"--set", "14/07/2027 9:05 du matin"},
+         "--set \"14/07/2027 9:05 du matin\" : \"du matin\" est en trop après l'heure ; " kForms},
+        {{"--set", "14/07/2027 9h5"},
+         "--set \"14/07/2027 9h5\" : l'heure \"9h5\" n'a pas une forme connue ; " kForms},
+        {{"--set", "hier"}, "--set \"hier\" : la date \"hier\" n'a pas une forme connue ; " kForms},
     };
     for (const auto& [arguments, error] : cases) {
         EXPECT_EQ(parse_arguments(arguments).error, error) << arguments[0];
@@ -103,6 +127,14 @@ TEST(Arguments, SetTakesTheFormsTeachersTypeAndSaysWhenTheTimeLostItsQuotes) {
         {"2011-12-31 09:05:00", {2011, 12, 31, 9, 5, 0}},
         {"31/12/2011 23:59:58", {2011, 12, 31, 23, 59, 58}},
         {"1/2/2012  7:00:01", {2012, 2, 1, 7, 0, 1}},
+        // As students type them: no seconds, the French hour, two digits of
+        // year, blanks around.
+        {"14/07/2027 9:05", {2027, 7, 14, 9, 5, 0}},
+        {"14/07/2027 9h05", {2027, 7, 14, 9, 5, 0}},
+        {"14/07/2027 9H05m30", {2027, 7, 14, 9, 5, 30}},
+        {"14/07/2027 17h", {2027, 7, 14, 17, 0, 0}},
+        {"14/07/27 09:05:00", {2027, 7, 14, 9, 5, 0}},
+        {" 31/12/99\t23:59 ", {2099, 12, 31, 23, 59, 0}},
     };
     for (const auto& [text, m] : forms) {
         const auto set = parse_arguments({"--set", text}).options.set_at;
@@ -111,10 +143,15 @@ TEST(Arguments, SetTakesTheFormsTeachersTypeAndSaysWhenTheTimeLostItsQuotes) {
                   std::tie(m.year, m.month, m.day, m.hour, m.minute, m.second))
             << text;
     }
-    for (const char* bad : {"2011-12-31 123:05:00", "31/12/11 23:59:58", "2011/12/31 23:59:58",
+    for (const char* bad : {"2011-12-31 123:05:00", "31/12/011 23:59:58", "2011/12/31 23:59:58",
                             "31-12-2011 23:59:58", "2011-12-31 9:5:00", "2011-12-31T09:05:00"})
         EXPECT_NE(parse_arguments({"--set", bad}).error, "") << bad;
-    EXPECT_TRUE(parse_arguments({"--set", "maintenant"}).options.set_now);
+    for (const char* now : {"maintenant", "NOW", " Maintenant ", "now\t"})
+        EXPECT_TRUE(parse_arguments({"--set", now}).options.set_now) << now;
+    // The time cut from its date by the shell, in the French form too.
+    EXPECT_EQ(parse_arguments({"--set", "14/07/27", "9h05"}).error,
+              "--set \"14/07/27\" : la date et l'heure vont ensemble, entre guillemets : --set "
+              "\"14/07/27 9h05\"");
     EXPECT_EQ(parse_arguments({"--set", "2011-12-31", "23:59:58"}).error,
               "--set \"2011-12-31\" : la date et l'heure vont ensemble, entre guillemets : --set "
               "\"2011-12-31 23:59:58\"");
