@@ -19,13 +19,15 @@ constexpr const char* kVirtualSetting = "iowvirt_setting";
 
 constexpr const char* kVirtualFolder = "virtuel";
 
-// The virtual IOW24 of the package, in its folder; a build tree, with no
-// such folder, keeps it beside the program.
+// The virtual IOW24 of the package, in its folder; a build tree keeps it
+// beside the program. A program copied alone has neither: it is looked
+// for where the package keeps it, so that every message names one place.
 std::string default_device() {
     const std::string folder = program_folder();
-    const std::string virtual_folder = folder + kVirtualFolder;
-    return file_exists(virtual_folder) ? virtual_folder + kPathSeparator + kDeviceFile
-                                       : folder + kDeviceFile;
+    const std::string packaged = folder + kVirtualFolder + kPathSeparator + kDeviceFile;
+    const bool build_tree =
+        !file_exists(folder + kVirtualFolder) && file_exists(folder + kDeviceFile);
+    return build_tree ? folder + kDeviceFile : packaged;
 }
 
 // What to do when the default library cannot be loaded.
@@ -35,22 +37,13 @@ std::string package_hint(const std::string& path) {
         return std::string(kDeviceFile) + " manque dans le dossier " + kVirtualFolder +
                " du paquet : extrayez de nouveau tout le ZIP, ou donnez --device.";
     return "Le dossier " + std::string(kVirtualFolder) +
-           " du paquet, avec l'IOW24 virtuel, manque à côté de rtc_host : extrayez tout le ZIP, "
-           "ou donnez --device.";
+           " du paquet, avec l'IOW24 virtuel, manque à côté de rtc_host : lancez rtc_host depuis "
+           "le dossier du ZIP extrait en entier, ou donnez --device.";
 }
 
 // A file name without a folder: the system looks for it as it looks for a
 // program's libraries.
 bool bare_name(const std::string& path) { return path.find_first_of("/\\") == std::string::npos; }
-
-bool same_name(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 template <typename Fn>
 void entry(void* library, const char* name, Fn& function, std::string& missing) {
@@ -95,12 +88,29 @@ LoadError load_device(const Options& o, Loaded& loaded) {
     loaded.device_path = o.device.empty() ? default_device() : o.device;
     // Loaded as the device, the block would look for iowkit.dll itself,
     // and the system would only say that a module is missing.
-    if (same_name(file_name(loaded.device_path), kBlockFile))
+    if (texte::same_letters(file_name(loaded.device_path), kBlockFile))
         return {loaded.device_path + " est le bloc, pas une bibliothèque de l'IOW24.",
                 "Donnez à --device le chemin d'une iowkit.dll : celle du dossier " +
                     std::string(kVirtualFolder) +
                     " du paquet pour l'IOW24 virtuel, la vraie "
                     "pour le matériel."};
+    // A folder given for the library: the system would only say that it
+    // cannot load it, or, under Windows, send the user to install software.
+    if (is_folder(loaded.device_path)) {
+        const std::string inside =
+            loaded.device_path +
+            (loaded.device_path.find_last_of("/\\") + 1 == loaded.device_path.size()
+                 ? ""
+                 : kPathSeparator) +
+            kDeviceFile;
+        return {loaded.device_path +
+                    " est un dossier : --device demande le fichier de la "
+                    "bibliothèque de l'IOW24.",
+                file_exists(inside) ? "Donnez --device \"" + inside + "\"."
+                                    : std::string("Pour l'IOW24 virtuel, donnez le fichier ") +
+                                          kVirtualFolder + kPathSeparator + kDeviceFile +
+                                          " du paquet ; pour le matériel, " + kDeviceFile + "."};
+    }
     std::string why;
     loaded.device = load_library(loaded.device_path, why);
     if (loaded.device == nullptr) {
@@ -118,7 +128,7 @@ LoadError load_device(const Options& o, Loaded& loaded) {
     // The block imports the library by its name: under another one, the
     // system would look for iowkit.dll again when it loads the block.
     const std::string name = file_name(loaded.device_path);
-    if (!same_name(name, kDeviceFile)) {
+    if (!texte::same_letters(name, kDeviceFile)) {
         return {"la bibliothèque de l'IOW24 " + loaded.device_path + " doit s'appeler " +
                     kDeviceFile + " : le bloc la cherche sous ce nom.",
                 "Copiez " + name + " sous le nom " + kDeviceFile +
@@ -158,8 +168,8 @@ void unload(Loaded& loaded) {
 
 bool packaged_virtual_device(const Loaded& loaded) {
     return virtual_device(loaded) &&
-           same_name(library_path(loaded.device),
-                     program_folder() + kVirtualFolder + kPathSeparator + kDeviceFile);
+           texte::same_letters(library_path(loaded.device),
+                               program_folder() + kVirtualFolder + kPathSeparator + kDeviceFile);
 }
 
 bool virtual_device(const Loaded& loaded) {
@@ -172,7 +182,7 @@ std::string stray_words_file(const Loaded& loaded) {
     if (!virtual_device(loaded) || !file_exists(here)) return "";
     const std::string library = library_path(loaded.device);
     const std::string folder = library.substr(0, library.find_last_of("/\\") + 1);
-    if (same_name(folder, program_folder())) return "";
+    if (texte::same_letters(folder, program_folder())) return "";
     return here + " ne compte pas : l'IOW24 virtuel chargé est " + library + " ; mettez " +
            kWordsFile + " à côté de lui (" + folder + ").";
 }

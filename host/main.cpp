@@ -7,6 +7,8 @@
 
 #include "host/chargement.h"
 #include "host/horloge.h"
+#include "host/introuvable.h"
+#include "host/niveaux.h"
 #include "host/relais.h"
 #include "host/script.h"
 #include "host/surveillance.h"
@@ -125,20 +127,39 @@ void stalled(const host::Stall& stall) {
     host::end_process(kExitStalled);
 }
 
+// The form of the results when none is asked for: French Excel's when they
+// go to a .csv file ("> res.csv"), which Excel then opens in columns.
+host::Format format_for(const host::Options& o, host::Format otherwise) {
+    if (o.format) return *o.format;
+    const std::string file = host::standard_output_file();
+    const bool csv_file = file.size() >= 4 && (file.compare(file.size() - 4, 4, ".csv") == 0 ||
+                                               file.compare(file.size() - 4, 4, ".CSV") == 0);
+    return csv_file ? host::Format::excel : otherwise;
+}
+
 // The steps the options ask for, and the form of their results; the exit
 // status and message when wrong.
 int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& steps,
              host::Format& format) {
     std::string why;
     if (o.script.empty()) {
-        format = o.format.value_or(host::Format::table);
+        format = format_for(o, host::Format::table);
         if (plain_steps(o, loaded.block, steps, why)) return 0;
         return error(kExitLibrary, loaded.block_path + " n'a pas d'entrée nommée " + why);
     }
     std::string text;
-    if (!host::read_file(o.script, kMostScriptBytes, text, why))
+    if (!host::read_file(o.script, kMostScriptBytes, text, why)) {
+        const std::string misnamed = host::misnamed_file(o.script);
         return error(kExitUsage, "impossible de lire le script " + o.script + " : " + why,
-                     host::where_to_find(o.script));
+                     misnamed.empty() ? host::where_to_find(o.script) : misnamed);
+    }
+    // "rtc_host --script essai.csv > essai.csv": the shell empties the file
+    // before the program starts.
+    if (text.empty())
+        return error(kExitUsage, "le script " + o.script + " est vide (0 octet).",
+                     "S'il contenait des pas, il a été vidé : une commande comme « rtc_host "
+                     "--script essai.csv > essai.csv » vide le fichier avant que rtc_host ne le "
+                     "lise. Envoyez les résultats dans un autre fichier.");
     host::Script script = host::parse_script(text, loaded.block.inputs);
     if (!script.error.empty()) return error(kExitUsage, o.script + " : " + script.error);
     // Run all the same, as a simulator would: the chip keeps what it gets.
@@ -146,9 +167,11 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
         say("Attention : ", o.script + " : " + line);
     if (const std::string idle = host::nothing_high(script, loaded.block.inputs); !idle.empty())
         say("Attention : ", o.script + " : " + idle);
+    for (const std::string& line : host::levels_that_mislead(script, loaded.block.inputs))
+        say("Attention : ", o.script + " : " + line);
     steps = std::move(script.steps);
     // Results in the form the script came in: French Excel's for its forms.
-    format = o.format.value_or(script.separator == ',' ? host::Format::csv : host::Format::excel);
+    format = format_for(o, script.separator == ',' ? host::Format::csv : host::Format::excel);
     return 0;
 }
 
@@ -183,6 +206,8 @@ int main(int argc, char** argv) {
             "rtc_host : RTC_HOST_CLOCK=simulated : l'horloge de rtc_host est simulée ; "
             "les attentes entre les pas ne prennent pas de temps.\n",
             stderr);
+    for (const std::string& line : host::spaced_variables(host::environment_names()))
+        say("Attention : ", line);
     if (o.help) {
         std::fputs(host::usage("rtc_host").c_str(), stdout);
         return finish_output(0);

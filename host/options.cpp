@@ -126,15 +126,6 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kSpaces) - first + 1);
 }
 
-bool same_letters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 constexpr const char* kForms =
     "formes acceptées : \"JJ/MM/AAAA HH:MM:SS\", \"AAAA-MM-JJ HH:MM:SS\", sans les secondes "
     "(\"14/07/2027 9:05\"), à la française (\"14/07/27 9h05\"), ou now (maintenant) pour "
@@ -144,7 +135,7 @@ constexpr const char* kForms =
 
 bool means_now(const std::string& text) {
     const std::string_view word = trimmed(text);
-    return same_letters(word, "now") || same_letters(word, "maintenant");
+    return texte::same_letters(word, "now") || texte::same_letters(word, "maintenant");
 }
 
 bool is_date_alone(const std::string& text) {

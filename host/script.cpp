@@ -1,5 +1,6 @@
 #include "host/script.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
@@ -162,14 +163,40 @@ class Lines {
     int number_ = 0;
 };
 
-bool skipped(std::string_view line) {
-    const std::size_t first = line.find_first_not_of(" \t");
-    return first == std::string_view::npos || line[first] == '#';
+bool blank_line(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// The error values Excel leaves in a cell whose formula failed, in French and
+// in English. They start with '#' as comments do, and are never one.
+constexpr std::string_view kExcelErrors[] = {
+    "#N/A",          "#VALEUR!", "#DIV/0!",  "#REF!",     "#NOM?",     "#NOMBRE!", "#NUL!",
+    "#VALUE!",       "#NAME?",   "#NUM!",    "#NULL!",    "#CHAMP!",   "#CALC!",   "#SPILL!",
+    "#PROPAGATION!", "#FIELD!",  "#BLOQUÉ!", "#BLOCKED!", "#CONNECT!", "#INCONNU!"};
+
+bool excel_error(std::string_view text) {
+    for (std::string_view error : kExcelErrors)
+        if (text == error) return true;
+    return false;
 }
 
 // A column whose header cell is empty: Excel saves every column it once
 // used, even when cleared.
 constexpr std::size_t kUnnamed = static_cast<std::size_t>(-1);
+// A column whose header cell starts with '#': the teacher's notes.
+constexpr std::size_t kNotes = static_cast<std::size_t>(-2);
+constexpr char kComment = '#';
+
+// The pin a header cell names, in any case: the block's inputs differ by
+// more than case. `pins.size()` when none.
+std::size_t pin_named(const std::string& name, const std::vector<std::string>& pins) {
+    std::size_t found = pins.size();
+    for (std::size_t pin = 0; pin < pins.size(); ++pin) {
+        if (pins[pin] == name) return pin;
+        if (found == pins.size() && texte::same_letters(pins[pin], name)) found = pin;
+    }
+    return found;
+}
 
 constexpr const char* kDecimalCommaHint =
     " ; pour écrire des virgules décimales (45,9), séparez les colonnes par des "
@@ -182,9 +209,12 @@ char separator_of_header(std::string_view line) {
     return first == std::string_view::npos ? ';' : line[first];
 }
 
-bool all_blank(const std::vector<Field>& fields) {
+// A row with nothing to read: blank but for the notes, as Excel leaves a row
+// whose contents were cleared, or a row of notes alone.
+bool nothing_to_read(const std::vector<Field>& fields, const std::vector<std::size_t>& columns) {
     for (const Field& f : fields)
-        if (!f.text.empty()) return false;
+        if (!f.text.empty() && (f.column > columns.size() || columns[f.column - 1] != kNotes))
+            return false;
     return true;
 }
 
@@ -196,30 +226,63 @@ std::size_t last_filled(const std::vector<Field>& fields) {
     return count;
 }
 
+constexpr const char* kNotesHint = " ; le nom d'une colonne de notes commence par # (#remarque)";
+
+// Every header cell that names no input, in one message.
+std::string unknown_columns(const std::vector<Field>& unknown, int line,
+                            const std::vector<std::string>& pins) {
+    std::string text = "ligne " + std::to_string(line);
+    if (unknown.size() == 1) {
+        text += ", colonne " + std::to_string(unknown[0].column) + " : " + quoted(unknown[0].text) +
+                " n'est pas une entrée du bloc (";
+    } else {
+        text += " : ";
+        for (std::size_t i = 0; i < unknown.size(); ++i)
+            text += (i == 0 ? "" : ", ") + quoted(unknown[i].text) + " (colonne " +
+                    std::to_string(unknown[i].column) + ")";
+        text += " ne sont pas des entrées du bloc (";
+    }
+    return text + joined(pins) + ")" + kNotesHint;
+}
+
 template <typename At>
 bool read_header(const std::vector<Field>& fields, const std::vector<std::string>& pins,
-                 std::vector<std::size_t>& columns, const At& at, std::string& error) {
+                 std::vector<std::size_t>& columns, int line, const At& at, std::string& error) {
+    std::vector<Field> unknown;
     for (const Field& f : fields) {
-        if (f.text.empty()) {
+        if (f.text.empty() || f.text[0] == kComment) {
+            columns.push_back(f.text.empty() ? kUnnamed : kNotes);
+            continue;
+        }
+        const std::size_t pin = pin_named(f.text, pins);
+        if (pin == pins.size()) {
+            unknown.push_back(f);
             columns.push_back(kUnnamed);
             continue;
         }
-        std::size_t pin = 0;
-        while (pin < pins.size() && pins[pin] != f.text)
-            ++pin;
-        if (pin == pins.size()) {
-            error = at(f) + " : " + quoted(f.text) + " n'est pas une entrée du bloc (" +
-                    joined(pins) + ")";
-            return false;
-        }
         for (std::size_t seen : columns) {
             if (seen == pin) {
-                error = at(f) + " : l'entrée " + quoted(f.text) + " est nommée deux fois";
+                error = at(f) + " : l'entrée " + quoted(pins[pin]) + " est nommée deux fois";
                 return false;
             }
         }
         columns.push_back(pin);
     }
+    if (!unknown.empty()) error = unknown_columns(unknown, line, pins);
+    return unknown.empty();
+}
+
+// A line that starts with '#' is a comment; but not an Excel error value,
+// nor, before the header, a header whose first column is a notes column,
+// nor a row under such a header (a note that starts with '#').
+bool comment(std::string_view line, const std::vector<Field>& fields, bool header_read,
+             const std::vector<std::size_t>& columns, const std::vector<std::string>& pins) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == line.npos || line[first] != kComment) return false;
+    if (!fields.empty() && excel_error(fields[0].text)) return false;
+    if (header_read) return columns.empty() || columns[0] != kNotes;
+    for (std::size_t i = 1; i < fields.size(); ++i)
+        if (pin_named(fields[i].text, pins) != pins.size()) return false;
     return true;
 }
 
@@ -229,32 +292,36 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
     Script script;
     const std::string plain = texte::en_utf8(text);
     Lines lines(plain);
-    std::vector<std::size_t> columns;  // pin index of each column; kUnnamed: none
+    // The pin index of each column; kUnnamed: none; kNotes: the teacher's.
+    std::vector<std::size_t> columns;
     bool header_read = false;
-    std::size_t named = 0;  // columns up to the header's last name: no row has fewer
+    std::size_t named = 0;  // columns up to the header's last name
     std::string_view line;
     while (lines.next(line)) {
-        if (skipped(line)) continue;
+        if (blank_line(line)) continue;
         const auto where = [&] { return "ligne " + std::to_string(lines.number()); };
-        if (!header_read) script.separator = separator_of_header(line);
-        const Fields split_line = split(line, script.separator);
+        const char separator = header_read ? script.separator : separator_of_header(line);
+        const Fields split_line = split(line, separator);
         if (!split_line.error.empty()) {
             script.error = where() + ", " + split_line.error;
             return script;
         }
         const std::vector<Field>& fields = split_line.fields;
+        if (comment(line, fields, header_read, columns, pins)) continue;
         // A row Excel left after its contents were cleared: no step.
-        if (all_blank(fields)) continue;
+        if (nothing_to_read(fields, columns)) continue;
         const auto at = [&](const Field& f) {
             return where() + ", colonne " + std::to_string(f.column);
         };
         if (!header_read) {
             header_read = true;
-            if (!read_header(fields, pins, columns, at, script.error)) return script;
+            script.separator = separator;
+            if (!read_header(fields, pins, columns, lines.number(), at, script.error))
+                return script;
             named = last_filled(fields);
             script.pin_columns.assign(pins.size(), 0);
             for (std::size_t column = 0; column < columns.size(); ++column)
-                if (columns[column] != kUnnamed)
+                if (columns[column] < pins.size())
                     script.pin_columns[columns[column]] = static_cast<int>(column + 1);
             continue;
         }
@@ -263,25 +330,26 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
                            " pas ; un script en fait au plus autant";
             return script;
         }
-        const auto counted = [&](std::size_t values, std::size_t columns) {
-            return where() + " : " + std::to_string(values) + " valeurs pour " +
-                   std::to_string(columns) + " colonnes";
-        };
-        if (fields.size() < named) {
-            script.error = counted(fields.size(), named);
-            return script;
-        }
+        // Cells missing at the end, as typed by hand, are blank ones.
+        if (fields.size() < named) script.short_lines.push_back(lines.number());
         std::vector<double> step(pins.size(), 0.0);
         for (const Field& f : fields) {
             if (f.column > columns.size()) {
                 if (f.text.empty()) continue;
-                script.error = counted(last_filled(fields), columns.size());
+                script.error = where() + " : " + std::to_string(last_filled(fields)) +
+                               " valeurs pour " + std::to_string(columns.size()) + " colonnes";
                 if (script.separator == ',') script.error += kDecimalCommaHint;
                 return script;
             }
             const std::size_t pin = columns[f.column - 1];
+            if (pin == kNotes || f.text.empty()) continue;
+            if (excel_error(f.text)) {
+                script.error = at(f) + " : Excel y a écrit l'erreur " + f.text +
+                               " : la formule de cette cellule a échoué ; corrigez-la dans "
+                               "Excel, puis enregistrez de nouveau";
+                return script;
+            }
             if (pin == kUnnamed) {
-                if (f.text.empty()) continue;
                 script.error = at(f) + " : " + quoted(f.text) +
                                " est sous une colonne sans nom ; nommez la colonne d'une "
                                "entrée du bloc, ou effacez ses valeurs";

@@ -20,16 +20,20 @@ struct Script {
                                              // column: ';', its commas being decimal
     std::vector<int> step_lines;             // the line of each step, from 1
     std::vector<int> pin_columns;            // the column of each pin, from 1; 0: absent
+    std::vector<int> short_lines;            // rows with fewer cells than the header names
 };
 
-// `pins` are the block's input names in index order. A UTF-8 byte-order
-// mark is skipped; lines end with LF, CRLF or a lone CR. Blank lines, lines
-// starting with '#' and rows whose cells are all blank (a row cleared in
-// Excel) are skipped. Pins the header leaves out are 0, and so are blank
-// cells and cells missing at the end of a row. Empty header cells name no
-// pin: the cells under them must be blank. Fields may be quoted as Excel
-// quotes them. With ';' or a tab, a value may use a decimal comma. Values
-// are decimal numbers; a number too close to 0 for a double is 0.
+// `pins` are the block's input names in index order, matched in any case. A
+// UTF-8 byte-order mark is skipped; lines end with LF, CRLF or a lone CR.
+// Skipped: blank lines, comments (a line starting with '#', unless the
+// first column holds notes, and never an Excel error value such as #N/A),
+// and rows with nothing but blanks and notes (a row cleared in Excel). A
+// header cell starting with '#' names a notes column, whose cells are never
+// read. Pins the header leaves out are 0, and so are blank cells and cells
+// missing at the end of a row. Empty header cells name no pin: the cells
+// under them must be blank. Fields may be quoted as Excel quotes them. With
+// ';' or a tab, a value may use a decimal comma. Values are decimal
+// numbers; a number too close to 0 for a double is 0.
 Script parse_script(const std::string& text, const std::vector<std::string>& pins);
 
 }  // namespace host

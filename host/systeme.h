@@ -16,6 +16,9 @@ extern const char* const kPathSeparator;
 // What to do when the system finds no device library by its name alone.
 extern const char* const kWhereToPutTheDevice;
 
+// The names of the environment's variables, in UTF-8.
+std::vector<std::string> environment_names();
+
 // The program's arguments, in UTF-8, after its name.
 std::vector<std::string> arguments(int argc, char** argv);
 
@@ -38,6 +41,10 @@ inline std::string file_name(const std::string& path) {
 // The folder the program was started from, with a trailing separator.
 std::string program_folder();
 bool file_exists(const std::string& path);
+bool is_folder(const std::string& path);
+// The file standard output was sent to ("> res.csv"); empty for a console,
+// a pipe, or when the platform cannot tell.
+std::string standard_output_file();
 // A whole file of at most `most` bytes, refused before it is read when
 // larger; false and why, in French, when it cannot be read.
 bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why);

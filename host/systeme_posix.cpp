@@ -58,6 +58,28 @@ std::string program_folder() {
 
 bool file_exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
+std::vector<std::string> environment_names() {
+    std::vector<std::string> names;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        names.push_back(text.substr(0, text.find('=')));
+    }
+    return names;
+}
+
+bool is_folder(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string standard_output_file() {
+    struct stat info {};
+    if (fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode)) return "";
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/fd/1", path, sizeof path - 1);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "";
+}
+
 std::string where_to_find(const std::string& path) {
     if (path.empty() || path[0] == '/' || file_exists(path)) return "";
     char here[PATH_MAX];

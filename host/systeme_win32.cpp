@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <vector>
 
 #include "host/systeme.h"
@@ -163,6 +164,36 @@ bool read_file(const std::string& path, std::size_t most, std::string& text, std
 
 bool file_exists(const std::string& path) {
     return GetFileAttributesW(texte::utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> environment_names() {
+    std::vector<std::string> names;
+    wchar_t* block = GetEnvironmentStringsW();
+    if (block == nullptr) return names;
+    for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+        // "=C:=C:\..." entries keep each drive's folder: their name starts with '='.
+        const std::wstring text = entry;
+        names.push_back(texte::utf8(text.substr(0, text.find(L'=', 1))));
+    }
+    FreeEnvironmentStringsW(block);
+    return names;
+}
+
+bool is_folder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(texte::utf16(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string standard_output_file() {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE ||
+        GetFileType(output) != FILE_TYPE_DISK)
+        return "";
+    wchar_t path[MAX_PATH * 4];
+    const DWORD length =
+        GetFinalPathNameByHandleW(output, path, MAX_PATH * 4, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= MAX_PATH * 4) return "";
+    return texte::utf8(std::wstring(path, length));
 }
 
 void end_process(int status) {

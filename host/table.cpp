@@ -46,7 +46,7 @@ std::string format_value(double value, bool decimal_comma) {
 
 std::string header_line(Format format, const std::vector<std::string>& outputs) {
     const bool csv = format != Format::table;
-    std::string line = csv ? mark_of(format) + std::string("step")
+    std::string line = csv ? mark_of(format) + std::string("pas")
                            : padded("pas", kStepWidth) + "  " + left("action", kActionWidth);
     for (const auto& name : outputs) {
         line += csv ? separator_of(format) : ' ';

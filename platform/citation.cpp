@@ -2,9 +2,19 @@
 
 #include "platform/decodage.h"
 
+#include <cctype>
 #include <cstdint>
 
 namespace texte {
+
+bool same_letters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
 
 namespace {
 

@@ -25,4 +25,8 @@ std::string hex_digits(std::uint64_t value, int digits);
 // start a line of its own or reach the console.
 inline std::string cite_path(std::string_view text) { return cite(text, std::string_view::npos); }
 
+// The same letters but for case, in ASCII: names Windows and users spell
+// in any case (a library, a pin, a variable, a word).
+bool same_letters(std::string_view a, std::string_view b);
+
 }  // namespace texte

@@ -101,13 +101,6 @@ void tell_unknown(const Words& words, const std::string& where) {
     if (!lines.empty()) alert_once(lines);
 }
 
-bool same_letters(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // The words in force and where they come from, as the check shows them to
 // a teacher; a file saved under another name (Notepad adds ".txt" when
 // extensions are hidden) is pointed out, as it counts for nothing.
@@ -116,7 +109,7 @@ std::string setting_of(const std::string& words, const std::string& source, bool
     if (!from_file || !words.empty()) return text;
     const std::string folder = fichiers::library_folder();
     for (const std::string& name : fichiers::names_starting(folder, "iowvirt"))
-        if (!same_letters(name, kWordsFile))
+        if (!texte::same_letters(name, kWordsFile))
             text += " ; " + texte::cite_path(name) + " est à côté de la bibliothèque, mais seul " +
                     kWordsFile + " compte : renommez-le " + kWordsFile;
     return text;

@@ -15,7 +15,7 @@ struct Finished {
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// In an environment: the child's stdout goes to this file instead (POSIX).
+// In an environment: the child's stdout goes to this file instead.
 inline const std::string kStdoutTo = "RTC_TEST_STDOUT";
 // In an environment: the child's stderr goes to this file instead (POSIX).
 inline const std::string kStderrTo = "RTC_TEST_STDERR";

@@ -79,7 +79,13 @@ Started* start_program(const std::string& program, const std::vector<std::string
         command += " " + quoted(a);
     const std::string stem = temp_folder() + "rtc-" + std::to_string(GetCurrentProcessId()) + "-" +
                              std::to_string(count++);
-    const std::string out_path = stem + ".out", err_path = stem + ".err";
+    // Standard output sent to a file of the test's, as "> res.csv" does;
+    // the test reads it itself.
+    std::string out_file;
+    for (const auto& [name, value] : environment)
+        if (name == kStdoutTo && value != kClosed) out_file = value;
+    const std::string out_path = out_file.empty() ? stem + ".out" : out_file,
+                      err_path = stem + ".err";
     HANDLE out = inheritable_file(out_path);
     HANDLE err = inheritable_file(err_path);
 
@@ -105,7 +111,7 @@ Started* start_program(const std::string& program, const std::vector<std::string
         SetEnvironmentVariableW(wide(pair.first).c_str(), nullptr);
     CloseHandle(out);
     CloseHandle(err);
-    started->out_path = out_path;
+    started->out_path = out_file.empty() ? out_path : "";
     started->err_path = err_path;
     return started;
 }
@@ -122,9 +128,11 @@ Finished finish_program(Started* started) {
         CloseHandle(started->child.hThread);
         CloseHandle(started->child.hProcess);
     }
-    finished.out = slurp(started->out_path);
+    if (!started->out_path.empty()) {
+        finished.out = slurp(started->out_path);
+        DeleteFileA(started->out_path.c_str());
+    }
     finished.err = slurp(started->err_path);
-    DeleteFileA(started->out_path.c_str());
     DeleteFileA(started->err_path.c_str());
     delete started;
     return finished;

@@ -19,7 +19,7 @@ TEST(Table, ColumnsCarryTheBlocksOutputNames) {
     // Accented words take one column a character, not one a byte.
     EXPECT_EQ(host::step_line(Format::table, 1, "écriture", {45, 30, 11}),
               "   1  écriture     45     30     11");
-    EXPECT_EQ(host::header_line(Format::csv, pins), "step,SEC,MIN,ANN");
+    EXPECT_EQ(host::header_line(Format::csv, pins), "pas,SEC,MIN,ANN");
     EXPECT_EQ(host::step_line(Format::csv, 12, "lecture", {165, 0, -7.25}), "12,165,0,-7.25");
 }
 

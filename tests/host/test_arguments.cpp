@@ -12,6 +12,7 @@ namespace {
 
 using host::parse_arguments;
 
+#define kNotesHint " ; le nom d'une colonne de notes commence par # (#remarque)"
 #define kForms                                                                                 \
     "formes acceptées : \"JJ/MM/AAAA HH:MM:SS\", \"AAAA-MM-JJ HH:MM:SS\", sans les secondes " \
     "(\"14/07/2027 9:05\"), à la française (\"14/07/27 9h05\"), ou now (maintenant) pour "   \
@@ -209,11 +210,10 @@ TEST(Script, RowsFillTheNamedPinsAndLeaveTheOthersAtZero) {
 
 TEST(Script, ErrorsNameTheLineAndTheColumn) {
     const std::pair<const char*, std::string> cases[] = {
-        {"RD,Sec\n1,2\n",
-         "ligne 1, colonne 2 : \"Sec\" n'est pas une entrée du bloc (RD, sec, min, heu, dat, "
-         "moi, ann, init)"},
+        {"RD,Secs\n1,2\n",
+         "ligne 1, colonne 2 : \"Secs\" n'est pas une entrée du bloc (RD, sec, min, heu, dat, "
+         "moi, ann, init)" kNotesHint},
         {"RD,sec,RD\n", "ligne 1, colonne 3 : l'entrée \"RD\" est nommée deux fois"},
-        {"RD,sec\n1,2\n1\n", "ligne 3 : 1 valeurs pour 2 colonnes"},
         {"RD,sec\n1,2,3\n",
          "ligne 2 : 3 valeurs pour 2 colonnes ; pour écrire des virgules décimales (45,9), "
          "séparez les colonnes par des points-virgules, comme Excel en français enregistre un "
@@ -228,7 +228,7 @@ TEST(Script, ErrorsNameTheLineAndTheColumn) {
         {"RD,ann\n5,2011\n5 5,2011\n", "ligne 3, colonne 1 (RD) : pas un nombre : \"5 5\""},
         {"ann,RDx\n",
          "ligne 1, colonne 2 : \"RDx\" n'est pas une entrée du bloc (RD, sec, min, "
-         "heu, dat, moi, ann, init)"},
+         "heu, dat, moi, ann, init)" kNotesHint},
         {"RD,sec\n", "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs"},
         {"", "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs"},
     };

@@ -45,7 +45,8 @@ TEST(HostileInput, AnEmptyOptionValueIsAUsageErrorNamingTheOption) {
     const Finished run = host({"--script", "", "--read", "2"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.rfind("Erreur : --script demande une valeur, pas \"\"\n", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("Erreur : --script demande un nom de fichier, pas \"\"\n", 0), 0u)
+        << run.err;
     const Finished help = host({"/?"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage : rtc_host [options]\n", 0), 0u);
@@ -57,7 +58,8 @@ TEST(HostileInput, ANulInAScriptGivesOneWholeLineAndHugeNumbersAreOutOfRange) {
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "Erreur : " + nul +
                            " : ligne 1, colonne 1 : \"RD\\0X\" n'est pas une entrée du bloc (RD, "
-                           "sec, min, heu, dat, moi, ann, init)\n");
+                           "sec, min, heu, dat, moi, ann, init) ; le nom d'une colonne de notes "
+                           "commence par # (#remarque)\n");
     run = host({"--script", scratch_file("grand.csv", "RD,sec\n5,1e309\n")});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("ligne 2, colonne 2 (sec) : nombre hors limites : \"1e309\""),

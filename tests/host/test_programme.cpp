@@ -34,7 +34,7 @@ TEST(HostProgram, PrintsCsvOnRequest) {
     const Finished run = host(
         {"--set", "2024-02-29 12:00:00", "--read", "1", "--period-ms", "0", "--format", "csv"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "step,SEC,MIN,HEU,DAT,MOI,ANN\n1,,,,,,\n2,0,0,12,29,2,24\n");
+    EXPECT_EQ(run.out, "pas,SEC,MIN,HEU,DAT,MOI,ANN\n1,,,,,,\n2,0,0,12,29,2,24\n");
 }
 
 TEST(HostProgram, RunsAScriptOfInputRowsAndAnswersInCsv) {
@@ -46,7 +46,7 @@ TEST(HostProgram, RunsAScriptOfInputRowsAndAnswersInCsv) {
     const Finished run = host({"--script", script, "--period-ms", "0"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
-              "step,SEC,MIN,HEU,DAT,MOI,ANN\n1,,,,,,\n2,45,30,13,8,3,11\n3,45,30,13,8,3,11\n");
+              "pas,SEC,MIN,HEU,DAT,MOI,ANN\n1,,,,,,\n2,45,30,13,8,3,11\n3,45,30,13,8,3,11\n");
 }
 
 TEST(HostProgram, TracesEveryReportBothWays) {

@@ -88,7 +88,6 @@ TEST(ScriptForms, ErrorsStillNameTheirLineAndColumn) {
          "ligne 2, colonne 3 (sec) : pas un nombre : \"45,9x\""},
         {"RD;sec\r\n1;2;3\r\n", "ligne 2 : 3 valeurs pour 2 colonnes"},
         {"RD\tsec\n1\t2\tx\n", "ligne 2 : 3 valeurs pour 2 colonnes"},
-        {"RD;sec\n1\n", "ligne 2 : 1 valeurs pour 2 colonnes"},
         // A value under an empty header cell, where Excel saved a cleared column.
         {"init;RD;sec;min;heu;dat;moi;ann;\n5;0;45;30;13;8;3;2011;7\n",
          "ligne 2, colonne 9 : \"7\" est sous une colonne sans nom ; nommez la colonne d'une "
@@ -118,7 +117,8 @@ TEST(ScriptForms, ErrorsStillNameTheirLineAndColumn) {
 
 TEST(ScriptForms, NoMessageShowsAByteOrderMarkOrAnInvisibleByte) {
     const std::string pins =
-        " n'est pas une entrée du bloc (RD, sec, min, heu, dat, moi, ann, init)";
+        " n'est pas une entrée du bloc (RD, sec, min, heu, dat, moi, ann, init) ; le nom d'une "
+        "colonne de notes commence par # (#remarque)";
     EXPECT_EQ(parsed(kBom + "init;RDx\r\n").error, "ligne 1, colonne 2 : \"RDx\"" + pins);
     // A mark inside the text, where no editor puts it, is shown, not hidden.
     EXPECT_EQ(parsed("sec;" + kBom + "init\n").error,
@@ -136,8 +136,7 @@ TEST(ScriptForms, NoMessageShowsAByteOrderMarkOrAnInvisibleByte) {
     EXPECT_EQ(parsed("init;ann\xE9"
                      "e\r\n")
                   .error,
-              "ligne 1, colonne 2 : \"année\" n'est pas une entrée du bloc (RD, sec, min, heu, "
-              "dat, moi, ann, init)");
+              "ligne 1, colonne 2 : \"année\"" + pins);
     EXPECT_EQ(parsed("RD\n" + std::string(1000, '7') + "x\n").error,
               "ligne 2, colonne 1 (RD) : pas un nombre : \"" + std::string(40, '7') + "\u2026\"");
 }
@@ -197,8 +196,8 @@ TEST(ScriptForms, AMillionStepsAreReadAndNoMore) {
 TEST(ScriptForms, ResultsInFrenchExcelsFormUseSemicolonsAndDecimalCommas) {
     using host::Format;
     // The byte-order mark first, or French Excel garbles the accents.
-    EXPECT_EQ(host::header_line(Format::excel, {"SEC", "MIN"}), kBom + "step;SEC;MIN");
-    EXPECT_EQ(host::header_line(Format::csv, {"SEC", "MIN"}), "step,SEC,MIN");
+    EXPECT_EQ(host::header_line(Format::excel, {"SEC", "MIN"}), kBom + "pas;SEC;MIN");
+    EXPECT_EQ(host::header_line(Format::csv, {"SEC", "MIN"}), "pas,SEC,MIN");
     EXPECT_EQ(host::step_line(Format::excel, 2, "lecture", {45.5, host::kNotDriven, 30}),
               "2;45,5;;30");
     EXPECT_EQ(host::step_line(Format::csv, 2, "lecture", {45.5, 30}), "2,45.5,30");

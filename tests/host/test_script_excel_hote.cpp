@@ -24,7 +24,7 @@ TEST(ExcelScripts, FrenchExcelsCsvRunsAndAnswersInItsForm) {
                                     ";;;;;;;\r\n"
                                     "0;5;;;;;;\r\n");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, kBom + "step;SEC;MIN;HEU;DAT;MOI;ANN\n1;;;;;;\n2;45;30;13;8;3;11\n");
+    EXPECT_EQ(run.out, kBom + "pas;SEC;MIN;HEU;DAT;MOI;ANN\n1;;;;;;\n2;45;30;13;8;3;11\n");
     EXPECT_EQ(run.err.find("Attention"), std::string::npos) << run.err;
 }
 
@@ -32,17 +32,17 @@ TEST(ExcelScripts, AMarkedOrTabbedScriptRunsAndACommaScriptIsAsBefore) {
     const std::string rows = "5\t0\t45\t30\t13\t8\t3\t2011\n0\t5\t\t\t\t\t\t\n";
     const Finished tabs = script_run("tabs.txt", "init\tRD\tsec\tmin\theu\tdat\tmoi\tann\n" + rows);
     EXPECT_EQ(tabs.status, 0) << tabs.err;
-    EXPECT_EQ(tabs.out, kBom + "step;SEC;MIN;HEU;DAT;MOI;ANN\n1;;;;;;\n2;45;30;13;8;3;11\n");
+    EXPECT_EQ(tabs.out, kBom + "pas;SEC;MIN;HEU;DAT;MOI;ANN\n1;;;;;;\n2;45;30;13;8;3;11\n");
     const Finished marked = script_run("marque.csv", kBom +
                                                          "init,RD,sec,min,heu,dat,moi,ann\r\n"
                                                          "5,0,45,30,13,8,3,2011\r\n"
                                                          "0,5,0,0,0,0,0,0\r\n");
     EXPECT_EQ(marked.status, 0) << marked.err;
-    EXPECT_EQ(marked.out, "step,SEC,MIN,HEU,DAT,MOI,ANN\n1,,,,,,\n2,45,30,13,8,3,11\n");
+    EXPECT_EQ(marked.out, "pas,SEC,MIN,HEU,DAT,MOI,ANN\n1,,,,,,\n2,45,30,13,8,3,11\n");
     // The form of the results can be chosen whatever the script's.
     const Finished chosen =
         script_run("choisi.csv", "init,RD,sec\n5,0,45\n0,5,0\n", {"--format", "excel"});
-    EXPECT_EQ(chosen.out.substr(0, 33), kBom + "step;SEC;MIN;HEU;DAT;MOI;ANN\n1");
+    EXPECT_EQ(chosen.out.substr(0, 32), kBom + "pas;SEC;MIN;HEU;DAT;MOI;ANN\n1");
 }
 
 TEST(ExcelScripts, ABadValueOrPinIsToldAtItsPlaceWithoutTheMark) {
