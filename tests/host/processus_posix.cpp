@@ -68,7 +68,8 @@ Started* start_program(const std::string& program, const std::vector<std::string
                     dup2(ends[1], stream);
                     signal(SIGPIPE, SIG_DFL);
                 } else {
-                    dup2(open(value.c_str(), O_WRONLY), stream);
+                    // Created or emptied, as the shell does for "> res.csv".
+                    dup2(open(value.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), stream);
                 }
             }
             // Root keeps the power to pass over permissions through exec

@@ -1,0 +1,122 @@
+// A student's first hour with rtc_host: files, folders and variables given
+// wrong are told with what is there, a script that cannot do what was meant
+// is told before it runs, and results sent to a .csv file open in French
+// Excel.
+#include <gtest/gtest.h>
+
+#include "tests/host/horloge_gardee.h"
+
+namespace {
+
+constexpr int kExitUsage = 2, kExitLibrary = 3;
+const std::string kBom = "\xEF\xBB\xBF";
+
+Finished student(std::vector<std::string> arguments, const Environment& environment = {}) {
+    arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
+    return run_program(kHost, arguments, environment);
+}
+
+bool says(const Finished& run, const std::string& words) {
+    return run.err.find(words) != std::string::npos;
+}
+
+TEST(FirstHour, AScriptEmptiedOrSavedUnderAnotherNameIsToldWithWhatIsThere) {
+    struct Case {
+        const char* folder;
+        const char* there;  // the file that is there, beside the one asked for
+        const char* content;
+        std::string said;
+    };
+    const Case cases[] = {
+        {"vide", "essai.csv", "",
+         "est vide (0 octet).\nS'il contenait des pas, il a été vidé : une commande comme « "
+         "rtc_host --script essai.csv > essai.csv » vide le fichier"},
+        {"bloc-notes", "essai.csv.txt", "RD\n5\n", "Il y a "},
+        {"excel", "essai.csv.csv", "RD\n5\n", "Il y a "},
+        {"extension", "essai.txt", "RD\n5\n", "Il y a "},
+    };
+    for (const Case& c : cases) {
+        const std::string folder = scratch_folder(c.folder);
+        write_bytes(folder + c.there, c.content);
+        const Finished run = student({"--script", folder + "essai.csv"});
+        EXPECT_EQ(run.status, kExitUsage) << c.folder;
+        EXPECT_TRUE(says(run, c.said)) << run.err;
+        if (std::string(c.there) != "essai.csv") {
+            EXPECT_TRUE(says(run, "Il y a " + folder + c.there + " : son nom est en vérité " +
+                                      c.there + " (Windows cache la fin des noms)."))
+                << run.err;
+        }
+    }
+}
+
+TEST(FirstHour, AFolderGivenAsTheDeviceNamesTheFileToGive) {
+    const std::string empty = scratch_folder("dossier-vide");
+    const std::string full = scratch_folder("virtuel-copie");
+    write_bytes(full + kDeviceFile, read_bytes(own_folder() + kDeviceFile));
+    const std::pair<std::string, std::string> cases[] = {
+        {empty, "Pour l'IOW24 virtuel, donnez le fichier virtuel" + kSeparator + kDeviceFile +
+                    " du paquet"},
+        {full, "Donnez --device \"" + full + kDeviceFile + "\"."},
+    };
+    for (const auto& [folder, hint] : cases) {
+        const Finished run = student({"--device", folder});
+        EXPECT_EQ(run.status, kExitLibrary) << run.err;
+        EXPECT_EQ(run.err.rfind("Erreur : " + folder +
+                                    " est un dossier : --device demande le fichier de la "
+                                    "bibliothèque de l'IOW24.\n" +
+                                    hint,
+                                0),
+                  0u)
+            << run.err;
+    }
+}
+
+TEST(FirstHour, ResultsSentToACsvFileAreInFrenchExcelsFormUnlessAFormIsGiven) {
+    const std::string folder = scratch_folder("resultats");
+    struct Case {
+        const char* file;
+        std::vector<std::string> format;
+        std::string starts;
+    };
+    const Case cases[] = {
+        {"res.csv", {}, kBom + "pas;SEC;MIN;HEU;DAT;MOI;ANN\n1;"},
+        {"RES.CSV", {}, kBom + "pas;SEC;MIN;HEU;DAT;MOI;ANN\n1;"},
+        {"res2.csv", {"--format", "csv"}, "pas,SEC,MIN,HEU,DAT,MOI,ANN\n1,"},
+        {"res.txt", {}, " pas  action      SEC"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments{"--read", "1"};
+        arguments.insert(arguments.end(), c.format.begin(), c.format.end());
+        const Finished run = student(arguments, {{kStdoutTo, folder + c.file}});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(read_bytes(folder + c.file).rfind(c.starts, 0), 0u)
+            << c.file << ": " << read_bytes(folder + c.file);
+    }
+}
+
+TEST(FirstHour, AVariableWithBlanksAroundItsNameIsTold) {
+    const Finished run = student({"--read", "1"}, {{"IOWVIRT ", " no-chip"}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(says(run,
+                     "Attention : la variable \"IOWVIRT \" a des espaces dans son nom : elle "
+                     "ne compte pas. Écrivez set IOWVIRT=..., sans espace autour du signe "
+                     "=.\n"))
+        << run.err;
+    EXPECT_FALSE(says(student({"--read", "1"}), "Attention")) << "no such variable";
+}
+
+TEST(FirstHour, AScriptThatCannotDoWhatWasMeantIsToldBeforeItRuns) {
+    const std::string script = scratch_file("booleens.csv",
+                                            "init;RD;sec;min;heu;dat;moi;ann\r\n"
+                                            "1;0;58;59;23;31;12;2011\r\n"
+                                            "0;1;;;;;;\r\n");
+    const Finished run = student({"--script", script, "--period-ms", "0"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const char* words :
+         {" : ligne 2, colonne 1 : init vaut 1 : ce n'est pas un niveau haut (il faut plus de "
+          "2,5 ; écrivez 5)\n",
+          " : ligne 3, colonne 2 : RD vaut 1 : ce n'est pas un niveau haut"})
+        EXPECT_TRUE(says(run, "Attention : " + script + words)) << run.err;
+}
+
+}  // namespace
