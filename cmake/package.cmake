@@ -1,7 +1,7 @@
 # The package a user receives, as a ZIP that two builds of the same commit
 # make byte for byte alike: the block, the stand-in host, the virtual IOW24
 # in a folder of its own (so that it never shadows the vendor's iowkit.dll),
-# the guide and the three command files, binaries without debug symbols. The
+# the guide, the three command files and the guide's example script, binaries without debug symbols. The
 # build tree keeps its binaries whole, for the tests and debuggers.
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 
@@ -23,6 +23,11 @@ configure_file(${PROJECT_SOURCE_DIR}/doc/essayer_sans_materiel.cmd
   ${package_text}/essayer_sans_materiel.cmd @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/doc/verifier_le_cablage_virtuel.cmd
   ${package_text}/verifier_le_cablage_virtuel.cmd @ONLY NEWLINE_STYLE CRLF)
+# The guide's example script, as French Excel saves it.
+configure_file(${PROJECT_SOURCE_DIR}/doc/essai.csv ${package_text}/essai.csv COPYONLY)
+file(READ ${package_text}/essai.csv essai_csv)
+string(REPLACE "\n" "\r\n" essai_csv "${essai_csv}")
+file(WRITE ${package_text}/essai.csv "${essai_csv}")
 
 add_custom_target(paquet ALL
   COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/paquet.py
@@ -35,6 +40,7 @@ add_custom_target(paquet ALL
     "${package_text}/verifier_le_cablage.cmd=Verifier le cablage.cmd"
     "${package_text}/essayer_sans_materiel.cmd=Essayer sans materiel.cmd"
     "${package_text}/verifier_le_cablage_virtuel.cmd=Verifier le cablage virtuel.cmd"
+    "${package_text}/essai.csv=essai.csv"
   DEPENDS rtc_iow24 rtc_host iowkit
   COMMENT "The ZIP package: ${PACKAGE_ZIP}"
   VERBATIM)

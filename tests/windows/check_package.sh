@@ -18,12 +18,13 @@ $top/Essayer sans materiel.cmd
 $top/LISEZMOI.txt
 $top/Verifier le cablage.cmd
 $top/Verifier le cablage virtuel.cmd
+$top/essai.csv
 $top/rtc_host.exe
 $top/rtc_iow24.dll
 $top/virtuel/
 $top/virtuel/iowkit.dll"
 actual=$(unzip -Z1 "$zip" | sort)
-[ "$actual" = "$(sort <<<"$expected")" ] && ok "the package holds the three binaries, the guide and the three command files" ||
+[ "$actual" = "$(sort <<<"$expected")" ] && ok "the package holds the three binaries, the guide, the three command files and essai.csv" ||
     fail "the package holds"$'\n'"$actual"
 
 unpacked=$(mktemp -d "$build/package/unpacked.XXXXXX")
@@ -128,6 +129,14 @@ out=$(cd "$dir" && IOWVIRT_STATE="$unpacked/etat-hote" IOWVIRT=frozen "$wine_run
     --read 1 --period-ms 0 --console-alerts 2>&1 | tr -d '\r')
 grep -qxF "   2  lecture      58     59     23     31     12     11" <<<"$out" &&
     ok "the packaged host runs against its virtual IOW24" || fail "the packaged host printed"$'\n'"$out"
+
+# The guide's "rtc_host --script essai.csv", as written, in the package's
+# folder: the new year, and nothing to warn of.
+out=$(cd "$dir" && IOWVIRT_STATE="$unpacked/etat-script" IOWVIRT=tick RTC_HOST_CLOCK=simulated \
+    "$wine_run" rtc_host.exe --script essai.csv --console-alerts 2>&1 | tr -d '\r')
+grep -qxF "3;0;0;0;1;1;12" <<<"$out" && ! grep -q "Attention" <<<"$out" &&
+    ok "the packaged essai.csv runs as the guide writes it, across the new year" ||
+    fail "rtc_host --script essai.csv printed"$'\n'"$out"
 
 out=$(IOWVIRT=tick run_cmd essai "Essayer sans materiel.cmd")
 rows=$(grep -cE '^   [2-6]  lecture +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+ +[0-9]+$' <<<"$out" || true)
