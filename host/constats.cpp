@@ -189,10 +189,14 @@ int fault_count(const std::vector<Finding>& findings) {
 
 }  // namespace
 
-void note_later_read(CheckRun& run, std::int64_t first_ms, std::int64_t previous_ms,
-                     std::int64_t read_ms) {
-    run.wait_ms = static_cast<int>(read_ms - first_ms);
-    run.gap_ms = static_cast<int>(read_ms - previous_ms);
+void note_first_read(CheckRun& run, std::int64_t read_ms) {
+    run.first_read_ms = run.previous_read_ms = read_ms;
+}
+
+void note_later_read(CheckRun& run, std::int64_t read_ms) {
+    run.wait_ms = static_cast<int>(read_ms - run.first_read_ms);
+    run.gap_ms = static_cast<int>(read_ms - run.previous_read_ms);
+    run.previous_read_ms = read_ms;
 }
 
 std::optional<std::array<std::uint8_t, 3>> time_read(const Journal& journal) {

@@ -38,19 +38,20 @@ struct CheckRun {
     int wait_ms = 0;
     std::string library{};
     bool virtual_device = false;
-    std::string device{};    // --device of the run, for the commands a finding advises
-    bool hardware = false;   // asked for hardware: the virtual IOW24 is a fault
-    bool packaged = false;   // the virtual IOW24 is the package's own copy
-    int gap_ms = 0;          // between the last two reads
+    std::string device{};   // --device of the run, for the commands a finding advises
+    bool hardware = false;  // asked for hardware: the virtual IOW24 is a fault
+    bool packaged = false;  // the virtual IOW24 is the package's own copy
+    int gap_ms = 0;         // between the last two reads
+    std::int64_t first_read_ms = 0, previous_read_ms = 0;  // on the host's clock
     std::string exercise{};  // the virtual IOW24's words in force, and where from
     std::optional<CheckStall> stall{};
 };
 
-// A later read made at `read_ms`: the first read was at `first_ms`, the
-// one just before it at `previous_ms` (all on one clock). Sets `wait_ms`
-// and `gap_ms`.
-void note_later_read(CheckRun& run, std::int64_t first_ms, std::int64_t previous_ms,
-                     std::int64_t read_ms);
+// The first read, made at `read_ms` on the host's clock.
+void note_first_read(CheckRun& run, std::int64_t read_ms);
+// A later read made at `read_ms`: sets `wait_ms` since the first read and
+// `gap_ms` since the one just before it, which it then becomes.
+void note_later_read(CheckRun& run, std::int64_t read_ms);
 
 enum class Verdict { ok, fault, unknown };
 

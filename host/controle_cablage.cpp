@@ -59,12 +59,11 @@ std::string stalled_finding(Phase phase, const Journal& start) {
 // Steps with "RD" high, `period_ms` apart (never more than kFrozenAfterMs,
 // so that the check answers within it whatever the period), until the
 // seconds read change, or the first one that fails, or kFrozenAfterMs
-// after the first read, made at `first_at`.
+// after the first read.
 void read_until_the_seconds_change(const Block& block, std::vector<double>& read,
-                                   std::vector<double>& out, int period_ms, std::int64_t first_at,
-                                   int& step, CheckRun& run) {
+                                   std::vector<double>& out, int period_ms, int& step,
+                                   CheckRun& run) {
     const auto first = time_read(run.first_read);
-    std::int64_t last_read = first_at;
     // As fast as possible is a millisecond apart: 1.5 s of reads, not a
     // burst that ends before the clock can tick. With a clock that does not
     // move between reads, the count ends it.
@@ -78,8 +77,7 @@ void read_until_the_seconds_change(const Block& block, std::vector<double>& read
         const std::int64_t read_at = now_ms();
         block.calculate(read.data(), out.data(), nullptr);
         keep_journal(nullptr);
-        note_later_read(run, first_at, last_read, read_at);
-        last_read = read_at;
+        note_later_read(run, read_at);
         const auto time = time_read(run.second_read);
         if (!time || *time != *first || run.wait_ms >= kFrozenAfterMs || reads >= most_reads)
             return;
@@ -125,12 +123,12 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     }
     keep_journal(&run.first_read);
     entering("CCalculate", ++step);
-    const std::int64_t first_at = now_ms();
+    note_first_read(run, now_ms());
     block.calculate(read.data(), out.data(), nullptr);
     keep_journal(nullptr);
     if (worth_a_second_read(run)) {
         phase = Phase::later_reads;
-        read_until_the_seconds_change(block, read, out, options.period_ms, first_at, step, run);
+        read_until_the_seconds_change(block, read, out, options.period_ms, step, run);
     }
     phase = Phase::stop;
     entering("CSimStop", 0);

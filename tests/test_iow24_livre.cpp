@@ -168,4 +168,39 @@ TEST_F(ShippedIow24, AStateFileThatCannotBeReadOrWrittenIsSaidOnceInALaunch) {
     }
 }
 
+// What the teacher is shown of the words in force: every known word, the
+// last one before iowvirt.txt's bound, and a misnamed file only when no
+// word is in force.
+TEST_F(ShippedIow24, TheTeachersViewNamesEveryWordInForce) {
+    using Setting = const char* (*)();
+    const auto setting = reinterpret_cast<Setting>(dlsym(library, "iowvirt_setting"));
+    ASSERT_NE(setting, nullptr);
+    struct Case {
+        std::string words;
+        bool misnamed_there;
+        std::string starts;
+        bool hinted;
+    };
+    const Case cases[] = {
+        {"silent-write\n", false, "silent-write (", false},
+        {"silent-write:0, silent:0\n", false, "silent, silent-write (", false},
+        // The word that ends exactly at the 4,096th byte counts; the one
+        // cut by the bound does not.
+        {std::string(4090, ' ') + "frozen abcdefghij", false, "frozen (", false},
+        {"frozen\n", true, "frozen (", false},
+        {"", true, "aucun ; ", true},
+    };
+    for (const Case& c : cases) {
+        words(c.words);
+        if (c.misnamed_there) std::ofstream(folder + "/iowvirt.txt.txt") << "frozen\n";
+        IOWKIT_HANDLE handle = open();
+        ASSERT_NE(handle, nullptr) << c.words.substr(0, 20);
+        close(handle);
+        const std::string said = setting();
+        EXPECT_EQ(said.rfind(c.starts, 0), 0u) << said;
+        EXPECT_EQ(said.find("renommez-le iowvirt.txt") != std::string::npos, c.hinted) << said;
+        std::filesystem::remove(folder + "/iowvirt.txt.txt");
+    }
+}
+
 }  // namespace

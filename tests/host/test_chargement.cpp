@@ -167,6 +167,20 @@ TEST(DeviceLibraryMistakes, ALibraryWithoutTheFunctionsIsRefusedBeforeBinding) {
     }
 }
 
+#ifndef _WIN32
+// The four functions found, but in the library it depends on.
+TEST(DeviceLibraryMistakes, ALibraryWhoseFunctionsAreItsDependencysIsRefused) {
+    const std::string dependant = own_folder() + "dependant/" + kDeviceFile;
+    const Finished run = read_with(dependant);
+    EXPECT_EQ(run.status, kExitLibrary) << run.err;
+    EXPECT_EQ(run.err.rfind("Erreur : la bibliothèque de l'IOW24 " + dependant +
+                                " ne convient pas : elle n'a pas elle-même IowKitOpenDevice",
+                            0),
+              0u)
+        << run.err;
+}
+#endif
+
 #ifdef _WIN32
 // Every function found, by name and by ordinal, but in another library.
 TEST(DeviceLibraryMistakes, ALibraryThatOnlyPassesTheFunctionsOnIsRefused) {

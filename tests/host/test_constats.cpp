@@ -88,9 +88,14 @@ TEST(Findings, TheAdvanceIsJudgedAgainstTheTimeBetweenTheLastTwoReads) {
 TEST(Findings, TheAdvanceAllowsForALateWaitAndCountsFromTheReadBefore) {
     CheckRun run = healthy();
     run.second_read = reading({0x01, 0x00, 0x00}, kDate);
-    host::note_later_read(run, 0, 0, 1950);
+    host::note_first_read(run, 0);
+    host::note_later_read(run, 1950);
     EXPECT_EQ(host::diagnose(run)[6].verdict, Verdict::ok) << host::diagnose(run)[6].sentence;
-    host::note_later_read(run, 0, 1200, 1300);
+    // Reads as the check's loop makes them: each gap from the read before.
+    host::note_first_read(run, 0);
+    for (const std::int64_t at : {400, 800, 1200})
+        host::note_later_read(run, at);
+    host::note_later_read(run, 1300);
     EXPECT_EQ(run.wait_ms, 1300);
     EXPECT_EQ(run.gap_ms, 100);
     EXPECT_EQ(host::diagnose(run)[6].verdict, Verdict::fault);

@@ -137,6 +137,8 @@ TEST(ScriptForms, NoMessageShowsAByteOrderMarkOrAnInvisibleByte) {
                      "e\r\n")
                   .error,
               "ligne 1, colonne 2 : \"année\"" + pins);
+    // 0x80 is the euro sign in Windows-1252, a control character in Latin-1.
+    EXPECT_EQ(parsed("init;x\x80\r\n").error, "ligne 1, colonne 2 : \"x€\"" + pins);
     EXPECT_EQ(parsed("RD\n" + std::string(1000, '7') + "x\n").error,
               "ligne 2, colonne 1 (RD) : pas un nombre : \"" + std::string(40, '7') + "\u2026\"");
 }
