@@ -187,7 +187,9 @@ int version(const host::Options& o) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_program(int argc, char** argv) {
     const host::ClosedStreams closed = host::keep_standard_streams();
     host::use_utf8_console();
     const host::Parsed parsed = host::parse_arguments(host::arguments(argc, argv));
@@ -250,4 +252,22 @@ int main(int argc, char** argv) {
     }
     host::unload(loaded);
     return finish_output(status);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool alone = host::started_alone();
+    const int status = run_program(argc, argv);
+    // Double-clicked in Explorer: its window would close before anything
+    // could be read.
+    if (alone) {
+        std::fputs(
+            "\nrtc_host s'utilise depuis une invite de commandes (voyez LISEZMOI.txt), ou par les "
+            "fichiers .cmd du paquet : double-cliquez sur « Essayer sans materiel.cmd » ou « "
+            "Verifier le cablage.cmd ».\nAppuyez sur une touche pour fermer cette fenêtre.\n",
+            stderr);
+        host::wait_for_a_key();
+    }
+    return status;
 }

@@ -71,6 +71,12 @@ struct ClosedStreams {
 };
 ClosedStreams keep_standard_streams();
 
+// Whether the program has a console of its own, which closes as it ends:
+// on Windows, started from Explorer by a double-click. Then a key is
+// waited for, so that what it said can be read.
+bool started_alone();
+void wait_for_a_key();
+
 // The program writes UTF-8 (the block's alerts, the check's findings): a
 // Windows console is told so; elsewhere terminals expect it already.
 void use_utf8_console();

@@ -141,4 +141,8 @@ ClosedStreams keep_standard_streams() {
 
 void use_utf8_console() {}
 
+bool started_alone() { return false; }
+
+void wait_for_a_key() {}
+
 }  // namespace host

@@ -1,5 +1,6 @@
 #include <windows.h>
 // After windows.h, which it needs.
+#include <conio.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -216,5 +217,12 @@ ClosedStreams keep_standard_streams() {
 }
 
 void use_utf8_console() { SetConsoleOutputCP(CP_UTF8); }
+
+bool started_alone() {
+    DWORD processes[2];
+    return GetConsoleProcessList(processes, 2) == 1;
+}
+
+void wait_for_a_key() { _getch(); }
 
 }  // namespace host

@@ -31,6 +31,9 @@ inline const std::string kFilePermissions = "RTC_TEST_FILE_PERMISSIONS";
 // In an environment: no file the child writes may grow past this many
 // bytes (POSIX).
 inline const std::string kFileSizeLimit = "RTC_TEST_FILE_SIZE_LIMIT";
+// In an environment: the child has a console of its own, as a program
+// double-clicked in Explorer (Windows).
+inline const std::string kNewConsole = "RTC_TEST_NEW_CONSOLE";
 // As a value in an environment: the variable is not set for the child
 // (POSIX).
 inline const std::string kUnset = "\x01unset";

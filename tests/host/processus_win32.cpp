@@ -46,13 +46,17 @@ std::string slurp(const std::string& path) {
 }
 
 // One argument as the child's command-line parser reads it back.
+// As the C runtime splits a command line: backslashes count only before a
+// quote, where each is doubled ("C:\dossier\" ends in one backslash).
 std::string quoted(const std::string& argument) {
     std::string text = "\"";
+    std::size_t backslashes = 0;
     for (char c : argument) {
-        if (c == '"') text += '\\';
+        if (c == '"') text.append(backslashes + 1, '\\');
+        backslashes = c == '\\' ? backslashes + 1 : 0;
         text += c;
     }
-    return text + "\"";
+    return text.append(backslashes, '\\') + "\"";
 }
 
 HANDLE inheritable_file(const std::string& path) {
@@ -104,8 +108,11 @@ Started* start_program(const std::string& program, const std::vector<std::string
         if (name == kStdoutTo) startup.hStdOutput = nullptr;
         if (name == kStderrTo) startup.hStdError = nullptr;
     }
+    DWORD flags = 0;
+    for (const auto& pair : environment)
+        if (pair.first == kNewConsole) flags |= CREATE_NEW_CONSOLE;
     auto* started = new Started;
-    started->started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+    started->started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, flags,
                                       nullptr, nullptr, &startup, &started->child) != 0;
     for (const auto& pair : environment)
         SetEnvironmentVariableW(wide(pair.first).c_str(), nullptr);

@@ -4,6 +4,8 @@
 // Excel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/host/horloge_gardee.h"
 
 namespace {
@@ -89,8 +91,9 @@ TEST(FirstHour, ResultsSentToACsvFileAreInFrenchExcelsFormUnlessAFormIsGiven) {
         arguments.insert(arguments.end(), c.format.begin(), c.format.end());
         const Finished run = student(arguments, {{kStdoutTo, folder + c.file}});
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(read_bytes(folder + c.file).rfind(c.starts, 0), 0u)
-            << c.file << ": " << read_bytes(folder + c.file);
+        std::string written = read_bytes(folder + c.file);
+        written.erase(std::remove(written.begin(), written.end(), '\r'), written.end());
+        EXPECT_EQ(written.rfind(c.starts, 0), 0u) << c.file << ": " << written;
     }
 }
 
@@ -118,5 +121,23 @@ TEST(FirstHour, AScriptThatCannotDoWhatWasMeantIsToldBeforeItRuns) {
           " : ligne 3, colonne 2 : RD vaut 1 : ce n'est pas un niveau haut"})
         EXPECT_TRUE(says(run, "Attention : " + script + words)) << run.err;
 }
+
+#ifdef _WIN32
+// Double-clicked in Explorer, rtc_host has a console of its own: it says how
+// it is meant to be used and waits for a key (a console without a keyboard,
+// as here, ends the wait).
+TEST(FirstHour, ADoubleClickedHostSaysHowItIsUsedAndWaitsForAKey) {
+    const std::string said =
+        "\nrtc_host s'utilise depuis une invite de commandes (voyez "
+        "LISEZMOI.txt), ou par les fichiers .cmd du paquet";
+    const Finished alone = student({"--read", "1"}, {{kNewConsole, "1"}});
+    EXPECT_EQ(alone.status, 0) << alone.err;
+    EXPECT_TRUE(says(alone, said + " : double-cliquez sur « Essayer sans materiel.cmd » ou « "
+                                   "Verifier le cablage.cmd ».\nAppuyez sur une touche pour "
+                                   "fermer cette fenêtre.\n"))
+        << alone.err;
+    EXPECT_FALSE(says(student({"--read", "1"}), said));
+}
+#endif
 
 }  // namespace
