@@ -3,8 +3,14 @@
 # it refuses them. Defines
 #   WINE_RUN        the runner: WINE_RUN PROGRAM ARGUMENTS...
 #   WINE_WORKS      whether the programs can run here; WINE_WHY if not
-#   wine_test(NAME) a test of one program of the build, run under Wine after
-#                   the prefix is made, or reported Skipped with WINE_WHY
+#   wine_test(NAME [SHARDS N] [NATIVE_ONLY FILTER])
+#                   a test of one program of the build, run under Wine after
+#                   the prefix is made, or reported Skipped with WINE_WHY.
+#                   Every Windows program costs seconds under qemu-i386:
+#                   SHARDS splits a GoogleTest program into N tests that run
+#                   side by side (NAME_1of2...); NATIVE_ONLY leaves out the
+#                   GoogleTest cases that test no Windows behaviour and cost
+#                   much there, which the native presets run.
 set(wine32_dir ${CMAKE_CURRENT_LIST_DIR})
 execute_process(COMMAND bash ${wine32_dir}/setup.sh check
   OUTPUT_VARIABLE wine32_way OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -61,12 +67,28 @@ if(WINE_WORKS)
 endif()
 
 function(wine_test program)
-  if(WINE_WORKS)
-    set_target_properties(${program} PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_RUN})
-    add_test(NAME ${program} COMMAND ${program} ${ARGN})
-    set_tests_properties(${program} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${WINE_TEST_TIMEOUT})
-  else()
+  cmake_parse_arguments(PARSE_ARGV 1 wine "" "SHARDS;NATIVE_ONLY" "")
+  if(NOT WINE_WORKS)
     add_test(NAME ${program} COMMAND sh -c "echo 'Skipped: ${WINE_WHY}'; exit 77")
     set_tests_properties(${program} PROPERTIES SKIP_RETURN_CODE 77)
+    return()
   endif()
+  set_target_properties(${program} PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_RUN})
+  set(arguments)
+  if(wine_NATIVE_ONLY)
+    set(arguments --gtest_filter=-${wine_NATIVE_ONLY})
+  endif()
+  if(NOT wine_SHARDS)
+    add_test(NAME ${program} COMMAND ${program} ${arguments})
+    set_tests_properties(${program} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${WINE_TEST_TIMEOUT})
+    return()
+  endif()
+  math(EXPR last "${wine_SHARDS} - 1")
+  foreach(index RANGE ${last})
+    math(EXPR number "${index} + 1")
+    set(name ${program}_${number}of${wine_SHARDS})
+    add_test(NAME ${name} COMMAND ${program} ${arguments})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${WINE_TEST_TIMEOUT}
+      ENVIRONMENT "GTEST_TOTAL_SHARDS=${wine_SHARDS};GTEST_SHARD_INDEX=${index}")
+  endforeach()
 endfunction()
