@@ -54,7 +54,7 @@ done
 ok "the shipped binaries carry no debug symbols"
 
 # The IOW24 and its device library are named; their maker never is.
-named=$(grep -rlai -e 'mercenaries' -e 'io-\?warrior' "$dir" || true)
+named=$(python3 "$(dirname "$0")/forbidden_names.py" "$dir")
 [ -z "$named" ] && ok "no file of the package names the IOW24's maker or its product family" ||
     fail "these files of the package name the IOW24's maker or its product family: $named"
 
