@@ -16,6 +16,7 @@ constexpr std::size_t kNameBuffer = 64;
 // The virtual IOW24 of this project says so through this function.
 constexpr const char* kVirtualIdentity = "iowvirt_identity";
 constexpr const char* kVirtualSetting = "iowvirt_setting";
+constexpr const char* kVirtualBusy = "iowvirt_busy";
 
 constexpr const char* kVirtualFolder = "virtuel";
 
@@ -190,6 +191,11 @@ std::string stray_words_file(const Loaded& loaded) {
 SettingFn virtual_setting(const Loaded& loaded) {
     if (loaded.device == nullptr) return nullptr;
     return reinterpret_cast<SettingFn>(find_function(loaded.device, kVirtualSetting));
+}
+
+BusyFn virtual_busy(const Loaded& loaded) {
+    if (loaded.device == nullptr) return nullptr;
+    return reinterpret_cast<BusyFn>(find_function(loaded.device, kVirtualBusy));
 }
 
 std::string version_text(const Loaded& loaded) {

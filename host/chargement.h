@@ -41,6 +41,10 @@ bool packaged_virtual_device(const Loaded& loaded);
 // The virtual IOW24's report of its exercise words; null for another library.
 using SettingFn = const char* (*)();
 SettingFn virtual_setting(const Loaded& loaded);
+// The virtual IOW24's word that it is at work that is no USB traffic; null
+// for another library.
+using BusyFn = int (*)();
+BusyFn virtual_busy(const Loaded& loaded);
 
 // A French sentence when an iowvirt.txt beside the program counts for
 // nothing, the virtual IOW24 loaded being in another folder; else empty.

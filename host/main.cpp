@@ -235,6 +235,9 @@ int run_program(int argc, char** argv) {
     // IOW24 is waited for there, and a slow disk is no IOW24 that stopped
     // answering.
     host::bound_closes(!host::virtual_device(loaded));
+    // Nor is its state file's creation, or a box of its own waiting for the
+    // user, an IOW24 that stopped answering.
+    host::not_counted_while(host::virtual_busy(loaded));
     host::Steps steps;
     host::Format format = host::Format::table;
     if (const int status = steps_of(o, loaded, steps, format); status != 0) return status;

@@ -24,6 +24,7 @@ struct Watch {
     std::function<void(const Stall&)> on_stall;
     bool in_call = false;
     bool closes_bounded = true;
+    int (*busy)() = nullptr;
     Clock::time_point deadline;
     bool fired = false;
     Stall place{"", "", 0, false, {}, 0};
@@ -44,6 +45,11 @@ void watchdog() {
         }
         if (w.changed.wait_until(lock, w.deadline) == std::cv_status::timeout && w.in_call &&
             Clock::now() >= w.deadline) {
+            // Time the device spends on its own work starts the bound anew.
+            if (w.busy != nullptr && w.busy() != 0) {
+                w.deadline = Clock::now() + std::chrono::milliseconds(w.place.timeout_ms);
+                continue;
+            }
             w.fired = true;
             const Stall stall = w.place;
             lock.unlock();
@@ -100,6 +106,12 @@ void bound_closes(bool bounded) {
     Watch& w = watch();
     std::lock_guard lock(w.mutex);
     w.closes_bounded = bounded;
+}
+
+void not_counted_while(int (*busy)()) {
+    Watch& w = watch();
+    std::lock_guard lock(w.mutex);
+    w.busy = busy;
 }
 
 void device_call_begins(const char* function) {

@@ -2,7 +2,8 @@
 // a time bound. A device library that never returns (a board that stopped
 // answering, with the vendor's library waiting for its reply without end)
 // would otherwise hang the host, and tell its user nothing. The block's own
-// message boxes are not timed: a user takes the time the user takes.
+// message boxes are not timed: a user takes the time the user takes; nor is
+// what a device library says is no USB traffic.
 #pragma once
 
 #include <array>
@@ -32,6 +33,10 @@ std::string describe(const Stall& stall);
 void start_watchdog(int timeout_ms, std::function<void(const Stall&)> on_stall);
 // Whether IowKitCloseDevice is bound too (by default, it is).
 void bound_closes(bool bounded);
+// A device library's word that it is at work that is no USB traffic (the
+// virtual IOW24's file, a box waiting for the user): while `busy` answers
+// nonzero, no call is late. Null: every call is bound.
+void not_counted_while(int (*busy)());
 void stop_watchdog();
 
 // What the host is calling in the block; the relays name the device calls.

@@ -118,6 +118,17 @@ TEST(StateFile, ValuesNoClockWroteAreImpossible) {
     EXPECT_EQ(why_refused(encode_state(at(946684800000, 0, 1, 0))), "accepted");
 }
 
+// Of two records that both fail, the worse news is told, whichever record
+// it is in: impossible values say more than a damaged record.
+TEST(StateFile, TheWorseOfTwoFailuresIsTold) {
+    for (const std::uint64_t damaged : {1u, 2u}) {
+        auto file = encode_state(at(kMonday, 0, damaged, 0));
+        file = saved(file, at(kMonday, 1000, damaged + 1, 0));  // into its second past 999
+        file[record_offset(damaged) + 30] ^= 1;
+        EXPECT_EQ(why_refused(file), "valeurs impossibles") << damaged;
+    }
+}
+
 TEST(StateFile, OnlyTheFormatsSizeIsTaken) {
     auto file = encode_state(at(kMonday, 0, 1, 0));
     auto longer = file;

@@ -4,10 +4,12 @@
 
 #include "platform/utf16.h"
 #include "virtual/boite.h"
+#include "virtual/occupe.h"
 
 namespace iowvirt::boite {
 
 void montrer(const std::string& text) {
+    const Busy waiting_for_the_user;
     MessageBoxW(nullptr, texte::utf16(text).c_str(), L"IOW24 virtuel", MB_OK | MB_ICONWARNING);
 }
 

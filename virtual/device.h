@@ -64,6 +64,9 @@ struct Device {
     int writes_before_stall = -1;  // writes still taken before they stall; -1: never
     Fault unplug_on_write;
     std::chrono::milliseconds read_timeout = kDefaultReadTimeout;
+    // The PC's clock, or the moment IOWVIRT_NOW stands for: what the state
+    // file's moments are on, ticks or not.
+    TimeSource pc_now = system_ms;
     // IOWVIRT=tick: the chip's time moves one second at each pointer set to
     // the seconds register.
     bool ticking = false;
@@ -89,6 +92,7 @@ struct Device {
     std::string state_path;
     fichiers::StateFile state_file;
     std::uint64_t sequence = 0;     // of the newest record in the file
+    bool spell = false;             // the newest record was kept in a spell (kSpell)
     std::uint64_t bytes_saved = 0;  // the chip's bytes written at the last save
     bool upgrade_pending = false;   // the file is of the first version
 
@@ -120,8 +124,12 @@ struct Device {
     // the PC's clock.
     bool kept_ahead(const SavedState& kept);
     void keep_exercises();
-    // `unless_newer`: not over a record another program saved since.
-    void save_state(bool unless_newer = false);
+    // `reanchor`: the kept time taken as now, by a launch that found the
+    // PC's clock behind it; kept as a spell record, and not over a record
+    // another program saved since.
+    void save_state(bool reanchor = false);
+    // The chip's state, its moment on the PC's clock.
+    ChipState kept_chip();
     std::uint64_t newest_sequence();
     // A transaction that wrote registers is over.
     void registers_written();

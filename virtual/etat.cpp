@@ -170,6 +170,18 @@ std::optional<SavedState> decode_state(const std::vector<std::uint8_t>& in, std:
     return state;
 }
 
+SavedState counted_from(const std::vector<std::uint8_t>& bytes, const SavedState& newer,
+                        std::int64_t now_ms) {
+    if ((newer.flags & kSpell) == 0 || bytes.size() != kStateFileSize) return newer;
+    Record judged;
+    const auto before = record_at(bytes.data() + record_offset(newer.sequence + 1), judged);
+    if (!before || before->sequence + 1 != newer.sequence || now_ms < before->chip.at_ms)
+        return newer;
+    SavedState chosen = *before;
+    chosen.sequence = newer.sequence;
+    return chosen;
+}
+
 std::optional<SavedState> decode_settled(
     std::vector<std::uint8_t>& bytes, const std::function<bool(std::vector<std::uint8_t>&)>& again,
     int tries, std::string& why) {

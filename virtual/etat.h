@@ -33,8 +33,13 @@ inline constexpr std::uint32_t kInvalidStanding = 1u << 2;
 inline constexpr std::uint32_t kBoardFrozen = 1u << 3;
 inline constexpr std::uint32_t kBoardInvalid = 1u << 4;
 inline constexpr std::uint32_t kBoardWords = kBoardFrozen | kBoardInvalid;
+// Kept by a launch that found the PC's clock behind the record before it
+// (a PC clock slow for a while, a dead CMOS battery, a file from a PC that
+// was ahead): it stands only while the PC's clock stays behind that
+// record's moment, and that record is kept whole meanwhile.
+inline constexpr std::uint32_t kSpell = 1u << 5;
 inline constexpr std::uint32_t kKnownFlags =
-    kStoodStill | kInvalidLaid | kInvalidStanding | kBoardWords;
+    kStoodStill | kInvalidLaid | kInvalidStanding | kBoardWords | kSpell;
 
 struct SavedState {
     ChipState chip;
@@ -58,6 +63,13 @@ bool is_first_version(const std::vector<std::uint8_t>& bytes);
 // The newer whole record, each judged on its own, or nothing and why not
 // (in French). Also takes the one-record file of the first version.
 std::optional<SavedState> decode_state(const std::vector<std::uint8_t>& bytes, std::string& why);
+
+// The record the chip counts from at `now_ms` on the PC's clock: the newer
+// one, but the one before it once the PC's clock is past that one's moment
+// again when the newer was kept in a spell (`kSpell`), as if the spell had
+// never been. Numbered as the newer, so that saves still go after it.
+SavedState counted_from(const std::vector<std::uint8_t>& bytes, const SavedState& newer,
+                        std::int64_t now_ms);
 
 // A record caught in the middle of another program's write fails its
 // checksum; the file is read this many times before it is judged.

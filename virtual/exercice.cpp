@@ -30,6 +30,7 @@ void Device::load_state() {
     upgrade_pending = false;
     sequence = 0;
     exercises = 0;
+    spell = false;
     const std::uint32_t words = (frozen ? kBoardFrozen : 0) | (invalid ? kBoardInvalid : 0);
     SavedState kept;
     bool found = false;
@@ -39,10 +40,11 @@ void Device::load_state() {
         fichiers::remove_file(board_path(state_path));
         found = read_state(state_file, state_path, kept, upgrade_pending);
     }
+    spell = found && (kept.flags & kSpell) != 0;
     if (found) {
         chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
         sequence = kept.sequence;
-        exercises = kept.flags;
+        exercises = kept.flags & ~kSpell;
     }
     bytes_saved = chip.bytes_written();
     keep_exercises();
@@ -67,6 +69,7 @@ bool Device::read_board(std::uint32_t words, SavedState& kept) {
     const bool from_shared = read_state(shared_file, shared, kept, first_version);
     kept.flags = words;
     kept.sequence = board_sequence;
+    // A new board: no spell of the shared clock's is its own.
     if (!from_shared) {
         chip.power_on();
         kept.chip = chip.state();

@@ -58,6 +58,11 @@ class StateFile {
     // The records as they are now, in one read: what a save looks at
     // before it numbers its own.
     bool read_records(std::vector<std::uint8_t>& bytes);
+    // Held by a save from its look at the records to its write, so that no
+    // other program's save comes between; readers never take it, and are
+    // never held up. Waits while another program holds it.
+    void lock_for_save();
+    void unlock();
     // Flushes to the disk, then closes.
     void close();
     bool is_open() const { return handle_ != kNone; }
@@ -69,6 +74,18 @@ class StateFile {
     // disk, another account's file); empty when it may be written.
     std::string read_only_;
     bool dirty_ = false;  // written since opened
+};
+
+// A save's hold on the state file, for as long as it lives.
+class SaveLock {
+  public:
+    explicit SaveLock(StateFile& file) : file_(file) { file_.lock_for_save(); }
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+    ~SaveLock() { file_.unlock(); }
+
+  private:
+    StateFile& file_;
 };
 
 // The file a link at `path` leads to, so that it is the one read, written

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <ctime>
 
 #include "virtual/fichiers.h"
+#include "virtual/occupe.h"
 
 namespace iowvirt::fichiers {
 
@@ -176,6 +178,7 @@ bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
 
 bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
                        std::string& why) {
+    const Busy making;
     static std::atomic<unsigned> count{0};
     close();
     const std::string folder = folder_of(path);
@@ -233,9 +236,22 @@ bool StateFile::read_records(std::vector<std::uint8_t>& bytes) {
     return is_open() && n >= 0;
 }
 
+void StateFile::lock_for_save() {
+    if (!is_open() || !read_only_.empty()) return;
+    // Another program's save may be held up on a slow disk.
+    const Busy waiting;
+    while (::flock(static_cast<int>(handle_), LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+void StateFile::unlock() {
+    if (is_open()) ::flock(static_cast<int>(handle_), LOCK_UN);
+}
+
 void StateFile::close() {
     read_only_.clear();
     if (!is_open()) return;
+    const Busy flushing;
     // Only what this program wrote is flushed: a reader costs the disk
     // nothing.
     if (dirty_) fsync(static_cast<int>(handle_));

@@ -8,6 +8,7 @@
 
 #include "platform/utf16.h"
 #include "virtual/fichiers.h"
+#include "virtual/occupe.h"
 
 namespace iowvirt::fichiers {
 
@@ -137,6 +138,7 @@ bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
 
 bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
                        std::string& why) {
+    const Busy making;
     static std::atomic<unsigned> count{0};
     close();
     const std::string folder = folder_of(path);
@@ -203,9 +205,31 @@ bool StateFile::read_records(std::vector<std::uint8_t>& bytes) {
     return read;
 }
 
+namespace {
+// A byte far past the records: locking it holds up no read of them.
+constexpr DWORD kSaveLockOffset = 0x7FFFFFF0;
+}  // namespace
+
+void StateFile::lock_for_save() {
+    if (!is_open() || !read_only_.empty()) return;
+    // Another program's save may be held up on a slow disk.
+    const Busy waiting;
+    OVERLAPPED at{};
+    at.Offset = kSaveLockOffset;
+    LockFileEx(reinterpret_cast<HANDLE>(handle_), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at);
+}
+
+void StateFile::unlock() {
+    if (!is_open()) return;
+    OVERLAPPED at{};
+    at.Offset = kSaveLockOffset;
+    UnlockFileEx(reinterpret_cast<HANDLE>(handle_), 0, 1, 0, &at);
+}
+
 void StateFile::close() {
     read_only_.clear();
     if (!is_open()) return;
+    const Busy flushing;
     // Only what this program wrote is flushed: a reader costs the disk
     // nothing.
     if (dirty_) FlushFileBuffers(reinterpret_cast<HANDLE>(handle_));

@@ -54,7 +54,7 @@ void Device::choose_state_path() {
 }
 
 bool Device::kept_ahead(const SavedState& kept) {
-    return kept.sequence == sequence && kept.chip.at_ms > chip.state().at_ms;
+    return kept.sequence == sequence && kept.chip.at_ms > pc_now();
 }
 
 bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState& kept,
@@ -83,7 +83,7 @@ bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState
         return file.read_again(kStateFileSize, b);
     };
     if (const auto state = decode_settled(bytes, again, kReadTries, why)) {
-        kept = *state;
+        kept = counted_from(bytes, *state, pc_now());
         first_version = is_first_version(bytes);
         return true;
     }
@@ -137,23 +137,36 @@ void Device::registers_written() {
     save_state();
 }
 
-void Device::save_state(bool unless_newer) {
+// Ticks run ahead of the PC's clock: a record stamped with them would be
+// taken for one kept while the PC's clock was behind.
+ChipState Device::kept_chip() {
+    ChipState kept = chip.state();
+    if (ticking) kept.at_ms = pc_now();
+    return kept;
+}
+
+void Device::save_state(bool reanchor) {
     bytes_saved = chip.bytes_written();
     if (state_path.empty()) return;
     std::string why;
     bool saved = false;
     if (!state_file.is_open()) {
+        spell = false;
         saved =
-            state_file.create(state_path, encode_state({chip.state(), exercises, ++sequence}), why);
+            state_file.create(state_path, encode_state({kept_chip(), exercises, ++sequence}), why);
     } else {
         // Numbered after the newest record any program wrote, so that the
-        // latest save wins, however many others made since this one opened.
-        // Two saves within the same microseconds take the same number, and
-        // so the same place: the later one still wins.
+        // latest save wins, however many others made since this one opened;
+        // no other save comes between the look and the write.
+        const fichiers::SaveLock held(state_file);
         const std::uint64_t newest = newest_sequence();
-        if (unless_newer && newest > sequence) return;
+        if (reanchor && newest > sequence) return;
         sequence = std::max(sequence, newest);
-        const SavedState state{chip.state(), exercises, ++sequence};
+        // A spell's record is rewritten in place: the record before the
+        // spell stays whole, to count from once the PC's clock is past it.
+        if (!(reanchor && spell)) ++sequence;
+        spell = reanchor;
+        const SavedState state{kept_chip(), exercises | (reanchor ? kSpell : 0), sequence};
         if (upgrade_pending) {
             // A file of the first version becomes one of two records: the
             // second first, which stands alone, then the first over the old

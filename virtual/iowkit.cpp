@@ -1,6 +1,7 @@
 // The device library's four functions, served by the virtual IOW24.
 #include "iow/iowkit.h"
 #include "virtual/device.h"
+#include "virtual/occupe.h"
 
 using iowvirt::device;
 
@@ -37,6 +38,8 @@ extern "C" IOWVIRT_API const char* iowvirt_identity() { return "rtc_iow24 " RTC_
 // The exercise words in force since the last open and where they came
 // from, in French ("frozen (C:\\...\\iowvirt.txt)", "aucun"), for the check to
 // show; valid until the next open.
+extern "C" IOWVIRT_API int iowvirt_busy() { return iowvirt::busy() ? 1 : 0; }
+
 extern "C" IOWVIRT_API const char* iowvirt_setting() {
     std::lock_guard lock(device().mutex);
     static std::string kept;

@@ -144,3 +144,7 @@ extern "C" IOWVIRT_API const char* iowvirt_identity();
 // The exercise words in force since the last open and where they came
 // from, in French; valid until the next call.
 extern "C" IOWVIRT_API const char* iowvirt_setting();
+// Nonzero while the device is at work that is no USB traffic (its state
+// file, a box waiting for the user): no call is then late. Any thread, at
+// any time, even inside another call.
+extern "C" IOWVIRT_API int iowvirt_busy();

@@ -138,6 +138,7 @@ void Device::configure() {
 
 void Device::apply_words(const Words& words, const std::string& source) {
     const TimeSource clock = pc_clock();
+    pc_now = clock;
     chip.set_time_source(clock);
     plugged = !words.absent;
     i2c.set_chip_connected(!words.no_chip);

@@ -32,8 +32,15 @@ Finished run_program(const std::string& program, const std::vector<std::string>&
 std::vector<Finished> run_together(const std::string& program,
                                    const std::vector<std::vector<std::string>>& runs,
                                    const Environment& environment) {
-    std::vector<Started*> started;
+    std::vector<Run> each;
     for (const auto& arguments : runs)
+        each.emplace_back(arguments, environment);
+    return run_together(program, each);
+}
+
+std::vector<Finished> run_together(const std::string& program, const std::vector<Run>& runs) {
+    std::vector<Started*> started;
+    for (const auto& [arguments, environment] : runs)
         started.push_back(start_program(program, arguments, with_own_state(environment)));
     std::vector<Finished> finished;
     for (Started* s : started)

@@ -55,6 +55,11 @@ std::vector<Finished> run_together(const std::string& program,
                                    const std::vector<std::vector<std::string>>& runs,
                                    const Environment& environment = {});
 
+// Runs of `program` at the same time, each with its arguments and the
+// variables of its own.
+using Run = std::pair<std::vector<std::string>, Environment>;
+std::vector<Finished> run_together(const std::string& program, const std::vector<Run>& runs);
+
 // The folder of the test program and of the build's programs, with a
 // trailing separator.
 std::string own_folder();

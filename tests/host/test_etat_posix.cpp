@@ -14,6 +14,7 @@
 #include <random>
 
 #include "tests/host/horloge_gardee.h"
+#include "tests/premiere_version.h"
 
 namespace {
 
@@ -211,12 +212,56 @@ TEST(StateFilePlaces, ASlowDiskAtTheCloseIsNoIow24ThatStoppedAnswering) {
         {"--set", "2022-06-15 08:00:00", "--read", "1", "--period-ms", "0", "--timeout-ms", "100"},
         {{"IOWVIRT_STATE", state},
          {"IOWVIRT_NOW", std::to_string(kMonday)},
-         {"LD_PRELOAD", own_folder() + "libfsync_lent.so"},
+         {"LD_PRELOAD", own_folder() + "libdisque_lent.so"},
          {"ASAN_OPTIONS", "verify_asan_link_order=0"},
          {"RTC_TEST_SLOW_FSYNC", state}});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("ne répond plus"), std::string::npos) << run.err;
     EXPECT_EQ(last_reading(run), "   2  lecture       0      0      8     15      6     22");
+}
+
+// A save held up between its look at the newest record and its write (a
+// program preempted, an antivirus scan) holds the others' saves back; it
+// never lands over a newer setting. B's sets come while A's waits: B's
+// last one is the clock's.
+TEST(StateFilePlaces, TwoProgramsSavingAtOnceLeaveTheLastSetting) {
+    const std::string state = scratch_folder("deux-sauvegardes") + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::string b = scratch_file("b-regle.csv",
+                                       "init,sec,min,heu,dat,moi,ann\n0,0,0,0,0,0,0\n"
+                                       "5,0,0,8,15,6,2031\n5,0,0,8,15,6,2032\n"
+                                       "5,0,0,8,15,6,2033\n");
+    const Environment both{{"IOWVIRT_STATE", state}, {"IOWVIRT_NOW", std::to_string(kMonday)}};
+    Environment held = both;
+    held.insert(held.end(), {{"LD_PRELOAD", own_folder() + "libdisque_lent.so"},
+                             {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+                             {"RTC_TEST_SLOW_WRITE", state}});
+    const auto runs =
+        run_together(kHost, {{{"--set", "2030-06-15 08:00:00", "--period-ms", "0"}, held},
+                             {{"--script", b, "--period-ms", "300"}, both}});
+    for (const Finished& run : runs)
+        EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(last_reading(host(state, kMonday, {"--read", "1"})),
+              reading("     0      0      8     15      6     33"));
+}
+
+// Making the state file flushes it inside the device call that saves
+// first: a slow disk there is no IOW24 that stopped answering, and the
+// setting is kept, with no temporary left.
+TEST(StateFilePlaces, ASlowDiskMakingTheFileIsNoIow24ThatStoppedAnswering) {
+    const std::string folder = scratch_folder("creation-lente");
+    const Finished run = run_program(
+        kHost, {"--set", "2022-06-15 08:00:00", "--period-ms", "0", "--timeout-ms", "100"},
+        {{"IOWVIRT_STATE", folder + "etat"},
+         {"IOWVIRT_NOW", std::to_string(kMonday)},
+         {"LD_PRELOAD", own_folder() + "libdisque_lent.so"},
+         {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+         {"RTC_TEST_SLOW_FSYNC", folder + "etat"}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("ne répond plus"), std::string::npos) << run.err;
+    EXPECT_EQ(files_in(folder), std::vector<std::string>{"etat"});
+    EXPECT_EQ(last_reading(host(folder + "etat", kMonday, {"--read", "1"})),
+              reading("     0      0      8     15      6     22"));
 }
 
 TEST(StateFilePlaces, AFileThatCannotBeWrittenLeavesNothingBehind) {
@@ -231,6 +276,22 @@ TEST(StateFilePlaces, AFileThatCannotBeWrittenLeavesNothingBehind) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("IOW24 virtuel : impossible d"), std::string::npos) << run.err;
     EXPECT_EQ(files_in(folder), std::vector<std::string>{});
+}
+
+// A first-version file is upgraded second record first: a disk that fills
+// up at byte 100 stops that write, and the old record stands. Written first
+// record first, the same disk would tear the only record there is.
+TEST(StateFilePlaces, AnUpgradeCutShortKeepsTheFirstVersionsTime) {
+    const std::string state = scratch_folder("mise-a-niveau") + "etat";
+    const std::uint8_t time[7] = {0x58, 0x30, 0x13, 0x06, 0x31, 0x12, 0x11};
+    write_bytes(state, first_version_file(time, kMonday * 1000, 0));
+    run_program(kHost, {"--set", "2022-06-15 08:00:00", "--period-ms", "0"},
+                {{"IOWVIRT_STATE", state},
+                 {"IOWVIRT_NOW", std::to_string(kMonday)},
+                 {kFileSizeLimit, "100"}});
+    const Finished read = host(state, kMonday, {"--read", "1"});
+    EXPECT_EQ(last_reading(read), reading("    58     30     13     31     12     11"));
+    EXPECT_EQ(read.err.find("illisible"), std::string::npos) << read.err;
 }
 
 TEST(StateFilePlaces, TheDefaultFoldersOfANewAccountAreMade) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "tests/host/horloge_gardee.h"
 
@@ -38,6 +39,16 @@ TEST(Exercises, FrozenStandsStillOnABoardOfItsOwnAndTheSharedClockRunsOn) {
         EXPECT_EQ(readings(run).size(), 3u);
     }
     EXPECT_EQ(read_bytes(state), shared);
+    // The board beside the shared clock, named with the whole 64-bit hash
+    // of the copy's folder: two copies never share one by chance.
+    std::vector<std::string> beside;
+    for (const auto& entry : std::filesystem::directory_iterator(state.substr(0, state.size() - 4)))
+        beside.push_back(entry.path().filename().string());
+    std::sort(beside.begin(), beside.end());
+    ASSERT_EQ(beside.size(), 2u);
+    EXPECT_EQ(beside[0], "etat");
+    EXPECT_EQ(beside[1].size(), std::string("etat.exercice-").size() + 16) << beside[1];
+    EXPECT_EQ(beside[1].find_first_not_of("0123456789ABCDEF", 14), std::string::npos) << beside[1];
     // The word removed: the shared clock, which ran on all along.
     EXPECT_EQ(last_reading(host(state, kMonday + 7200, {"--read", "1"})),
               reading("     0     30     15     31     12     11"));

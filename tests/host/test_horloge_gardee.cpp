@@ -97,6 +97,61 @@ TEST(KeptTime, AHaltedClockStaysHaltedAndAClockSetBackNeverGoesBack) {
               reading("     0     31     13     31     12     11"));
 }
 
+// A PC whose clock was wrong for a while (an hour slow, a dead CMOS
+// battery at its BIOS date until the network sets it) and is then right
+// again: the clock reads as if the wrong spell had never been. Each launch
+// is given as seconds from the set, and what it runs.
+TEST(KeptTime, APcClockWrongForAWhileAddsNothingOnceRightAgain) {
+    struct Launch {
+        long long at;  // seconds on the PC's clock from the set's moment
+        std::vector<std::string> run;
+        const char* read;  // the last reading, or "" when not looked at
+    };
+    const long long kBiosDate = epoch(2000, 1, 1, 0, 0, 0) - kMonday;
+    const std::vector<std::string> read = {"--read", "1"};
+    const std::vector<std::string> check = {"--check", "--period-ms", "0"};
+    const std::pair<const char*, std::vector<Launch>> cases[] = {
+        {"an hour slow",
+         {{-3600, read, "     0      0     12      1      6     25"},
+          {60, read, "     0      1     12      1      6     25"}}},
+        {"the BIOS date",
+         {{kBiosDate, check, ""}, {600, read, "     0     10     12      1      6     25"}}},
+        {"slow, then slower, then right",
+         {{-600, read, "     0      0     12      1      6     25"},
+          {-590, read, "    10      0     12      1      6     25"},
+          // Reads keep nothing: further back, the spell's own record
+          // stands still.
+          {-7200, read, "     0      0     12      1      6     25"},
+          {3600, read, "     0      0     13      1      6     25"}}},
+    };
+    for (const auto& [what, launches] : cases) {
+        const std::string state = scratch_folder("pc-faux") + what;
+        ASSERT_EQ(host(state, kMonday, {"--set", "01/06/2025 12:00:00", "--period-ms", "0"}).status,
+                  0);
+        for (const Launch& launch : launches) {
+            const Finished run = host(state, kMonday + launch.at, launch.run);
+            if (*launch.read != '\0') {
+                EXPECT_EQ(last_reading(run), reading(launch.read)) << what << " at " << launch.at;
+            }
+        }
+    }
+}
+
+// Ticks are not kept: a set made while the clock ticked counts on with the
+// PC's clock once the word is gone.
+TEST(KeptTime, ASetMadeWhileTickingCountsOnWithThePcsClock) {
+    const std::string state = scratch_folder("tic") + "etat";
+    std::string script = "RD,init,sec,min,heu,dat,moi,ann\n";
+    for (int i = 0; i < 600; ++i)
+        script += "5,0\n";
+    script += "0,5,0,0,12,1,6,2025\n";
+    const Finished ticked = host(
+        state, kMonday, {"--script", scratch_file("tic.csv", script), "--period-ms", "0"}, "tick");
+    ASSERT_EQ(ticked.status, 0) << ticked.err;
+    EXPECT_EQ(last_reading(host(state, kMonday + 1800, {"--read", "1"})),
+              reading("     0     30     12      1      6     25"));
+}
+
 // The aside file a run named in its message.
 std::string aside_named(const Finished& run, const std::string& state) {
     const std::size_t at = run.err.find(state + ".illisible-");

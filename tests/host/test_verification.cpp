@@ -355,4 +355,19 @@ TEST(HostProgram, ARunWhoseIow24StopsAnsweringEndsWithItsOwnStatus) {
     EXPECT_NE(run.out.find("   1  lecture"), std::string::npos) << run.out;
 }
 
+// A device library whose close never returns is bounded like any other
+// call; only the virtual IOW24's close, which writes its file, is not.
+TEST(HostProgram, ADeviceLibraryWhoseCloseHangsIsToldAsAStall) {
+    const std::string stuck = own_folder() + "bloquee" + kSeparator + kDeviceFile;
+    const Finished run = run_program(
+        kHost, {"--device", stuck, "--read", "1", "--timeout-ms", "300", "--console-alerts"});
+    EXPECT_EQ(run.status, 5) << run.err;
+    EXPECT_NE(run.err.find("Erreur : l'IOW24 ne répond plus : aucune réponse en 300 ms, à la fin "
+                           "de la simulation"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("(appel : IowKitCloseDevice, dans CSimStop)"), std::string::npos)
+        << run.err;
+}
+
 }  // namespace

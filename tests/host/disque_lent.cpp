@@ -1,0 +1,64 @@
+// A slow disk, for the process tests, preloaded into the program under
+// test: fsync of the file named by RTC_TEST_SLOW_FSYNC (or of one made
+// beside it under a longer name) takes 400 ms, and
+// the first write to the file named by RTC_TEST_SLOW_WRITE is held up for
+// 1.5 s, as a program preempted or scanned by an antivirus in mid-save.
+#include <dlfcn.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Whether `fd` is the file the variable `name` names, or one whose name
+// starts with it (the temporary a file is made in).
+bool names(const char* name, int fd) {
+    const char* path = std::getenv(name);
+    char link[64], target[PATH_MAX];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t length = readlink(link, target, sizeof target - 1);
+    if (path == nullptr || length <= 0) return false;
+    target[length] = '\0';
+    return std::strncmp(target, path, std::strlen(path)) == 0;
+}
+
+void pause_ms(long ms) {
+    const timespec wait{ms / 1000, (ms % 1000) * 1000000};
+    nanosleep(&wait, nullptr);
+}
+
+template <typename Fn>
+Fn next(const char* name) {
+    return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
+}
+
+std::atomic<bool> write_held{false};
+
+void hold_first_write(int fd) {
+    if (names("RTC_TEST_SLOW_WRITE", fd) && !write_held.exchange(true)) pause_ms(1500);
+}
+
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    static const auto real = next<int (*)(int)>("fsync");
+    if (names("RTC_TEST_SLOW_FSYNC", fd)) pause_ms(400);
+    return real(fd);
+}
+
+extern "C" ssize_t pwrite(int fd, const void* buffer, size_t count, off_t at) {
+    static const auto real = next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
+    hold_first_write(fd);
+    return real(fd, buffer, count, at);
+}
+
+extern "C" ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t at) {
+    static const auto real = next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite64");
+    hold_first_write(fd);
+    return real(fd, buffer, count, at);
+}
