@@ -126,7 +126,14 @@ ClosedStreams keep_standard_streams() {
     std::signal(SIGPIPE, SIG_IGN);
     ClosedStreams closed;
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int flags = fcntl(fd, F_GETFL);
+        // Open for reading only, output refuses every write: as good as closed.
+        if (flags != -1 && fd != STDIN_FILENO && (flags & O_ACCMODE) == O_RDONLY) {
+            if (fd == STDOUT_FILENO) closed.output = true;
+            if (fd == STDERR_FILENO) closed.error = true;
+            continue;
+        }
+        if (flags != -1 || errno != EBADF) continue;
         // Read-only: what is written to it fails, and says so.
         const int null = ::open("/dev/null", O_RDONLY);
         if (null >= 0 && null != fd) {

@@ -206,12 +206,15 @@ void end_process(int status) {
 }
 
 // Files are handles here, never the C runtime's descriptors 0-2: no file
-// can take a closed stream's place. A stream with no handle fails its
-// writes already.
+// can take a closed stream's place. A stream with no handle, or one that
+// refuses a write of nothing (a handle for reading only, one closed under
+// the program), fails every write: it counts as closed.
 ClosedStreams keep_standard_streams() {
     const auto closed = [](DWORD which) {
         const HANDLE handle = GetStdHandle(which);
-        return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+        DWORD written = 0;
+        return handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+               !WriteFile(handle, "", 0, &written, nullptr);
     };
     return {closed(STD_OUTPUT_HANDLE), closed(STD_ERROR_HANDLE)};
 }

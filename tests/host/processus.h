@@ -22,6 +22,9 @@ inline const std::string kStderrTo = "RTC_TEST_STDERR";
 // As the value of kStdoutTo or kStderrTo: the child starts with that
 // stream closed (on Windows, with no handle for it).
 inline const std::string kClosed = "\x01closed";
+// As the value of kStdoutTo or kStderrTo: the stream is open for reading
+// only, so that every write to it fails.
+inline const std::string kReadOnly = "\x01read-only";
 // As the value of kStdoutTo: a pipe whose reader has gone, as after
 // `| head -1` has read its line (POSIX).
 inline const std::string kReaderGone = "\x01reader-gone";

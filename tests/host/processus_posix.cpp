@@ -63,6 +63,8 @@ Started* start_program(const std::string& program, const std::vector<std::string
                 int ends[2];
                 if (value == kClosed) {
                     close(stream);
+                } else if (value == kReadOnly) {
+                    dup2(open("/dev/null", O_RDONLY), stream);
                 } else if (value == kReaderGone && pipe(ends) == 0) {
                     close(ends[0]);
                     dup2(ends[1], stream);

@@ -104,7 +104,7 @@ Started* start_program(const std::string& program, const std::vector<std::string
     // the test reads it itself.
     std::string out_file;
     for (const auto& [name, value] : environment)
-        if (name == kStdoutTo && value != kClosed) out_file = value;
+        if (name == kStdoutTo && value != kClosed && value != kReadOnly) out_file = value;
     const std::string out_path = out_file.empty() ? stem + ".out" : out_file,
                       err_path = stem + ".err";
     HANDLE out = inheritable_file(out_path);
@@ -119,11 +119,16 @@ Started* start_program(const std::string& program, const std::vector<std::string
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
     startup.hStdError = err;
-    // A stream left closed, as a scheduled task may start a program.
+    // A stream left closed, as a scheduled task may start a program, or
+    // one that refuses every write.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read_only = CreateFileA((stem + ".lecture").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                   &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     for (const auto& [name, value] : environment) {
-        if (value != kClosed) continue;
-        if (name == kStdoutTo) startup.hStdOutput = nullptr;
-        if (name == kStderrTo) startup.hStdError = nullptr;
+        if (value != kClosed && value != kReadOnly) continue;
+        const HANDLE given = value == kClosed ? nullptr : read_only;
+        if (name == kStdoutTo) startup.hStdOutput = given;
+        if (name == kStderrTo) startup.hStdError = given;
     }
     DWORD flags = 0;
     for (const auto& pair : environment)
@@ -135,6 +140,8 @@ Started* start_program(const std::string& program, const std::vector<std::string
         SetEnvironmentVariableW(wide(pair.first).c_str(), nullptr);
     CloseHandle(out);
     CloseHandle(err);
+    CloseHandle(read_only);
+    DeleteFileA((stem + ".lecture").c_str());
     started->out_path = out_file.empty() ? out_path : "";
     started->err_path = err_path;
     return started;

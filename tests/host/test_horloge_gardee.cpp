@@ -284,13 +284,16 @@ TEST(KeptTime, ClosedStandardStreamsRunNothingAndLeaveTheFileAsItWas) {
         {{"--check"}, kStdoutTo},
         {{"--set", "2022-06-15 08:00:00", "--trace"}, kStderrTo},
     };
-    for (const auto& [arguments, stream] : runs) {
-        const Finished run = run_program(kHost, arguments,
-                                         {{"IOWVIRT_STATE", state},
-                                          {"IOWVIRT_NOW", std::to_string(kMonday)},
-                                          {stream, kClosed}});
-        EXPECT_EQ(run.status, 6) << arguments[0] << " " << stream;
-        EXPECT_EQ(read_bytes(state), kept) << arguments[0] << " " << stream;
+    // A stream that refuses every write is as good as closed.
+    for (const std::string& how : {kClosed, kReadOnly}) {
+        for (const auto& [arguments, stream] : runs) {
+            const Finished run = run_program(kHost, arguments,
+                                             {{"IOWVIRT_STATE", state},
+                                              {"IOWVIRT_NOW", std::to_string(kMonday)},
+                                              {stream, how}});
+            EXPECT_EQ(run.status, 6) << arguments[0] << " " << stream << how.substr(1);
+            EXPECT_EQ(read_bytes(state), kept) << arguments[0] << " " << stream << how.substr(1);
+        }
     }
 }
 
