@@ -2,6 +2,7 @@
 // looked up by name, and its pin names.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@ struct Block {
 
 using Steps = std::vector<std::vector<double>>;
 
+// Called with a step's index and inputs just before the step is made:
+// "--set now" takes the PC's time there, not when the steps were built,
+// since opening the IOW24 may take a while (a box waiting for a click).
+using BeforeStep = std::function<void(std::size_t, std::vector<double>&)>;
+
 // The block's logic level: an input above it is high.
 inline constexpr double kLogicThreshold = 2.5;
 
@@ -35,6 +41,7 @@ struct CheckOptions {
     // The virtual IOW24's exercise words in force and where from, once it
     // was opened; null for another library.
     const char* (*setting)();
+    BeforeStep before_step;
 };
 
 // One run of the block that checks the way to the clock chip: the start,

@@ -119,6 +119,7 @@ int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     keep_journal(&setting);
     for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
         entering("CCalculate", ++step);
+        if (options.before_step) options.before_step(i, steps[i]);
         block.calculate(steps[i].data(), out.data(), nullptr);
     }
     keep_journal(&run.first_read);

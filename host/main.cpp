@@ -48,9 +48,10 @@ int usage_error(const std::string& message) {
     return kExitUsage;
 }
 
-// The steps of --set and --read, by the block's own pin names.
+// The steps of --set and --read, by the block's own pin names; "now" is
+// filled in just before its step.
 bool plain_steps(const host::Options& o, const Block& block, host::Steps& steps,
-                 std::string& missing) {
+                 host::BeforeStep& before_step, std::string& missing) {
     auto index = [&](const char* name) {
         for (std::size_t i = 0; i < block.inputs.size(); ++i) {
             if (block.inputs[i] == name) return static_cast<int>(i);
@@ -61,14 +62,20 @@ bool plain_steps(const host::Options& o, const Block& block, host::Steps& steps,
     const int rd = index("RD"), init = index("init"), sec = index("sec"), min = index("min"),
               heu = index("heu"), dat = index("dat"), moi = index("moi"), ann = index("ann");
     if (!missing.empty()) return false;
-    if (o.set_now || o.set_at) {
-        const host::Moment m = o.set_at ? *o.set_at : host::local_now();
-        std::vector<double> in(block.inputs.size(), 0.0);
-        in[init] = kHigh;
+    const auto write = [=](const host::Moment& m, std::vector<double>& in) {
         in[sec] = m.second, in[min] = m.minute, in[heu] = m.hour;
         in[dat] = m.day, in[moi] = m.month, in[ann] = m.year;
+    };
+    if (o.set_now || o.set_at) {
+        std::vector<double> in(block.inputs.size(), 0.0);
+        in[init] = kHigh;
+        write(o.set_at.value_or(host::Moment{}), in);
         steps.push_back(in);
     }
+    if (o.set_now)
+        before_step = [write](std::size_t step, std::vector<double>& in) {
+            if (step == 0) write(host::local_now(), in);
+        };
     std::vector<double> read(block.inputs.size(), 0.0);
     read[rd] = kHigh;
     steps.insert(steps.end(), static_cast<std::size_t>(o.read_steps), read);
@@ -100,7 +107,8 @@ int finish_output(int status) {
 
 // One simulation run, a line of outputs after each step; it stops early,
 // closing the device as a host does, when the outputs cannot be written.
-void run(const Block& block, host::Steps& steps, host::Format format, int period_ms) {
+void run(const Block& block, host::Steps& steps, host::Format format, int period_ms,
+         const host::BeforeStep& before_step) {
     std::printf("%s\n", host::header_line(format, block.outputs).c_str());
     std::vector<double> out(block.outputs.size(), host::kNotDriven);
     host::entering("CSimStart", 0);
@@ -108,6 +116,7 @@ void run(const Block& block, host::Steps& steps, host::Format format, int period
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i > 0) host::wait_ms(period_ms);
         host::entering("CCalculate", static_cast<int>(i + 1));
+        if (before_step) before_step(i, steps[i]);
         block.calculate(steps[i].data(), out.data(), nullptr);
         const std::string line =
             host::step_line(format, static_cast<int>(i + 1), action_of(block, steps[i]), out);
@@ -140,11 +149,11 @@ host::Format format_for(const host::Options& o, host::Format otherwise) {
 // The steps the options ask for, and the form of their results; the exit
 // status and message when wrong.
 int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& steps,
-             host::Format& format) {
+             host::BeforeStep& before_step, host::Format& format) {
     std::string why;
     if (o.script.empty()) {
         format = format_for(o, host::Format::table);
-        if (plain_steps(o, loaded.block, steps, why)) return 0;
+        if (plain_steps(o, loaded.block, steps, before_step, why)) return 0;
         return error(kExitLibrary, loaded.block_path + " n'a pas d'entrée nommée " + why);
     }
     std::string text;
@@ -239,18 +248,20 @@ int run_program(int argc, char** argv) {
     // user, an IOW24 that stopped answering.
     host::not_counted_while(host::virtual_busy(loaded));
     host::Steps steps;
+    host::BeforeStep before_step;
     host::Format format = host::Format::table;
-    if (const int status = steps_of(o, loaded, steps, format); status != 0) return status;
+    if (const int status = steps_of(o, loaded, steps, before_step, format); status != 0)
+        return status;
     int status = 0;
     if (o.check) {
         status = host::check_wiring(
             loaded.block, std::move(steps),
             {o.period_ms, o.timeout_ms, format, host::library_path(loaded.device),
              host::virtual_device(loaded), o.device, o.hardware,
-             host::packaged_virtual_device(loaded), host::virtual_setting(loaded)});
+             host::packaged_virtual_device(loaded), host::virtual_setting(loaded), before_step});
     } else {
         host::start_watchdog(o.timeout_ms, stalled);
-        run(loaded.block, steps, format, o.period_ms);
+        run(loaded.block, steps, format, o.period_ms, before_step);
         host::stop_watchdog();
     }
     host::unload(loaded);

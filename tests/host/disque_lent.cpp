@@ -1,14 +1,19 @@
 // A slow disk, for the process tests, preloaded into the program under
 // test: fsync of the file named by RTC_TEST_SLOW_FSYNC (or of one made
-// beside it under a longer name) takes 400 ms, and
-// the first write to the file named by RTC_TEST_SLOW_WRITE is held up for
-// 1.5 s, as a program preempted or scanned by an antivirus in mid-save.
+// beside it under a longer name) takes 400 ms, the first write to the file
+// named by RTC_TEST_SLOW_WRITE is held up for 1.5 s, as a program preempted
+// or scanned by an antivirus in mid-save, and opening the file named by
+// RTC_TEST_SLOW_OPEN takes 2 s.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +49,20 @@ void hold_first_write(int fd) {
 }
 
 }  // namespace
+
+extern "C" int open(const char* path, int flags, ...) {
+    static const auto real = next<int (*)(const char*, int, ...)>("open");
+    mode_t mode = 0;
+    if ((flags & (O_CREAT | O_TMPFILE)) != 0) {
+        va_list rest;
+        va_start(rest, flags);
+        mode = va_arg(rest, mode_t);
+        va_end(rest);
+    }
+    const char* slow = std::getenv("RTC_TEST_SLOW_OPEN");
+    if (slow != nullptr && std::strcmp(path, slow) == 0) pause_ms(2000);
+    return real(path, flags, mode);
+}
 
 extern "C" int fsync(int fd) {
     static const auto real = next<int (*)(int)>("fsync");

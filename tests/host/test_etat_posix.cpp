@@ -203,6 +203,31 @@ TEST(StateFilePlaces, ClosedStandardStreamsNeverBecomeTheStateFile) {
     }
 }
 
+// "--set now" takes the PC's time just before the step that writes it: an
+// IOW24 slow to open (here its state file, 2 s; on Windows a box waiting
+// for a click) leaves the clock right, not behind by that much.
+TEST(StateFilePlaces, SetNowTakesThePcsTimeWhenTheClockIsWritten) {
+    const std::string state = scratch_folder("ouverture-lente") + "etat";
+    run_program(kHost, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"},
+                {{"IOWVIRT_STATE", state}});
+    const Finished run = run_program(kHost, {"--set", "now", "--read", "1", "--period-ms", "0"},
+                                     {{"IOWVIRT_STATE", state},
+                                      {"LD_PRELOAD", own_folder() + "libdisque_lent.so"},
+                                      {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+                                      {"RTC_TEST_SLOW_OPEN", state}});
+    const std::time_t after = std::time(nullptr);
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::tm now{};
+    localtime_r(&after, &now);
+    std::istringstream read(last_reading(run).substr(15));
+    int sec = 0, min = 0, hour = 0;
+    read >> sec >> min >> hour;
+    const int behind = ((now.tm_hour * 60 + now.tm_min) * 60 + now.tm_sec -
+                        ((hour * 60 + min) * 60 + sec) + 86400) %
+                       86400;
+    EXPECT_LE(behind, 1) << last_reading(run);
+}
+
 TEST(StateFilePlaces, ASlowDiskAtTheCloseIsNoIow24ThatStoppedAnswering) {
     const std::string state = scratch_folder("disque-lent") + "etat";
     host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
