@@ -66,15 +66,29 @@ class Library : public ::testing::Test {
     void* handle = nullptr;
 };
 
-TEST_F(Library, ExportsTheEightEntryPointsAndNothingElse) {
-    std::istringstream listing(run_command("nm -D --defined-only " BLOCK_LIBRARY));
+// The names a library exports, as the dynamic linker sees them.
+std::set<std::string> exported_by(const std::string& library) {
+    std::istringstream listing(run_command("nm -D --defined-only " + library));
     std::set<std::string> exported;
     std::string address, kind, name;
     while (listing >> address >> kind >> name)
         exported.insert(name);
-    EXPECT_EQ(exported,
+    return exported;
+}
+
+TEST_F(Library, ExportsTheEightEntryPointsAndNothingElse) {
+    EXPECT_EQ(exported_by(BLOCK_LIBRARY),
               (std::set<std::string>{"CCalculate", "CConfigure", "CSimStart", "CSimStop",
                                      "GetInputName", "GetOutputName", "NumInputs", "NumOutputs"}));
+}
+
+// Any program on the PC can call what the shipped device library exports:
+// the device library's four functions and what rtc_host calls, no more.
+TEST(ShippedDevice, ExportsTheFourFunctionsAndWhatRtcHostCallsAndNothingElse) {
+    EXPECT_EQ(
+        exported_by(SHIPPED_DEVICE),
+        (std::set<std::string>{"IowKitCloseDevice", "IowKitOpenDevice", "IowKitRead", "IowKitWrite",
+                               "iowvirt_busy", "iowvirt_identity", "iowvirt_setting"}));
 }
 
 TEST_F(Library, AHostLaysOutThePinsAndDrivesARun) {

@@ -55,6 +55,9 @@ else
 fi
 check "iowkit.dll exports the four device functions at ordinals 1-4" \
     "$device_expected" "$(named_exports "$device" | grep '^IowKit' | sort | tr '\n' ' ')"
+check "the shipped iowkit.dll exports nothing else but the three functions rtc_host calls" \
+    "iowvirt_busy iowvirt_identity iowvirt_setting " \
+    "$(exports "$device" | tr ' ' '\n' | grep -v '^IowKit' | grep . | tr '\n' ' ')"
 
 if [ "$pointer_bytes" -eq 4 ]; then
     # Every return of a standard-call function pops its arguments: "ret $N".

@@ -50,6 +50,10 @@ const EntryPoint kEntryPoints[] = {
     {"CConfigure", "CConfigure@4", 4},     {"CCalculate", "CCalculate@12", 12},
 };
 
+// The test sits beside the device library built for tests (bin\\essais),
+// which the block, loaded from the build's bin, binds to once loaded.
+constexpr const char* kBlockDll = "..\\rtc_iow24.dll";
+
 std::string bin_path(const char* file) {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -62,7 +66,7 @@ class Host : public ::testing::Test {
     void SetUp() override {
         iowvirt::reset();
         iowvirt::set_read_timeout(std::chrono::milliseconds(0));
-        block = LoadLibraryA(bin_path("rtc_iow24.dll").c_str());
+        block = LoadLibraryA(bin_path(kBlockDll).c_str());
         ASSERT_NE(block, nullptr);
         ASSERT_NE(imports::rebind(block, "user32.dll", "MessageBoxA",
                                   reinterpret_cast<void*>(record_box)),
@@ -169,7 +173,7 @@ TEST_F(Host, FailuresAreToldInModalBoxesAndTheRunGoesOn) {
 
 TEST(HostLoading, TheLibraryLoadsAndUnloadsCleanlyAgainAndAgain) {
     for (int i = 0; i < 5; ++i) {
-        HMODULE block = LoadLibraryA(bin_path("rtc_iow24.dll").c_str());
+        HMODULE block = LoadLibraryA(bin_path(kBlockDll).c_str());
         ASSERT_NE(block, nullptr);
         EXPECT_TRUE(FreeLibrary(block));
     }
