@@ -5,16 +5,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/chargement.h"
-#include "host/horloge.h"
-#include "host/introuvable.h"
-#include "host/niveaux.h"
-#include "host/relais.h"
-#include "host/script.h"
-#include "host/surveillance.h"
-#include "host/systeme.h"
-#include "host/table.h"
-#include "host/valeurs.h"
+#include "host/load/chargement.h"
+#include "host/load/relais.h"
+#include "host/load/surveillance.h"
+#include "host/script/introuvable.h"
+#include "host/script/niveaux.h"
+#include "host/script/script.h"
+#include "host/script/table.h"
+#include "host/script/valeurs.h"
+#include "host/systeme/horloge.h"
+#include "host/systeme/systeme.h"
 #include "platform/citation.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "host/options.h"
-#include "host/script.h"
+#include "host/script/script.h"
 
 namespace {
 

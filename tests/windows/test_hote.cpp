@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "block/rtc_iow24.h"
-#include "host/imports.h"
+#include "host/load/imports.h"
 #include "iow/iowkit.h"
 #include "tests/windows/stack_drift.h"
 #include "virtual/iowvirt.h"

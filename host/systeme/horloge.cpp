@@ -1,4 +1,4 @@
-#include "host/horloge.h"
+#include "host/systeme/horloge.h"
 
 #include <chrono>
 #include <cstdlib>

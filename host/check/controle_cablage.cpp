@@ -4,12 +4,12 @@
 #include <cstdio>
 
 #include "host/bloc.h"
-#include "host/constats.h"
-#include "host/horloge.h"
-#include "host/relais.h"
-#include "host/surveillance.h"
-#include "host/systeme.h"
-#include "host/table.h"
+#include "host/check/constats.h"
+#include "host/load/relais.h"
+#include "host/load/surveillance.h"
+#include "host/script/table.h"
+#include "host/systeme/horloge.h"
+#include "host/systeme/systeme.h"
 #include "platform/citation.h"
 
 namespace host {

@@ -1,4 +1,4 @@
-#include "host/imports.h"
+#include "host/load/imports.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "host/valeurs.h"
+#include "host/script/valeurs.h"
 
 #include <algorithm>
 #include <cmath>

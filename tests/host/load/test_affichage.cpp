@@ -4,8 +4,8 @@
 
 #include <limits>
 
-#include "host/table.h"
-#include "host/trace.h"
+#include "host/load/trace.h"
+#include "host/script/table.h"
 
 namespace {
 

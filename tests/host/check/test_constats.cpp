@@ -3,7 +3,7 @@
 // after it left unknown, and the time compared across two reads.
 #include <gtest/gtest.h>
 
-#include "host/constats.h"
+#include "host/check/constats.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "host/relais.h"
+#include "host/load/relais.h"
 
 #include <cstdio>
 
+#include "host/load/surveillance.h"
+#include "host/load/trace.h"
 #include "host/protocole.h"
-#include "host/surveillance.h"
-#include "host/trace.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/trace.h"
+#include "host/load/trace.h"
 
 #include <cstdio>
 

@@ -3,8 +3,8 @@
 // the device library the user chose.
 #include <windows.h>
 
-#include "host/imports.h"
-#include "host/relais.h"
+#include "host/load/imports.h"
+#include "host/load/relais.h"
 #include "platform/texte.h"
 #include "platform/utf16.h"
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "host/options.h"
-#include "host/script.h"
-#include "host/table.h"
+#include "host/script/script.h"
+#include "host/script/table.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host/table.h"
+#include "host/script/table.h"
 
 #include <cmath>
 #include <cstdio>

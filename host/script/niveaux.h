@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/script.h"
+#include "host/script/script.h"
 
 namespace host {
 

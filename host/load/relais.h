@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/constats.h"
+#include "host/check/constats.h"
 #include "iow/iowkit.h"
 
 namespace host {

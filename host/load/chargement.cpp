@@ -1,6 +1,6 @@
-#include "host/chargement.h"
+#include "host/load/chargement.h"
 
-#include "host/systeme.h"
+#include "host/systeme/systeme.h"
 #include "platform/citation.h"
 
 #include <cctype>

@@ -1,10 +1,10 @@
-#include "host/introuvable.h"
+#include "host/script/introuvable.h"
 
 #include <algorithm>
 #include <cctype>
 #include <string_view>
 
-#include "host/systeme.h"
+#include "host/systeme/systeme.h"
 #include "platform/citation.h"
 
 namespace host {

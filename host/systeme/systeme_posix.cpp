@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/systeme.h"
+#include "host/systeme/systeme.h"
 
 namespace host {
 

@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "host/systeme.h"
+#include "host/systeme/systeme.h"
 #include "platform/utf16.h"
 
 namespace host {

@@ -1,4 +1,4 @@
-#include "host/script.h"
+#include "host/script/script.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "host/surveillance.h"
+#include "host/load/surveillance.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "host/trace.h"
+#include "host/load/trace.h"
 
 namespace host {
 

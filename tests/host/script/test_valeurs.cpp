@@ -3,7 +3,7 @@
 // simulator's would. So is a script that never drives "init" or "RD" high.
 #include <gtest/gtest.h>
 
-#include "host/valeurs.h"
+#include "host/script/valeurs.h"
 #include "tests/host/hote.h"
 #include "tests/host/processus.h"
 

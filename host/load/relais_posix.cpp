@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "host/relais.h"
+#include "host/load/relais.h"
 
 extern "C" {
 IOWKIT_HANDLE IowKitOpenDevice(void) { return host::relay_open(); }

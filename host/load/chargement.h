@@ -6,8 +6,8 @@
 #include <string>
 
 #include "host/bloc.h"
+#include "host/load/relais.h"
 #include "host/options.h"
-#include "host/relais.h"
 
 namespace host {
 

@@ -1,9 +1,9 @@
-#include "host/niveaux.h"
+#include "host/script/niveaux.h"
 
 #include <algorithm>
 
 #include "host/bloc.h"
-#include "host/table.h"
+#include "host/script/table.h"
 
 namespace host {
 

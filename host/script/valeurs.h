@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/script.h"
+#include "host/script/script.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/constats.h"
+#include "host/check/constats.h"
 
 #include <cstdio>
 

@@ -3,9 +3,9 @@
 // run but cannot do what was meant, each told before the run.
 #include <gtest/gtest.h>
 
-#include "host/niveaux.h"
-#include "host/script.h"
-#include "host/valeurs.h"
+#include "host/script/niveaux.h"
+#include "host/script/script.h"
+#include "host/script/valeurs.h"
 
 namespace {
 
