@@ -50,45 +50,49 @@ Device& device() {
 }
 
 // Handles are never reused, not even across a reset: an old one stays stale.
-Device::Device() : next_handle(kFirstHandle) { power_up(); }
+Device::Device() {
+    usb.next_handle = kFirstHandle;
+    power_up();
+}
 
 void Device::power_up() {
-    chip.set_time_source(system_ms);
-    chip.power_on();
-    i2c.reset();
-    i2c.set_chip_connected(true);
-    plugged = true;
-    open_fails = false;
-    open_handles.clear();
-    unplugged_handles.clear();
-    replies.clear();
-    bus_fault = short_write = failed_read = short_read = unplug_on_write = Fault{};
-    silent_after = -1;
-    open_stalls = false;
-    writes_before_stall = -1;
-    read_timeout = kDefaultReadTimeout;
-    ticking = false;
-    frozen = invalid = fresh = false;
-    exercises = 0;
+    board.chip.set_time_source(system_ms);
+    board.chip.power_on();
+    board.i2c.reset();
+    board.i2c.set_chip_connected(true);
+    usb.plugged = true;
+    usb.open_fails = false;
+    usb.open_handles.clear();
+    usb.unplugged_handles.clear();
+    usb.replies.clear();
+    faults.bus_fault = faults.short_write = faults.failed_read = faults.short_read =
+        faults.unplug_on_write = Fault{};
+    faults.silent_after = -1;
+    faults.open_stalls = false;
+    faults.writes_before_stall = -1;
+    usb.read_timeout = kDefaultReadTimeout;
+    board.ticking = false;
+    board.frozen = board.invalid = board.fresh = false;
+    board.exercises = 0;
     close_state();
-    log.clear();
-    calls = null_handle_calls = Calls{};
-    stale_uses = 0;
+    usb.log.clear();
+    usb.calls = usb.null_handle_calls = Calls{};
+    usb.stale_uses = 0;
     reply_ready.notify_all();
 }
 
 IOWKIT_HANDLE Device::open(std::unique_lock<std::mutex>& lock) {
-    ++calls.open;
-    if (open_handles.empty()) configure();
-    if (open_stalls) {
+    ++usb.calls.open;
+    if (usb.open_handles.empty()) configure();
+    if (faults.open_stalls) {
         // The call never returns, until a reset or the end of the stall.
-        reply_ready.wait(lock, [&] { return !open_stalls; });
+        reply_ready.wait(lock, [&] { return !faults.open_stalls; });
         return nullptr;
     }
-    if (!plugged || open_fails) return nullptr;
-    const std::uintptr_t handle = next_handle;
-    next_handle += kHandleStep;
-    open_handles.insert(handle);
+    if (!usb.plugged || usb.open_fails) return nullptr;
+    const std::uintptr_t handle = usb.next_handle;
+    usb.next_handle += kHandleStep;
+    usb.open_handles.insert(handle);
     return reinterpret_cast<IOWKIT_HANDLE>(handle);
 }
 
@@ -97,17 +101,17 @@ void Device::close(IOWKIT_HANDLE handle) {
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
     switch (state_of(handle)) {
         case HandleState::open:
-            open_handles.erase(value);
-            if (chip.bytes_written() != bytes_saved) save_state();
+            usb.open_handles.erase(value);
+            if (board.chip.bytes_written() != keeping.bytes_saved) save_state();
             // Replies not read by then were the closed handle's.
-            if (open_handles.empty()) {
-                replies.clear();
+            if (usb.open_handles.empty()) {
+                usb.replies.clear();
                 close_state();
             }
             reply_ready.notify_all();
             break;
         case HandleState::unplugged:
-            unplugged_handles.erase(value);
+            usb.unplugged_handles.erase(value);
             break;
         default:
             break;
@@ -118,11 +122,11 @@ std::uint32_t Device::write(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE ha
                             std::uint32_t pipe, const char* buffer, std::uint32_t length) {
     count(&Calls::write, handle);
     if (buffer == nullptr || pipe != kSpecialModePipe || length != kReportSize) return 0;
-    if (writes_before_stall == 0) {
-        reply_ready.wait(lock, [&] { return writes_before_stall != 0; });
+    if (faults.writes_before_stall == 0) {
+        reply_ready.wait(lock, [&] { return faults.writes_before_stall != 0; });
         return 0;
     }
-    if (writes_before_stall > 0) --writes_before_stall;
+    if (faults.writes_before_stall > 0) --faults.writes_before_stall;
     const std::uint32_t written = deliver(handle, buffer);
     record(Direction::written, pipe, buffer, written);
     return written;
@@ -138,45 +142,45 @@ std::uint32_t Device::read(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE han
 }
 
 void Device::unplug() {
-    plugged = false;
-    unplugged_handles.insert(open_handles.begin(), open_handles.end());
-    open_handles.clear();
-    replies.clear();
-    i2c.reset();
+    usb.plugged = false;
+    usb.unplugged_handles.insert(usb.open_handles.begin(), usb.open_handles.end());
+    usb.open_handles.clear();
+    usb.replies.clear();
+    board.i2c.reset();
     close_state();
     reply_ready.notify_all();
 }
 
 void Device::count(int Calls::*function, IOWKIT_HANDLE handle) {
-    ++(calls.*function);
-    if (handle == nullptr) ++(null_handle_calls.*function);
+    ++(usb.calls.*function);
+    if (handle == nullptr) ++(usb.null_handle_calls.*function);
 }
 
 HandleState Device::state_of(IOWKIT_HANDLE handle) {
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
     if (value == 0) return HandleState::null;
-    if (open_handles.count(value) != 0) return HandleState::open;
-    if (unplugged_handles.count(value) != 0) return HandleState::unplugged;
-    ++stale_uses;
+    if (usb.open_handles.count(value) != 0) return HandleState::open;
+    if (usb.unplugged_handles.count(value) != 0) return HandleState::unplugged;
+    ++usb.stale_uses;
     return HandleState::stale;
 }
 
 std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
     if (state_of(handle) != HandleState::open) return 0;
-    if (unplug_on_write.strikes()) {
+    if (faults.unplug_on_write.strikes()) {
         unplug();
         return 0;
     }
-    if (short_write.strikes()) return short_write_bytes;
+    if (faults.short_write.strikes()) return faults.short_write_bytes;
     const Report request = as_report(buffer);
-    if (ticking && points_at_the_seconds(request)) tick_ms += kTickMs;
-    const bool fault = I2cFunction::is_transfer(request) && bus_fault.strikes();
-    if (auto reply = i2c.handle(request, fault)) {
-        replies.push_back(*reply);
+    if (board.ticking && points_at_the_seconds(request)) board.tick_ms += kTickMs;
+    const bool fault = I2cFunction::is_transfer(request) && faults.bus_fault.strikes();
+    if (auto reply = board.i2c.handle(request, fault)) {
+        usb.replies.push_back(*reply);
         reply_ready.notify_all();
     }
     if (request[0] == kReportWrite && (request[1] & kFlagStop) != 0 &&
-        chip.bytes_written() != bytes_saved)
+        board.chip.bytes_written() != keeping.bytes_saved)
         registers_written();
     return kReportSize;
 }
@@ -184,27 +188,27 @@ std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
 std::uint32_t Device::collect(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle,
                               char* buffer) {
     if (state_of(handle) != HandleState::open) return 0;
-    if (failed_read.strikes()) {
-        if (!replies.empty()) replies.pop_front();
+    if (faults.failed_read.strikes()) {
+        if (!usb.replies.empty()) usb.replies.pop_front();
         return 0;
     }
-    if (silent_after == 0) {
+    if (faults.silent_after == 0) {
         // The reply never comes, until a reset or the end of the silence.
-        reply_ready.wait(lock, [&] { return silent_after != 0; });
+        reply_ready.wait(lock, [&] { return faults.silent_after != 0; });
         return 0;
     }
-    if (silent_after > 0) --silent_after;
+    if (faults.silent_after > 0) --faults.silent_after;
     // A reply may still come from a write on another thread.
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
-    const auto ready = [&] { return !replies.empty() || open_handles.count(value) == 0; };
-    reply_ready.wait_for(lock, read_timeout, ready);
-    if (replies.empty() || open_handles.count(value) == 0) {
+    const auto ready = [&] { return !usb.replies.empty() || usb.open_handles.count(value) == 0; };
+    reply_ready.wait_for(lock, usb.read_timeout, ready);
+    if (usb.replies.empty() || usb.open_handles.count(value) == 0) {
         buffer[1] = static_cast<char>(buffer[1] | kStatusFailed);
         return 0;
     }
-    const Report reply = replies.front();
-    replies.pop_front();
-    const std::uint32_t count = short_read.strikes() ? short_read_bytes : kReportSize;
+    const Report reply = usb.replies.front();
+    usb.replies.pop_front();
+    const std::uint32_t count = faults.short_read.strikes() ? faults.short_read_bytes : kReportSize;
     for (std::size_t i = 0; i < count; ++i)
         buffer[i] = static_cast<char>(reply[i]);
     return count;
@@ -212,8 +216,8 @@ std::uint32_t Device::collect(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE 
 
 void Device::record(Direction direction, std::uint32_t pipe, const char* buffer,
                     std::uint32_t result) {
-    if (log.size() == kLogCapacity) log.pop_front();
-    log.push_back(LogEntry{direction, pipe, as_report(buffer), result});
+    if (usb.log.size() == kLogCapacity) usb.log.pop_front();
+    usb.log.push_back(LogEntry{direction, pipe, as_report(buffer), result});
 }
 
 }  // namespace iowvirt

@@ -13,18 +13,19 @@
 #include <vector>
 
 #include "iow/iowkit.h"
+#include "virtual/carte.h"
 #include "virtual/etat.h"
-#include "virtual/fichiers.h"
+#include "virtual/garde.h"
 #include "virtual/iowvirt.h"
 #include "virtual/mots.h"
+#include "virtual/pannes.h"
+#include "virtual/reglages.h"
+#include "virtual/usb.h"
 
 namespace iowvirt {
 
 inline constexpr std::uint32_t kSpecialModePipe = 1;
 inline constexpr std::uint32_t kReportSize = 8;
-inline constexpr std::chrono::milliseconds kDefaultReadTimeout{1000};
-
-std::int64_t system_ms();
 
 // Told on stderr, in the user's language. `tell_once` says a text only the
 // first time in a launch. `alert_once` also shows it in a box, for a
@@ -33,68 +34,18 @@ void tell(const std::string& text);
 void tell_once(const std::string& text);
 void alert_once(const std::string& text);
 
-// A fault armed for the calls of one kind: `skip` good ones, then `count` bad.
-struct Fault {
-    int skip = 0;
-    int count = 0;
-    bool strikes();
-};
-
 enum class HandleState { null, open, unplugged, stale };
 
+// The device behind the four functions: its parts, each of one job, and the
+// calls that go through them.
 struct Device {
     std::mutex mutex;
     std::condition_variable reply_ready;
-    Ds1307 chip{system_ms};
-    I2cFunction i2c{chip};
-    bool plugged = true;
-    bool open_fails = false;
-    std::uintptr_t next_handle;
-    std::set<std::uintptr_t> open_handles;
-    std::set<std::uintptr_t> unplugged_handles;  // opened before an unplug
-    std::deque<Report> replies;
-    Fault bus_fault;
-    Fault short_write;
-    std::uint32_t short_write_bytes = 0;
-    Fault failed_read;
-    Fault short_read;
-    std::uint32_t short_read_bytes = 0;
-    int silent_after = -1;  // reads still answered before silence; -1: never silent
-    bool open_stalls = false;
-    int writes_before_stall = -1;  // writes still taken before they stall; -1: never
-    Fault unplug_on_write;
-    std::chrono::milliseconds read_timeout = kDefaultReadTimeout;
-    // The PC's clock, or the moment IOWVIRT_NOW stands for: what the state
-    // file's moments are on, ticks or not.
-    TimeSource pc_now = system_ms;
-    // IOWVIRT=tick: the chip's time moves one second at each pointer set to
-    // the seconds register.
-    bool ticking = false;
-    std::int64_t tick_ms = 0;
-    std::deque<LogEntry> log;
-    Calls calls;
-    Calls null_handle_calls;
-    int stale_uses = 0;
-
-    // Set up from IOWVIRT or iowvirt.txt at each open with no handle open;
-    // once the control interface has reset it, only that sets it up.
-    bool controlled = false;
-    bool configured = false;
-    std::string applied_words;
-    std::string setting;  // the words in force and where from, in French
-    // Exercises the words ask for, and those the chip is left in (kept in
-    // its state file with it).
-    bool frozen = false;
-    bool invalid = false;
-    bool fresh = false;  // a new chip, nothing kept in a file
-    std::uint32_t exercises = 0;
-    // The file that keeps the chip's registers; empty: in memory only.
-    std::string state_path;
-    fichiers::StateFile state_file;
-    std::uint64_t sequence = 0;     // of the newest record in the file
-    bool spell = false;             // the newest record was kept in a spell (kSpell)
-    std::uint64_t bytes_saved = 0;  // the chip's bytes written at the last save
-    bool upgrade_pending = false;   // the file is of the first version
+    Usb usb;
+    Faults faults;
+    Board board;
+    Keeping keeping;
+    Setup setup;
 
     Device();
     void power_up();  // as when first plugged in
@@ -128,8 +79,6 @@ struct Device {
     // PC's clock behind it; kept as a spell record, and not over a record
     // another program saved since.
     void save_state(bool reanchor = false);
-    // The chip's state, its moment on the PC's clock.
-    ChipState kept_chip();
     std::uint64_t newest_sequence();
     // A transaction that wrote registers is over.
     void registers_written();

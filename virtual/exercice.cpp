@@ -27,43 +27,44 @@ std::string board_path(const std::string& shared) {
 
 void Device::load_state() {
     close_state();
-    upgrade_pending = false;
-    sequence = 0;
-    exercises = 0;
-    spell = false;
-    const std::uint32_t words = (frozen ? kBoardFrozen : 0) | (invalid ? kBoardInvalid : 0);
+    keeping.upgrade_pending = false;
+    keeping.sequence = 0;
+    board.exercises = 0;
+    keeping.spell = false;
+    const std::uint32_t words =
+        (board.frozen ? kBoardFrozen : 0) | (board.invalid ? kBoardInvalid : 0);
     SavedState kept;
     bool found = false;
-    if (!state_path.empty() && words != 0) {
+    if (!keeping.state_path.empty() && words != 0) {
         found = read_board(words, kept);
-    } else if (!state_path.empty()) {
-        fichiers::remove_file(board_path(state_path));
-        found = read_state(state_file, state_path, kept, upgrade_pending);
+    } else if (!keeping.state_path.empty()) {
+        fichiers::remove_file(board_path(keeping.state_path));
+        found = read_state(keeping.state_file, keeping.state_path, kept, keeping.upgrade_pending);
     }
-    spell = found && (kept.flags & kSpell) != 0;
+    keeping.spell = found && (kept.flags & kSpell) != 0;
     if (found) {
-        chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
-        sequence = kept.sequence;
-        exercises = kept.flags & ~kSpell;
+        board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
+        keeping.sequence = kept.sequence;
+        board.exercises = kept.flags & ~kSpell;
     }
-    bytes_saved = chip.bytes_written();
+    keeping.bytes_saved = board.chip.bytes_written();
     keep_exercises();
     // A moment kept ahead of the PC's clock (set back, or a file from
     // another PC): the chip took its kept time as the time now. Kept so,
     // the next launch counts from now, not from a moment still to come.
-    if (found && !state_path.empty() && kept_ahead(kept)) save_state(true);
+    if (found && !keeping.state_path.empty() && kept_ahead(kept)) save_state(true);
 }
 
 bool Device::read_board(std::uint32_t words, SavedState& kept) {
-    std::string shared = state_path;
-    state_path = board_path(shared);
+    std::string shared = keeping.state_path;
+    keeping.state_path = board_path(shared);
     bool first_version = false;
-    if (read_state(state_file, state_path, kept, first_version) &&
+    if (read_state(keeping.state_file, keeping.state_path, kept, first_version) &&
         (kept.flags & kBoardWords) == words)
         return true;
     // A new board, or one made for other words: the shared clock's time,
     // none of the exercises laid yet. Its records go on from the board's.
-    const std::uint64_t board_sequence = state_file.is_open() ? kept.sequence : 0;
+    const std::uint64_t board_sequence = keeping.state_file.is_open() ? kept.sequence : 0;
     fichiers::StateFile shared_file;
     kept = SavedState{};
     const bool from_shared = read_state(shared_file, shared, kept, first_version);
@@ -71,8 +72,8 @@ bool Device::read_board(std::uint32_t words, SavedState& kept) {
     kept.sequence = board_sequence;
     // A new board: no spell of the shared clock's is its own.
     if (!from_shared) {
-        chip.power_on();
-        kept.chip = chip.state();
+        board.chip.power_on();
+        kept.chip = board.chip.state();
     }
     return true;
 }

@@ -45,8 +45,8 @@ void alert_once(const std::string& text) {
 void Device::choose_state_path() {
     std::string chosen;
     const bool named = fichiers::variable(kStateVariable, chosen);
-    state_path = fresh ? "" : named ? chosen : fichiers::default_state_path();
-    if (fresh || !state_path.empty()) return;
+    keeping.state_path = board.fresh ? "" : named ? chosen : fichiers::default_state_path();
+    if (board.fresh || !keeping.state_path.empty()) return;
     tell_once(named ? std::string(kStateVariable) +
                           " est vide : aucun fichier où garder l'heure ; " + kMemoryOnly
                     : "aucun dossier où garder l'heure (" + fichiers::default_state_needs() +
@@ -54,7 +54,7 @@ void Device::choose_state_path() {
 }
 
 bool Device::kept_ahead(const SavedState& kept) {
-    return kept.sequence == sequence && kept.chip.at_ms > pc_now();
+    return kept.sequence == keeping.sequence && kept.chip.at_ms > board.pc_now();
 }
 
 bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState& kept,
@@ -83,7 +83,7 @@ bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState
         return file.read_again(kStateFileSize, b);
     };
     if (const auto state = decode_settled(bytes, again, kReadTries, why)) {
-        kept = counted_from(bytes, *state, pc_now());
+        kept = counted_from(bytes, *state, board.pc_now());
         first_version = is_first_version(bytes);
         return true;
     }
@@ -100,7 +100,7 @@ bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState
     // new chip.
     const auto aside =
         fichiers::put_aside(path, path + ".illisible-" + std::to_string(fichiers::now_seconds()));
-    chip.power_on();
+    board.chip.power_on();
     alert_once("le fichier de l'horloge " + texte::cite_path(path) + " est illisible (" + why +
                ") ; " +
                (aside ? "il est gardé sous " + texte::cite_path(*aside)
@@ -115,85 +115,80 @@ bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState
 // `invalid` lays values no clock can hold, once while the word stands; they
 // stay, not counting, until the clock is written.
 void Device::keep_exercises() {
-    std::uint32_t wanted = exercises;
-    wanted = frozen ? wanted | kStoodStill : wanted & ~kStoodStill;
-    if (invalid && (exercises & kInvalidLaid) == 0) {
+    std::uint32_t wanted = board.exercises;
+    wanted = board.frozen ? wanted | kStoodStill : wanted & ~kStoodStill;
+    if (board.invalid && (board.exercises & kInvalidLaid) == 0) {
         for (std::uint8_t reg = 0; reg < sizeof kNoValidTime; ++reg)
-            chip.poke(reg, kNoValidTime[reg]);
+            board.chip.poke(reg, kNoValidTime[reg]);
         wanted |= kInvalidLaid | kInvalidStanding;
     }
-    if (!invalid) wanted &= ~kInvalidLaid;
-    chip.set_stopped((wanted & (kStoodStill | kInvalidStanding)) != 0);
-    if (wanted == exercises) return;
-    exercises = wanted;
+    if (!board.invalid) wanted &= ~kInvalidLaid;
+    board.chip.set_stopped((wanted & (kStoodStill | kInvalidStanding)) != 0);
+    if (wanted == board.exercises) return;
+    board.exercises = wanted;
     save_state();
 }
 
 void Device::registers_written() {
-    if ((exercises & kInvalidStanding) != 0) {
-        exercises &= ~kInvalidStanding;
-        chip.set_stopped((exercises & kStoodStill) != 0);
+    if ((board.exercises & kInvalidStanding) != 0) {
+        board.exercises &= ~kInvalidStanding;
+        board.chip.set_stopped((board.exercises & kStoodStill) != 0);
     }
     save_state();
 }
 
-// Ticks run ahead of the PC's clock: a record stamped with them would be
-// taken for one kept while the PC's clock was behind.
-ChipState Device::kept_chip() {
-    ChipState kept = chip.state();
-    if (ticking) kept.at_ms = pc_now();
-    return kept;
-}
-
 void Device::save_state(bool reanchor) {
-    bytes_saved = chip.bytes_written();
-    if (state_path.empty()) return;
+    keeping.bytes_saved = board.chip.bytes_written();
+    if (keeping.state_path.empty()) return;
     std::string why;
     bool saved = false;
-    if (!state_file.is_open()) {
-        spell = false;
-        saved =
-            state_file.create(state_path, encode_state({kept_chip(), exercises, ++sequence}), why);
+    if (!keeping.state_file.is_open()) {
+        keeping.spell = false;
+        saved = keeping.state_file.create(
+            keeping.state_path,
+            encode_state({board.kept_chip(), board.exercises, ++keeping.sequence}), why);
     } else {
         // Numbered after the newest record any program wrote, so that the
         // latest save wins, however many others made since this one opened;
         // no other save comes between the look and the write.
-        const fichiers::SaveLock held(state_file);
+        const fichiers::SaveLock held(keeping.state_file);
         const std::uint64_t newest = newest_sequence();
-        if (reanchor && newest > sequence) return;
-        sequence = std::max(sequence, newest);
+        if (reanchor && newest > keeping.sequence) return;
+        keeping.sequence = std::max(keeping.sequence, newest);
         // A spell's record is rewritten in place: the record before the
         // spell stays whole, to count from once the PC's clock is past it.
-        if (!(reanchor && spell)) ++sequence;
-        spell = reanchor;
-        const SavedState state{kept_chip(), exercises | (reanchor ? kSpell : 0), sequence};
-        if (upgrade_pending) {
+        if (!(reanchor && keeping.spell)) ++keeping.sequence;
+        keeping.spell = reanchor;
+        const SavedState state{board.kept_chip(), board.exercises | (reanchor ? kSpell : 0),
+                               keeping.sequence};
+        if (keeping.upgrade_pending) {
             // A file of the first version becomes one of two records: the
             // second first, which stands alone, then the first over the old
             // record.
             const auto record = encode_record(state);
-            saved =
-                state_file.rewrite(kRecordSize, record, why) && state_file.rewrite(0, record, why);
-            upgrade_pending = !saved;
+            saved = keeping.state_file.rewrite(kRecordSize, record, why) &&
+                    keeping.state_file.rewrite(0, record, why);
+            keeping.upgrade_pending = !saved;
         } else {
-            saved = state_file.rewrite(record_offset(sequence), encode_record(state), why);
+            saved = keeping.state_file.rewrite(record_offset(keeping.sequence),
+                                               encode_record(state), why);
         }
     }
     if (saved) return;
-    tell_once("impossible d'écrire " + texte::cite_path(state_path) + " (" + why + ") ; " +
+    tell_once("impossible d'écrire " + texte::cite_path(keeping.state_path) + " (" + why + ") ; " +
               kMemoryOnly);
-    state_file.close();
-    state_path.clear();
+    keeping.state_file.close();
+    keeping.state_path.clear();
 }
 
 std::uint64_t Device::newest_sequence() {
     std::vector<std::uint8_t> bytes;
     std::string why;
-    if (!state_file.read_records(bytes)) return 0;
+    if (!keeping.state_file.read_records(bytes)) return 0;
     const auto state = decode_state(bytes, why);
     return state ? state->sequence : 0;
 }
 
-void Device::close_state() { state_file.close(); }
+void Device::close_state() { keeping.state_file.close(); }
 
 }  // namespace iowvirt

@@ -43,6 +43,6 @@ extern "C" IOWVIRT_API int iowvirt_busy() { return iowvirt::busy() ? 1 : 0; }
 extern "C" IOWVIRT_API const char* iowvirt_setting() {
     std::lock_guard lock(device().mutex);
     static std::string kept;
-    kept = device().setting;
+    kept = device().setup.setting;
     return kept.c_str();
 }

@@ -118,7 +118,7 @@ std::string setting_of(const std::string& words, const std::string& source, bool
 }  // namespace
 
 void Device::configure() {
-    if (controlled) return;
+    if (setup.controlled) return;
     std::string source = kWordsVariable, text;
     const bool from_file = !fichiers::variable(kWordsVariable, text);
     if (from_file) {
@@ -126,10 +126,10 @@ void Device::configure() {
         text = words_file(source);
     }
     const Words words = read_words(text);
-    setting = setting_of(words_in_force(words), source, from_file);
-    if (!configured || text != applied_words) apply_words(words, source);
-    configured = true;
-    applied_words = text;
+    setup.setting = setting_of(words_in_force(words), source, from_file);
+    if (!setup.configured || text != setup.applied_words) apply_words(words, source);
+    setup.configured = true;
+    setup.applied_words = text;
     // Each run looks for its place again: a save that failed in one run
     // is tried again in the next.
     choose_state_path();
@@ -138,28 +138,28 @@ void Device::configure() {
 
 void Device::apply_words(const Words& words, const std::string& source) {
     const TimeSource clock = pc_clock();
-    pc_now = clock;
-    chip.set_time_source(clock);
-    plugged = !words.absent;
-    i2c.set_chip_connected(!words.no_chip);
-    frozen = words.frozen;
-    invalid = words.invalid;
-    silent_after = words.reads_before_silence;
-    open_stalls = words.open_stalls;
-    writes_before_stall = words.writes_before_stall;
-    short_read = words.short_read ? Fault{0, std::numeric_limits<int>::max()} : Fault{};
-    short_read_bytes = kReportSize - 1;
-    ticking = words.tick;
-    if (ticking) {
-        tick_ms = clock();
-        chip.set_time_source([this] { return tick_ms; });
+    board.pc_now = clock;
+    board.chip.set_time_source(clock);
+    usb.plugged = !words.absent;
+    board.i2c.set_chip_connected(!words.no_chip);
+    board.frozen = words.frozen;
+    board.invalid = words.invalid;
+    faults.silent_after = words.reads_before_silence;
+    faults.open_stalls = words.open_stalls;
+    faults.writes_before_stall = words.writes_before_stall;
+    faults.short_read = words.short_read ? Fault{0, std::numeric_limits<int>::max()} : Fault{};
+    faults.short_read_bytes = kReportSize - 1;
+    board.ticking = words.tick;
+    if (board.ticking) {
+        board.tick_ms = clock();
+        board.chip.set_time_source([this] { return board.tick_ms; });
     }
     tell_unknown(words, source);
-    fresh = words.fresh;
+    board.fresh = words.fresh;
     // A new chip, as on the first launch: only a file brings back its time.
-    if (fresh) {
-        chip.power_on();
-        exercises = 0;
+    if (board.fresh) {
+        board.chip.power_on();
+        board.exercises = 0;
     }
 }
 
