@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "virtual/ds1307.h"
-#include "virtual/etat.h"
+#include "virtual/carte/ds1307.h"
+#include "virtual/garde/etat.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "platform/citation.h"
 #include "platform/decodage.h"
-#include "virtual/mots.h"
+#include "virtual/mots/mots.h"
 
 namespace {
 

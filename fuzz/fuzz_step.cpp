@@ -11,7 +11,7 @@
 
 #include "block/rtc_iow24.h"
 #include "platform/alerte.h"
-#include "virtual/iowvirt.h"
+#include "virtual/usb/iowvirt.h"
 
 namespace {
 

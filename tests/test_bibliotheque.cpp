@@ -10,7 +10,7 @@
 #include <string>
 
 #include "block/rtc_iow24.h"
-#include "virtual/iowvirt.h"
+#include "virtual/usb/iowvirt.h"
 
 namespace {
 

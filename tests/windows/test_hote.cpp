@@ -11,7 +11,7 @@
 #include "host/load/imports.h"
 #include "iow/iowkit.h"
 #include "tests/windows/stack_drift.h"
-#include "virtual/iowvirt.h"
+#include "virtual/usb/iowvirt.h"
 
 namespace {
 

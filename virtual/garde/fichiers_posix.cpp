@@ -15,8 +15,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "virtual/fichiers.h"
-#include "virtual/occupe.h"
+#include "virtual/garde/fichiers.h"
+#include "virtual/usb/occupe.h"
 
 namespace iowvirt::fichiers {
 

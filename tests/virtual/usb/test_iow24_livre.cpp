@@ -15,7 +15,7 @@
 #include <string>
 
 #include "iow/iowkit.h"
-#include "virtual/etat.h"
+#include "virtual/garde/etat.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // written into it can make it misbehave.
 #include <gtest/gtest.h>
 
-#include "virtual/ds1307.h"
+#include "virtual/carte/ds1307.h"
 
 namespace {
 

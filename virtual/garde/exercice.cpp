@@ -6,7 +6,7 @@
 // board, and never changes the shared clock. Once the words are gone, the
 // copy reads the shared clock again, as if the exercise had never been.
 #include "platform/citation.h"
-#include "virtual/device.h"
+#include "virtual/usb/device.h"
 
 namespace iowvirt {
 

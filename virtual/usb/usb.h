@@ -7,8 +7,8 @@
 #include <deque>
 #include <set>
 
-#include "virtual/i2c.h"
-#include "virtual/iowvirt.h"
+#include "virtual/carte/i2c.h"
+#include "virtual/usb/iowvirt.h"
 
 namespace iowvirt {
 

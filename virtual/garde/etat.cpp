@@ -1,4 +1,4 @@
-#include "virtual/etat.h"
+#include "virtual/garde/etat.h"
 
 #include <array>
 #include <cstring>

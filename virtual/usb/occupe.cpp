@@ -1,4 +1,4 @@
-#include "virtual/occupe.h"
+#include "virtual/usb/occupe.h"
 
 #include <atomic>
 

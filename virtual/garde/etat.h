@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "virtual/ds1307.h"
+#include "virtual/carte/ds1307.h"
 
 namespace iowvirt {
 

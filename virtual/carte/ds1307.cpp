@@ -1,4 +1,4 @@
-#include "virtual/ds1307.h"
+#include "virtual/carte/ds1307.h"
 
 #include <utility>
 

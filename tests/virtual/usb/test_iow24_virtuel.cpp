@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "iow/iowkit.h"
-#include "virtual/iowvirt.h"
+#include "virtual/usb/iowvirt.h"
 
 namespace {
 

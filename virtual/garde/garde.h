@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "virtual/fichiers.h"
+#include "virtual/garde/fichiers.h"
 
 namespace iowvirt {
 

@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "iow/iowkit.h"
-#include "virtual/carte.h"
-#include "virtual/etat.h"
-#include "virtual/garde.h"
-#include "virtual/iowvirt.h"
-#include "virtual/mots.h"
-#include "virtual/pannes.h"
-#include "virtual/reglages.h"
-#include "virtual/usb.h"
+#include "virtual/carte/carte.h"
+#include "virtual/garde/etat.h"
+#include "virtual/garde/garde.h"
+#include "virtual/mots/mots.h"
+#include "virtual/mots/reglages.h"
+#include "virtual/usb/iowvirt.h"
+#include "virtual/usb/pannes.h"
+#include "virtual/usb/usb.h"
 
 namespace iowvirt {
 

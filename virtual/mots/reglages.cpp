@@ -11,9 +11,9 @@
 
 #include "platform/citation.h"
 #include "platform/decodage.h"
-#include "virtual/device.h"
-#include "virtual/fichiers.h"
-#include "virtual/mots.h"
+#include "virtual/garde/fichiers.h"
+#include "virtual/mots/mots.h"
+#include "virtual/usb/device.h"
 
 namespace iowvirt {
 

@@ -1,4 +1,4 @@
-#include "virtual/carte.h"
+#include "virtual/carte/carte.h"
 
 namespace iowvirt {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "virtual/ds1307.h"
-#include "virtual/i2c.h"
+#include "virtual/carte/ds1307.h"
+#include "virtual/carte/i2c.h"
 
 #if defined(_WIN32) && defined(IOWVIRT_BUILD)
 #define IOWVIRT_API __declspec(dllexport)

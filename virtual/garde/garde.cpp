@@ -9,8 +9,8 @@
 #include <string>
 
 #include "platform/citation.h"
-#include "virtual/boite.h"
-#include "virtual/device.h"
+#include "virtual/usb/boite.h"
+#include "virtual/usb/device.h"
 
 namespace iowvirt {
 

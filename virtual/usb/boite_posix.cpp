@@ -1,4 +1,4 @@
-#include "virtual/boite.h"
+#include "virtual/usb/boite.h"
 
 namespace iowvirt::boite {
 

@@ -1,5 +1,5 @@
 // The virtual IOW24's control interface, for tests and tools.
-#include "virtual/device.h"
+#include "virtual/usb/device.h"
 
 namespace iowvirt {
 

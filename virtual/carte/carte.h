@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "virtual/ds1307.h"
-#include "virtual/i2c.h"
+#include "virtual/carte/ds1307.h"
+#include "virtual/carte/i2c.h"
 
 namespace iowvirt {
 

@@ -1,4 +1,4 @@
-#include "virtual/mots.h"
+#include "virtual/mots/mots.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "virtual/device.h"
+#include "virtual/usb/device.h"
 
 #include <string>
 

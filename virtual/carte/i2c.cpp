@@ -1,4 +1,4 @@
-#include "virtual/i2c.h"
+#include "virtual/carte/i2c.h"
 
 namespace iowvirt {
 

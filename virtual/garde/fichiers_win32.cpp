@@ -7,8 +7,8 @@
 #include <ctime>
 
 #include "platform/utf16.h"
-#include "virtual/fichiers.h"
-#include "virtual/occupe.h"
+#include "virtual/garde/fichiers.h"
+#include "virtual/usb/occupe.h"
 
 namespace iowvirt::fichiers {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "virtual/ds1307.h"
+#include "virtual/carte/ds1307.h"
 
 namespace iowvirt {
 
