@@ -50,7 +50,8 @@ TEST(HostProgram, RunsAScriptOfInputRowsAndAnswersInCsv) {
 }
 
 TEST(HostProgram, TracesEveryReportBothWays) {
-    const Finished run = host({"--read", "1", "--trace"});
+    // A chip never set: its seconds register holds the halt bit.
+    const Finished run = host({"--read", "1", "--trace"}, {{"IOWVIRT", "fresh"}});
     EXPECT_EQ(run.status, 0);
     const char* lines[] = {
         "trace: ouverture  IOW24 trouvé\n",

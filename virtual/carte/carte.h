@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 #include "virtual/carte/ds1307.h"
 #include "virtual/carte/i2c.h"
@@ -27,11 +28,17 @@ struct Board {
     bool invalid = false;
     bool fresh = false;  // a new chip, nothing kept in a file
     std::uint32_t exercises = 0;
+    // Whether the chip holds a time it was given (kept, set, or delivered);
+    // false for a chip just powered on in this process.
+    bool given = false;
 
     // The chip's state, its moment on the PC's clock: ticks run ahead of it,
     // and a record stamped with them would be taken for one kept while the
     // PC's clock was behind.
     ChipState kept_chip();
+    // As a board comes from the maker, set and running: at `local`, the
+    // PC's time of day and date, in 24-hour mode.
+    void deliver_set(const std::tm& local);
 };
 
 }  // namespace iowvirt

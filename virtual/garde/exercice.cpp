@@ -46,6 +46,12 @@ void Device::load_state() {
         board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
         keeping.sequence = kept.sequence;
         board.exercises = kept.flags & ~kSpell;
+        board.given = true;
+    } else if (!board.given && !board.fresh) {
+        // Never kept (a new account, a new place, a file deleted): a board
+        // as delivered, set to the PC's time and running, so that nothing
+        // looks wrong that no one planted. `fresh` plays a never-set chip.
+        deliver_set();
     }
     keeping.bytes_saved = board.chip.bytes_written();
     keep_exercises();
@@ -72,7 +78,7 @@ bool Device::read_board(std::uint32_t words, SavedState& kept) {
     kept.sequence = board_sequence;
     // A new board: no spell of the shared clock's is its own.
     if (!from_shared) {
-        board.chip.power_on();
+        deliver_set();
         kept.chip = board.chip.state();
     }
     return true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -112,5 +113,8 @@ bool variable(const char* name, std::string& value);
 
 // Seconds since 1970 on the PC's clock, for names.
 std::int64_t now_seconds();
+
+// The PC's local time of day and date at `seconds` since 1970.
+std::tm local_time(std::int64_t seconds);
 
 }  // namespace iowvirt::fichiers

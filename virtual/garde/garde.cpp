@@ -101,6 +101,7 @@ bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState
     const auto aside =
         fichiers::put_aside(path, path + ".illisible-" + std::to_string(fichiers::now_seconds()));
     board.chip.power_on();
+    board.given = true;  // a new chip, as the message says
     alert_once("le fichier de l'horloge " + texte::cite_path(path) + " est illisible (" + why +
                ") ; " +
                (aside ? "il est gardé sous " + texte::cite_path(*aside)
@@ -129,7 +130,13 @@ void Device::keep_exercises() {
     save_state();
 }
 
+void Device::deliver_set() {
+    const std::int64_t seconds = board.pc_now() / 1000;
+    board.deliver_set(fichiers::local_time(seconds));
+}
+
 void Device::registers_written() {
+    board.given = true;
     if ((board.exercises & kInvalidStanding) != 0) {
         board.exercises &= ~kInvalidStanding;
         board.chip.set_stopped((board.exercises & kStoodStill) != 0);

@@ -56,6 +56,7 @@ Device::Device() {
 }
 
 void Device::power_up() {
+    board.given = false;
     board.chip.set_time_source(system_ms);
     board.chip.power_on();
     board.i2c.reset();

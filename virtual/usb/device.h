@@ -75,6 +75,8 @@ struct Device {
     // the PC's clock.
     bool kept_ahead(const SavedState& kept);
     void keep_exercises();
+    // The board as delivered, at the PC's time.
+    void deliver_set();
     // `reanchor`: the kept time taken as now, by a launch that found the
     // PC's clock behind it; kept as a spell record, and not over a record
     // another program saved since.

@@ -39,8 +39,13 @@ bool says(const Finished& run, const std::string& words) {
     return run.out.find(words) != std::string::npos;
 }
 
-TEST(WiringCheck, AFreshChipIsHalted) {
-    const Finished run = check({"--period-ms", "0"}, "tick");
+// A board never kept is delivered set and running: the first check on a
+// new account finds nothing no one planted. `fresh` plays a chip never set.
+TEST(WiringCheck, ANewBoardChecksCleanAndAFreshChipIsHalted) {
+    const Finished delivered = check({"--period-ms", "0"}, "tick");
+    EXPECT_EQ(delivered.status, 0) << delivered.out;
+    EXPECT_EQ(verdicts(delivered.out), "OK OK OK OK OK OK OK") << delivered.out;
+    const Finished run = check({"--period-ms", "0"}, "tick,fresh");
     EXPECT_EQ(run.status, kExitFault);
     EXPECT_EQ(verdicts(run.out), "OK OK OK OK DEFAUT INCONNU INCONNU") << run.out;
     EXPECT_TRUE(says(run,
@@ -49,8 +54,8 @@ TEST(WiringCheck, AFreshChipIsHalted) {
         << run.out;
     EXPECT_TRUE(says(run,
                      "\nBilan : un défaut ; corrigez-le, puis relancez la vérification. IOW24 "
-                     "virtuel : aucun matériel n'a été vérifié. Exercice en cours : tick "
-                     "(IOWVIRT).\n"));
+                     "virtuel : aucun matériel n'a été vérifié. Exercice en cours : tick, "
+                     "fresh (IOWVIRT).\n"));
 }
 
 // However long --period-ms, the check answers within its 1,5 s; and no
@@ -135,9 +140,9 @@ TEST(WiringCheck, TwoFaultsAtOnceGetTrueVerdicts) {
 
 TEST(WiringCheck, TheAdviceActsOnTheBoardThatWasChecked) {
     const std::string device = library_in(own_folder(), kDeviceFile);
-    Finished run = check({"--period-ms", "0", "--device", device}, "tick");
+    Finished run = check({"--period-ms", "0", "--device", device}, "tick,fresh");
     EXPECT_TRUE(says(run, "(rtc_host --device " + device + " --set now --check).\n")) << run.out;
-    run = check({"--period-ms", "0"}, "tick");
+    run = check({"--period-ms", "0"}, "tick,fresh");
     EXPECT_TRUE(says(run, "(rtc_host --set now --check).\n")) << run.out;
 }
 

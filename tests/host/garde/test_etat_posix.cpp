@@ -319,6 +319,19 @@ TEST(StateFilePlaces, AnUpgradeCutShortKeepsTheFirstVersionsTime) {
     EXPECT_EQ(read.err.find("illisible"), std::string::npos) << read.err;
 }
 
+// One account per student: every new account's board is delivered set and
+// running, so each first check finds nothing that was not planted.
+TEST(StateFilePlaces, EveryNewAccountChecksClean) {
+    for (const char* student : {"eleve-1", "élève-2"}) {
+        const Finished run = run_program(kHost, {"--check", "--period-ms", "0"},
+                                         {{"IOWVIRT_STATE", kUnset},
+                                          {"XDG_STATE_HOME", kUnset},
+                                          {"HOME", scratch_folder(student)},
+                                          {"IOWVIRT", "tick"}});
+        EXPECT_EQ(run.status, 0) << student << "\n" << run.out << run.err;
+    }
+}
+
 TEST(StateFilePlaces, TheDefaultFoldersOfANewAccountAreMade) {
     const std::string xdg = scratch_folder("xdg") + "etat/neuf";
     Finished run = run_program(kHost, kSetAndRead,

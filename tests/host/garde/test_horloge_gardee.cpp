@@ -73,9 +73,13 @@ TEST(KeptTime, TwelveHourModeCarriesOnAcrossMidnight) {
 }
 
 TEST(KeptTime, AHaltedClockStaysHaltedAndAClockSetBackNeverGoesBack) {
+    // Set with the seconds' halt bit (80): the oscillator stands still.
     const std::string state = scratch_folder("arret") + "etat";
-    ASSERT_EQ(host(state, kMonday, {"--read", "1"}).status, 0);
-    EXPECT_EQ(last_reading(host(state, kMonday + 86400 * 30, {"--read", "1"})), reading(kNewChip));
+    const std::string halted =
+        scratch_file("arret.csv", "init,sec,min,heu,dat,moi,ann\n5,80,30,13,31,12,2011\n");
+    ASSERT_EQ(host(state, kMonday, {"--script", halted, "--period-ms", "0"}).status, 0);
+    EXPECT_EQ(last_reading(host(state, kMonday + 86400 * 30, {"--read", "1"})),
+              reading("    80     30     13     31     12     11"));
 
     const std::string running = scratch_folder("recul") + "etat";
     host(running, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
