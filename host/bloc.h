@@ -38,9 +38,6 @@ struct CheckOptions {
     std::string device;  // --device as given, empty without it: advice repeats it
     bool hardware;       // the virtual IOW24 is a fault
     bool packaged;       // the library is the package's own virtual IOW24
-    // The virtual IOW24's exercise words in force and where from, once it
-    // was opened; null for another library.
-    const char* (*setting)();
     BeforeStep before_step;
 };
 

@@ -184,6 +184,24 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
     return 0;
 }
 
+// The teacher's view of the exercise: what the check keeps from students.
+int exercise(const host::Options& o) {
+    host::Loaded loaded;
+    const host::LoadError failed = host::load(o, loaded);
+    if (!failed.message.empty()) {
+        host::unload(loaded);
+        return error(kExitLibrary, failed.message, failed.hint);
+    }
+    const std::string library = host::library_path(loaded.device);
+    const host::SettingFn setting = host::virtual_setting(loaded);
+    const std::string text =
+        setting == nullptr ? library + " n'est pas l'IOW24 virtuel : aucun exercice n'y est joué.\n"
+                           : "Exercice de l'IOW24 virtuel " + library + " : " + setting() + ".\n";
+    std::fputs(texte::cite_path(text.substr(0, text.size() - 1)).append("\n").c_str(), stdout);
+    host::unload(loaded);
+    return finish_output(0);
+}
+
 int version(const host::Options& o) {
     host::Loaded loaded;
     const host::LoadError failed = host::load(o, loaded);
@@ -224,6 +242,7 @@ int run_program(int argc, char** argv) {
         return finish_output(0);
     }
     if (o.version) return version(o);
+    if (o.exercise) return exercise(o);
 
     host::Loaded loaded;
     const host::LoadError failed = host::load(o, loaded);
@@ -258,7 +277,7 @@ int run_program(int argc, char** argv) {
             loaded.block, std::move(steps),
             {o.period_ms, o.timeout_ms, format, host::library_path(loaded.device),
              host::virtual_device(loaded), o.device, o.hardware,
-             host::packaged_virtual_device(loaded), host::virtual_setting(loaded), before_step});
+             host::packaged_virtual_device(loaded), before_step});
     } else {
         host::start_watchdog(o.timeout_ms, stalled);
         run(loaded.block, steps, format, o.period_ms, before_step);

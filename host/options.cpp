@@ -274,6 +274,8 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             }
         } else if (a == "--version") {
             o.version = true;
+        } else if (a == "--exercice") {
+            o.exercise = true;
         } else if (a == "--check") {
             o.check = true;
         } else if (a == "--hardware") {
@@ -293,6 +295,10 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         return fail("--check lit l'horloge lui-même ; il ne va pas avec --read ni --script");
     }
     if (o.hardware && !o.check) return fail("--hardware ne va qu'avec --check");
+    if (o.exercise && (o.check || !o.script.empty() || o.set_now || o.set_at || o.read_steps > 0))
+        return fail(
+            "--exercice montre l'exercice en place sans rien lancer ; il ne va pas avec --check, "
+            "--script, --set ni --read");
     if (o.check && !period_given) o.period_ms = kCheckPeriodMs;
     // The check's first read; it makes the second one itself, when worth it.
     if (o.check) o.read_steps = 1;
@@ -350,6 +356,10 @@ Affichage :
   --trace             chaque message échangé avec l'IOW24, sur stderr
   --console-alerts    Windows : les boîtes de message du bloc vont sur stderr
   --version           la version, et les bibliothèques chargées
+  --exercice          pour l'enseignant : les mots d'exercice en vigueur pour
+                      l'IOW24 virtuel chargé (--device comme ailleurs) et
+                      d'où ils viennent, ou « aucun » ; la vérification ne
+                      les dit pas, pour que les élèves cherchent la panne
   --help, /?          cette aide
 
 Une option donnée deux fois : la dernière compte.

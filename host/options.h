@@ -37,7 +37,8 @@ struct Options {
     bool trace = false;
     bool console_alerts = false;
     bool help = false;
-    bool version = false;  // the version and the libraries loaded
+    bool version = false;   // the version and the libraries loaded
+    bool exercise = false;  // the teacher's view: the exercise words in force
 };
 
 struct Parsed {

@@ -342,13 +342,11 @@ std::string finding_line(Format format, const Finding& f) {
     return verdict + f.title + " : " + f.sentence;
 }
 
-std::string summary_line(Format format, const std::vector<Finding>& findings, bool virtual_device,
-                         const std::string& exercise) {
+std::string summary_line(Format format, const std::vector<Finding>& findings, bool virtual_device) {
     const int faults = fault_count(findings);
     std::string text = faults == 0 ? "tout est bon : le bloc peut lire et écrire l'horloge."
                                    : "un défaut ; corrigez-le, puis relancez la vérification.";
     if (virtual_device) text += " IOW24 virtuel : aucun matériel n'a été vérifié.";
-    if (virtual_device && !exercise.empty()) text += " Exercice en cours : " + exercise + ".";
     if (format != Format::table) {
         const char s = separator_of(format);
         return std::string("bilan") + s + (faults == 0 ? "OK" : "DEFAUT") + s + "\"Bilan\"" + s +

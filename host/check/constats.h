@@ -43,7 +43,6 @@ struct CheckRun {
     bool packaged = false;  // the virtual IOW24 is the package's own copy
     int gap_ms = 0;         // between the last two reads
     std::int64_t first_read_ms = 0, previous_read_ms = 0;  // on the host's clock
-    std::string exercise{};  // the virtual IOW24's words in force, and where from
     std::optional<CheckStall> stall{};
 };
 
@@ -76,9 +75,9 @@ bool all_good(const std::vector<Finding>& findings);
 
 std::string check_header(Format format);  // empty for the table
 std::string finding_line(Format format, const Finding& finding);
-// `virtual_device`: says that no hardware was checked, and `exercise`, the
-// exercise words in force.
+// `virtual_device`: says that no hardware was checked. The exercise a
+// teacher planted is never named: students run the check to find it.
 std::string summary_line(Format format, const std::vector<Finding>& findings,
-                         bool virtual_device = false, const std::string& exercise = "");
+                         bool virtual_device = false);
 
 }  // namespace host

@@ -27,16 +27,14 @@ enum class Phase { start, first_read, later_reads, stop };
 // Prints the findings and the summary; whether every finding is good.
 bool print(CheckRun& run, const CheckOptions& options) {
     const Format format = options.format;
-    if (options.setting != nullptr) run.exercise = options.setting();
     const std::vector<Finding> findings = diagnose(run);
     if (const std::string header = check_header(format); !header.empty())
         std::printf("%s\n", header.c_str());
     // A finding may name the library's path: escaped, one line each.
     for (const Finding& finding : findings)
         std::printf("%s\n", texte::cite_path(finding_line(format, finding)).c_str());
-    std::printf(
-        "%s\n",
-        texte::cite_path(summary_line(format, findings, run.virtual_device, run.exercise)).c_str());
+    std::printf("%s\n",
+                texte::cite_path(summary_line(format, findings, run.virtual_device)).c_str());
     std::fflush(stdout);
     return all_good(findings);
 }

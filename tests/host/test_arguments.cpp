@@ -95,6 +95,9 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--device", ""}, "--device demande le chemin d'une iowkit.dll, pas \"\""},
         {{"--read", "2", "--set", ""}, "--set demande une date et une heure, ou now, pas \"\""},
         {{"--format", ""}, "--format demande table, csv ou excel, pas \"\""},
+        {{"--exercice", "--check"},
+         "--exercice montre l'exercice en place sans rien lancer ; il ne va pas avec --check, "
+         "--script, --set ni --read"},
         // The next option is never taken for a value.
         {{"--script", "--period-ms", "0"},
          "--script demande un nom de fichier ; \"--period-ms\" est une autre option"},

@@ -115,18 +115,35 @@ std::string setting_of(const std::string& words, const std::string& source, bool
     return text;
 }
 
-}  // namespace
-
-void Device::configure() {
-    if (setup.controlled) return;
-    std::string source = kWordsVariable, text;
-    const bool from_file = !fichiers::variable(kWordsVariable, text);
+// The words' text in force, and where it comes from: IOWVIRT, or else
+// iowvirt.txt beside the library.
+std::string words_text(std::string& source, bool& from_file) {
+    std::string text;
+    source = kWordsVariable;
+    from_file = !fichiers::variable(kWordsVariable, text);
     if (from_file) {
         source = fichiers::library_folder() + kWordsFile;
         text = words_file(source);
     }
+    return text;
+}
+
+}  // namespace
+
+std::string Device::teachers_view() {
+    std::string source;
+    bool from_file = false;
+    // Read first: the arguments below are taken in no set order.
+    const std::string text = words_text(source, from_file);
+    return setting_of(words_in_force(read_words(text)), source, from_file);
+}
+
+void Device::configure() {
+    if (setup.controlled) return;
+    std::string source;
+    bool from_file = false;
+    const std::string text = words_text(source, from_file);
     const Words words = read_words(text);
-    setup.setting = setting_of(words_in_force(words), source, from_file);
     if (!setup.configured || text != setup.applied_words) apply_words(words, source);
     setup.configured = true;
     setup.applied_words = text;

@@ -12,7 +12,6 @@ struct Setup {
     bool controlled = false;
     bool configured = false;
     std::string applied_words;
-    std::string setting;  // the words in force and where from, in French
 };
 
 }  // namespace iowvirt

@@ -57,6 +57,9 @@ struct Device {
     std::uint32_t read(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle, std::uint32_t pipe,
                        char* buffer, std::uint32_t length);
     void unplug();
+    // The words in force and where they come from, read anew and not
+    // applied, for a teacher: "frozen (C:\\...\\iowvirt.txt)", "aucun".
+    std::string teachers_view();
 
   private:
     void configure();

@@ -35,14 +35,14 @@ std::uint32_t APPEL_STD IowKitRead(IOWKIT_HANDLE iowHandle, std::uint32_t numPip
 // IOW24, not the vendor's.
 extern "C" IOWVIRT_API const char* iowvirt_identity() { return "rtc_iow24 " RTC_VERSION; }
 
-// The exercise words in force since the last open and where they came
-// from, in French ("frozen (C:\\...\\iowvirt.txt)", "aucun"), for the check to
-// show; valid until the next open.
 extern "C" IOWVIRT_API int iowvirt_busy() { return iowvirt::busy() ? 1 : 0; }
 
+// The exercise words in force and where they come from, in French
+// ("frozen (C:\\...\\iowvirt.txt)", "aucun"), read anew without opening the
+// device, for the teacher's `rtc_host --exercice`; valid until the next call.
 extern "C" IOWVIRT_API const char* iowvirt_setting() {
     std::lock_guard lock(device().mutex);
     static std::string kept;
-    kept = device().setup.setting;
+    kept = device().teachers_view();
     return kept.c_str();
 }

@@ -141,8 +141,8 @@ IOWVIRT_API std::size_t open_handle_count();
 // "rtc_iow24 VERSION": present only in the virtual IOW24, so that a program
 // can tell it from the vendor's library.
 extern "C" IOWVIRT_API const char* iowvirt_identity();
-// The exercise words in force since the last open and where they came
-// from, in French; valid until the next call.
+// The exercise words in force and where they come from, in French, read
+// anew without opening the device; valid until the next call.
 extern "C" IOWVIRT_API const char* iowvirt_setting();
 // Nonzero while the device is at work that is no USB traffic (its state
 // file, a box waiting for the user): no call is then late. Any thread, at

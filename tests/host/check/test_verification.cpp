@@ -54,8 +54,7 @@ TEST(WiringCheck, ANewBoardChecksCleanAndAFreshChipIsHalted) {
         << run.out;
     EXPECT_TRUE(says(run,
                      "\nBilan : un défaut ; corrigez-le, puis relancez la vérification. IOW24 "
-                     "virtuel : aucun matériel n'a été vérifié. Exercice en cours : tick, "
-                     "fresh (IOWVIRT).\n"));
+                     "virtuel : aucun matériel n'a été vérifié.\n"));
 }
 
 // However long --period-ms, the check answers within its 1,5 s; and no
@@ -72,30 +71,35 @@ TEST(WiringCheck, KeepsItsOneAndAHalfSecondsAndSaysItsClockIsSimulated) {
     EXPECT_EQ(run.out.find("0,0 s"), std::string::npos) << run.out;
 }
 
-// Each exercise word in force is named, with where it came from; a file
-// that Notepad saved under another name counts for nothing, and is named.
-TEST(WiringCheck, NamesTheExerciseInForceAndAMisnamedWordsFile) {
-    const std::string folder = scratch_folder("exercice-nomme");
+// The check keeps the answer: students run it to find the planted fault,
+// so it never names the words, their file or its comment. The teacher's
+// --exercice names each word in force with where it came from, and a file
+// that Notepad saved under another name, which counts for nothing.
+TEST(WiringCheck, KeepsTheAnswerThatTheTeachersViewGives) {
+    const std::string folder = scratch_folder("tp-2");
     const std::string library = folder + kDeviceFile;
     {
         std::ofstream(library, std::ios::binary)
             << std::ifstream(own_folder() + kDeviceFile, std::ios::binary).rdbuf();
-        std::ofstream(folder + "iowvirt.txt") << "frozen\n";
+        std::ofstream(folder + "iowvirt.txt") << "# TP 2 : le cristal est mort\nfrozen\n";
     }
-    std::vector<std::string> arguments{"--check", "--device", library};
-    arguments.insert(arguments.end(), kAlerts.begin(), kAlerts.end());
-    Finished run = run_program(kHost, arguments, {{"RTC_HOST_CLOCK", "simulated"}});
-    EXPECT_NE(run.out.find("Exercice en cours : frozen (" + folder + "iowvirt.txt)."),
-              std::string::npos)
-        << run.out;
+    std::vector<std::string> check{"--check", "--device", library};
+    check.insert(check.end(), kAlerts.begin(), kAlerts.end());
+    Finished run = run_program(kHost, check, {{"RTC_HOST_CLOCK", "simulated"}});
+    for (const char* answer : {"frozen", "iowvirt.txt", "cristal", "TP 2"})
+        EXPECT_EQ((run.out + run.err).find(answer), std::string::npos) << answer << "\n" << run.out;
+    const std::vector<std::string> view{"--exercice", "--device", library};
+    run = run_program(kHost, view);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Exercice de l'IOW24 virtuel " + library + " : frozen (" + folder +
+                           "iowvirt.txt).\n");
     // Windows renames over no file: an earlier run's may be there.
     std::remove((folder + "iowvirt.txt.txt").c_str());
     std::rename((folder + "iowvirt.txt").c_str(), (folder + "iowvirt.txt.txt").c_str());
-    run = run_program(kHost, arguments, {{"RTC_HOST_CLOCK", "simulated"}});
-    EXPECT_NE(run.out.find("Exercice en cours : aucun ; iowvirt.txt.txt est à côté de la "
-                           "bibliothèque, mais seul iowvirt.txt compte : renommez-le iowvirt.txt."),
-              std::string::npos)
-        << run.out;
+    run = run_program(kHost, view);
+    EXPECT_EQ(run.out, "Exercice de l'IOW24 virtuel " + library +
+                           " : aucun ; iowvirt.txt.txt est à côté de la bibliothèque, mais seul "
+                           "iowvirt.txt compte : renommez-le iowvirt.txt.\n");
 }
 
 // Two fault words at once: the first fault is the earlier one's, and no
@@ -161,7 +165,7 @@ TEST(WiringCheck, AClockSetFirstIsGoodThroughout) {
                   "OK       Heure et date valides : 13:30:59 le 31/12/2011.\n"
                   "OK       L'horloge avance : +1 s en 0,1 s.\n"
                   "Bilan : tout est bon : le bloc peut lire et écrire l'horloge. IOW24 virtuel : "
-                  "aucun matériel n'a été vérifié. Exercice en cours : tick (IOWVIRT).\n");
+                  "aucun matériel n'a été vérifié.\n");
 }
 
 TEST(WiringCheck, EachFaultOfTheVirtualIow24IsNamed) {
