@@ -92,6 +92,16 @@ std::string action_of(const Block& block, const std::vector<double>& in) {
     return action;
 }
 
+constexpr int kSecondMs = 1000;
+
+// The steps that read the clock: "RD" high and "init" not.
+std::size_t reads_of(const Block& block, const host::Steps& steps) {
+    std::size_t reads = 0;
+    for (const std::vector<double>& in : steps)
+        reads += action_of(block, in) == "lecture";
+    return reads;
+}
+
 // Whether all that was written to stdout reached it.
 bool output_good() { return std::fflush(stdout) == 0 && std::ferror(stdout) == 0; }
 
@@ -279,6 +289,14 @@ int run_program(int argc, char** argv) {
              host::virtual_device(loaded), o.device, o.hardware,
              host::packaged_virtual_device(loaded), before_step});
     } else {
+        // Reads faster than the clock counts give the same time twice: not
+        // a frozen clock, which a student would take it for.
+        if (o.period_ms < kSecondMs && reads_of(loaded.block, steps) > 1)
+            std::fprintf(stderr,
+                         "Remarque : l'horloge compte en secondes entières ; des lectures à "
+                         "moins d'une seconde d'écart (--period-ms %d) peuvent donner la même "
+                         "heure.\n",
+                         o.period_ms);
         host::start_watchdog(o.timeout_ms, stalled);
         run(loaded.block, steps, format, o.period_ms, before_step);
         host::stop_watchdog();

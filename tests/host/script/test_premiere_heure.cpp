@@ -122,6 +122,25 @@ TEST(FirstHour, AScriptThatCannotDoWhatWasMeantIsToldBeforeItRuns) {
         EXPECT_TRUE(says(run, "Attention : " + script + words)) << run.err;
 }
 
+// Reads faster than the clock counts give the same time twice, which a
+// student would take for a frozen clock: said once.
+TEST(FirstHour, ReadsFasterThanTheClockCountsAreToldOnce) {
+    const std::string said =
+        "Remarque : l'horloge compte en secondes entières ; des lectures à "
+        "moins d'une seconde d'écart (--period-ms 0) peuvent donner la même "
+        "heure.\n";
+    const std::pair<std::vector<std::string>, bool> cases[] = {
+        {{"--read", "3", "--period-ms", "0"}, true},
+        {{"--set", "now", "--read", "1", "--period-ms", "0"}, false},
+        {{"--read", "3", "--period-ms", "1000"}, false},
+    };
+    for (const auto& [arguments, told] : cases) {
+        const Finished run = student(arguments, {{"RTC_HOST_CLOCK", "simulated"}});
+        EXPECT_EQ(run.err.find(said) != std::string::npos, told) << arguments[1] << run.err;
+        EXPECT_EQ(run.err.find("Remarque", run.err.find("Remarque") + 1), std::string::npos);
+    }
+}
+
 #ifdef _WIN32
 // Double-clicked in Explorer, rtc_host has a console of its own: it says how
 // it is meant to be used and waits for a key (a console without a keyboard,
