@@ -7,9 +7,15 @@
 
 Environment with_own_state(const Environment& environment) {
     static int count = 0;
-    for (const auto& pair : environment)
-        if (pair.first == "IOWVIRT_STATE") return environment;
     Environment own = environment;
+    // No PC's exercise file but the test's own: the machine's is the user's.
+    bool pc_words_named = false;
+    for (const auto& pair : environment)
+        pc_words_named = pc_words_named || pair.first == "IOWVIRT_EXERCICE";
+    if (!pc_words_named)
+        own.emplace_back("IOWVIRT_EXERCICE", scratch_folder("etats") + "aucun-exercice.txt");
+    for (const auto& pair : environment)
+        if (pair.first == "IOWVIRT_STATE") return own;
     const std::string state = scratch_folder("etats") + "etat-" + std::to_string(count++);
     // New: a test process of an earlier run with the same number may have
     // left one there.

@@ -44,7 +44,9 @@ inline const std::string kUnset = "\x01unset";
 // `program` is a file name in the test program's own folder, or a path; `environment`
 // adds variables for the child only. Unless it names one, the child's
 // virtual IOW24 keeps its clock in a state file of its own, new and never
-// shared: no test touches the user's real file, nor sees another's.
+// shared, and reads no PC's exercise file (IOWVIRT_EXERCICE names one
+// that is not there): no test touches the user's real files, nor sees
+// another's.
 Finished run_program(const std::string& program, const std::vector<std::string>& arguments,
                      const Environment& environment = {});
 

@@ -1,10 +1,13 @@
 // Which clock a copy of the virtual IOW24 uses. Every copy on an account
 // shares one clock, as the boards of a lab share the PC's time. A copy set
-// up with words that change the clock (`frozen`, `invalid`) uses a board
-// of its own instead, as if the teacher had swapped in a faulty one: it
-// starts from the shared clock's time, lasts across launches like any
-// board, and never changes the shared clock. Once the words are gone, the
-// copy reads the shared clock again, as if the exercise had never been.
+// up with words that change the clock (`frozen`, `invalid`) uses the board
+// of that exercise instead, as if the teacher had swapped in a faulty one:
+// every copy that plays the same exercise on the account uses the same
+// board (the check and the simulator alike, however their paths are
+// spelt), so a student's repair is seen by both. It starts from the shared
+// clock's time, lasts across launches like any board, and never changes
+// the shared clock. Once the words are gone, the boards are removed and
+// the copy reads the shared clock again, as if the exercise had never been.
 #include "platform/citation.h"
 #include "virtual/usb/device.h"
 
@@ -12,15 +15,21 @@ namespace iowvirt {
 
 namespace {
 
-// One board per copy of the library: named after the shared clock's file
-// and the copy's folder.
-std::string board_path(const std::string& shared) {
+// One board per exercise: named after the shared clock's file and the
+// words it was made for.
+std::string board_path(const std::string& shared, std::uint32_t words) {
     std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a
-    for (const char c : fichiers::library_folder()) {
-        hash ^= static_cast<std::uint8_t>(c);
+    for (int byte = 0; byte < 4; ++byte) {
+        hash ^= static_cast<std::uint8_t>(words >> (8 * byte));
         hash *= 0x100000001b3u;
     }
     return shared + ".exercice-" + texte::hex_digits(hash, 16);
+}
+
+// Every board an exercise may have left beside the shared clock.
+void remove_boards(const std::string& shared) {
+    for (const std::uint32_t words : {kBoardFrozen, kBoardInvalid, kBoardFrozen | kBoardInvalid})
+        fichiers::remove_file(board_path(shared, words));
 }
 
 }  // namespace
@@ -38,7 +47,7 @@ void Device::load_state() {
     if (!keeping.state_path.empty() && words != 0) {
         found = read_board(words, kept);
     } else if (!keeping.state_path.empty()) {
-        fichiers::remove_file(board_path(keeping.state_path));
+        remove_boards(keeping.state_path);
         found = read_state(keeping.state_file, keeping.state_path, kept, keeping.upgrade_pending);
     }
     keeping.spell = found && (kept.flags & kSpell) != 0;
@@ -63,7 +72,7 @@ void Device::load_state() {
 
 bool Device::read_board(std::uint32_t words, SavedState& kept) {
     std::string shared = keeping.state_path;
-    keeping.state_path = board_path(shared);
+    keeping.state_path = board_path(shared, words);
     bool first_version = false;
     if (read_state(keeping.state_file, keeping.state_path, kept, first_version) &&
         (kept.flags & kBoardWords) == words)

@@ -17,6 +17,11 @@ std::string default_state_path();
 // What that folder is made from, when it is missing.
 std::string default_state_needs();
 
+// The exercise file a teacher writes once per PC, for every account and
+// every copy of the library: %ProgramData%\rtc_iow24\iowvirt.txt on Windows,
+// /etc/rtc_iow24/iowvirt.txt elsewhere; empty when the platform names none.
+std::string pc_words_path();
+
 // The folder of the virtual IOW24's library, with a trailing separator.
 std::string library_folder();
 

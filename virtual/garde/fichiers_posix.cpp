@@ -118,6 +118,8 @@ std::string default_state_path() {
 
 std::string default_state_needs() { return "ni XDG_STATE_HOME ni HOME en chemin absolu"; }
 
+std::string pc_words_path() { return "/etc/rtc_iow24/iowvirt.txt"; }
+
 std::string library_folder() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&library_folder), &info) == 0 || info.dli_fname == nullptr)

@@ -66,6 +66,12 @@ std::string default_state_path() {
 
 std::string default_state_needs() { return "LOCALAPPDATA n'est pas défini"; }
 
+std::string pc_words_path() {
+    std::string all_accounts;
+    if (!texte::variable("ProgramData", all_accounts) || all_accounts.empty()) return "";
+    return all_accounts + "\\rtc_iow24\\iowvirt.txt";
+}
+
 std::string library_folder() {
     HMODULE self = nullptr;
     if (!GetModuleHandleExW(

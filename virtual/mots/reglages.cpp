@@ -21,6 +21,8 @@ namespace {
 
 constexpr const char* kWordsVariable = "IOWVIRT";
 constexpr const char* kWordsFile = "iowvirt.txt";
+// Names another file than the PC's own exercise file (for tests).
+constexpr const char* kPcVariable = "IOWVIRT_EXERCICE";
 // Seconds since 1970 that the chip sees as the PC's clock, standing still:
 // for tests of long absences.
 constexpr const char* kNowVariable = "IOWVIRT_NOW";
@@ -58,18 +60,23 @@ TimeSource pc_clock() {
 
 // The words of iowvirt.txt: as Notepad saves it, with or without a mark,
 // or in UTF-16; decoded first, then only its first few kilobytes of text,
-// cut between words.
-std::string words_file(const std::string& path) {
+// cut between words. What is wrong with the file goes to `problems`, or is
+// told on stderr when there is none to take it.
+std::string words_file(const std::string& path, std::string* problems = nullptr) {
+    const auto say = [&](const std::string& text) {
+        if (problems == nullptr) return tell(text);
+        *problems += (problems->empty() ? "" : " ; ") + text;
+    };
     std::string why;
     const auto bytes = fichiers::read(path, kMostRawBytes, why);
     if (!bytes) {
-        if (!why.empty()) tell("impossible de lire " + texte::cite_path(path) + " (" + why + ").");
+        if (!why.empty()) say("impossible de lire " + texte::cite_path(path) + " (" + why + ")");
         return "";
     }
     std::string text = texte::en_utf8(std::string(bytes->begin(), bytes->end()));
     if (text.size() > kMostWordBytes) {
-        tell(texte::cite_path(path) + " dépasse " + std::to_string(kMostWordBytes) +
-             " octets de texte : seuls les mots de son début comptent.");
+        say(texte::cite_path(path) + " dépasse " + std::to_string(kMostWordBytes) +
+            " octets de texte : seuls les mots de son début comptent");
         // A word cut by the bound is no word.
         text.resize(kMostWordBytes + 1);
         const std::size_t last_separator = text.find_last_of(kWordSeparators);
@@ -101,12 +108,53 @@ void tell_unknown(const Words& words, const std::string& where) {
     if (!lines.empty()) alert_once(lines);
 }
 
-// The words in force and where they come from, as the check shows them to
-// a teacher; a file saved under another name (Notepad adds ".txt" when
-// extensions are hidden) is pointed out, as it counts for nothing.
-std::string setting_of(const std::string& words, const std::string& source, bool from_file) {
-    std::string text = words.empty() ? "aucun" : words + " (" + texte::cite_path(source) + ")";
-    if (!from_file || !words.empty()) return text;
+bool has_words(const std::string& text) {
+    const Words words = read_words(text);
+    return !words_in_force(words).empty() || !words.unknown.empty();
+}
+
+// Where the words come from, first found first: IOWVIRT (the window's
+// own), the PC's file (the teacher's, for every account and copy), the
+// copy's own iowvirt.txt. What the teacher is told of them besides.
+struct WordsSource {
+    std::string text;
+    std::string source;  // IOWVIRT, or a file's path
+    bool beside_copy = false;
+    std::string notes;  // the PC's file unreadable, a copy's words overruled
+};
+
+WordsSource words_source() {
+    WordsSource found;
+    found.source = kWordsVariable;
+    if (fichiers::variable(kWordsVariable, found.text)) return found;
+    std::string pc = fichiers::pc_words_path();
+    if (fichiers::variable(kPcVariable, pc) && pc.empty())
+        found.notes = std::string(kPcVariable) + " est vide : il ne nomme aucun fichier";
+    const std::string copy = fichiers::library_folder() + kWordsFile;
+    if (!pc.empty()) {
+        found.text = words_file(pc, &found.notes);
+        if (has_words(found.text)) {
+            found.source = pc;
+            if (has_words(words_file(copy, &found.notes)))
+                found.notes += (found.notes.empty() ? "" : " ; ") + texte::cite_path(copy) +
+                               " est sans effet : le fichier du PC l'emporte";
+            return found;
+        }
+    }
+    found.text = words_file(copy);
+    found.source = copy;
+    found.beside_copy = true;
+    return found;
+}
+
+// The words in force and where they come from, for a teacher; what is
+// wrong with the PC's file, and a file beside the copy saved under another
+// name (Notepad adds ".txt" when extensions are hidden), which counts for
+// nothing.
+std::string setting_of(const std::string& words, const WordsSource& from) {
+    std::string text = words.empty() ? "aucun" : words + " (" + texte::cite_path(from.source) + ")";
+    if (!from.notes.empty()) text += " ; " + from.notes;
+    if (!from.beside_copy || !words.empty()) return text;
     const std::string folder = fichiers::library_folder();
     for (const std::string& name : fichiers::names_starting(folder, "iowvirt"))
         if (!texte::same_letters(name, kWordsFile))
@@ -115,38 +163,20 @@ std::string setting_of(const std::string& words, const std::string& source, bool
     return text;
 }
 
-// The words' text in force, and where it comes from: IOWVIRT, or else
-// iowvirt.txt beside the library.
-std::string words_text(std::string& source, bool& from_file) {
-    std::string text;
-    source = kWordsVariable;
-    from_file = !fichiers::variable(kWordsVariable, text);
-    if (from_file) {
-        source = fichiers::library_folder() + kWordsFile;
-        text = words_file(source);
-    }
-    return text;
-}
-
 }  // namespace
 
 std::string Device::teachers_view() {
-    std::string source;
-    bool from_file = false;
-    // Read first: the arguments below are taken in no set order.
-    const std::string text = words_text(source, from_file);
-    return setting_of(words_in_force(read_words(text)), source, from_file);
+    const WordsSource from = words_source();
+    return setting_of(words_in_force(read_words(from.text)), from);
 }
 
 void Device::configure() {
     if (setup.controlled) return;
-    std::string source;
-    bool from_file = false;
-    const std::string text = words_text(source, from_file);
-    const Words words = read_words(text);
-    if (!setup.configured || text != setup.applied_words) apply_words(words, source);
+    const WordsSource from = words_source();
+    const Words words = read_words(from.text);
+    if (!setup.configured || from.text != setup.applied_words) apply_words(words, from.source);
     setup.configured = true;
-    setup.applied_words = text;
+    setup.applied_words = from.text;
     // Each run looks for its place again: a save that failed in one run
     // is tried again in the next.
     choose_state_path();

@@ -33,6 +33,7 @@ class ShippedIow24 : public ::testing::Test {
         std::ofstream(folder + "/libiowkit.so", std::ios::binary) << from.rdbuf();
         unsetenv("IOWVIRT");
         setenv("IOWVIRT_STATE", (folder + "/etat").c_str(), 1);
+        setenv("IOWVIRT_EXERCICE", (folder + "/exercice-du-pc").c_str(), 1);
         library = dlopen((folder + "/libiowkit.so").c_str(), RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(library, nullptr) << dlerror();
         open = reinterpret_cast<Open>(dlsym(library, "IowKitOpenDevice"));
