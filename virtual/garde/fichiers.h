@@ -69,6 +69,11 @@ class StateFile {
     // never held up. Waits while another program holds it.
     void lock_for_save();
     void unlock();
+    // Whether another program may have written the file since it was
+    // opened, or since the last `mark`: its modification time or size
+    // changed. One system call, no read.
+    bool changed();
+    void mark();
     // Flushes to the disk, then closes.
     void close();
     bool is_open() const { return handle_ != kNone; }
@@ -79,7 +84,9 @@ class StateFile {
     // Why it could only be opened for reading (a read-only file, folder or
     // disk, another account's file); empty when it may be written.
     std::string read_only_;
-    bool dirty_ = false;  // written since opened
+    bool dirty_ = false;              // written since opened
+    std::int64_t stamp_[2] = {0, 0};  // modification time and size at the last mark
+    void stamp(std::int64_t (&out)[2]);
 };
 
 // A save's hold on the state file, for as long as it lives.

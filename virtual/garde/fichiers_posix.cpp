@@ -166,6 +166,7 @@ StateFile::Found StateFile::open(const std::string& path, std::size_t most,
         return Found::not_regular;
     }
     handle_ = fd;
+    mark();
     if (!read_from_start(fd, most, bytes)) {
         why = std::strerror(errno);
         close();
@@ -223,7 +224,10 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
         why = read_only_;
         return false;
     }
-    if (is_open() && write_all(static_cast<int>(handle_), at, bytes)) return dirty_ = true;
+    if (is_open() && write_all(static_cast<int>(handle_), at, bytes)) {
+        mark();  // its own writes are no other program's
+        return dirty_ = true;
+    }
     why = std::strerror(is_open() ? errno : EBADF);
     return false;
 }
@@ -237,6 +241,21 @@ bool StateFile::read_records(std::vector<std::uint8_t>& bytes) {
     bytes.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return is_open() && n >= 0;
 }
+
+void StateFile::stamp(std::int64_t (&out)[2]) {
+    struct stat info {};
+    if (!is_open() || fstat(static_cast<int>(handle_), &info) != 0) return;
+    out[0] = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    out[1] = static_cast<std::int64_t>(info.st_size);
+}
+
+bool StateFile::changed() {
+    std::int64_t now[2] = {stamp_[0], stamp_[1]};
+    stamp(now);
+    return now[0] != stamp_[0] || now[1] != stamp_[1];
+}
+
+void StateFile::mark() { stamp(stamp_); }
 
 void StateFile::lock_for_save() {
     if (!is_open() || !read_only_.empty()) return;

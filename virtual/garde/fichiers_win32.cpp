@@ -130,6 +130,7 @@ StateFile::Found StateFile::open(const std::string& path, std::size_t most,
         return Found::not_regular;
     }
     handle_ = reinterpret_cast<std::intptr_t>(file);
+    mark();
     if (!read_again(most, bytes)) {
         why = texte::message_systeme(GetLastError());
         close();
@@ -195,8 +196,10 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
     if (is_open() &&
         WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()),
                   &written, &where) &&
-        written == bytes.size())
+        written == bytes.size()) {
+        mark();  // its own writes are no other program's
         return dirty_ = true;
+    }
     why = texte::message_systeme(is_open() ? GetLastError() : ERROR_INVALID_HANDLE);
     return false;
 }
@@ -215,6 +218,22 @@ namespace {
 // A byte far past the records: locking it holds up no read of them.
 constexpr DWORD kSaveLockOffset = 0x7FFFFFF0;
 }  // namespace
+
+void StateFile::stamp(std::int64_t (&out)[2]) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!is_open() || !GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle_), &info)) return;
+    out[0] = static_cast<std::int64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+             info.ftLastWriteTime.dwLowDateTime;
+    out[1] = static_cast<std::int64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+}
+
+bool StateFile::changed() {
+    std::int64_t now[2] = {stamp_[0], stamp_[1]};
+    stamp(now);
+    return now[0] != stamp_[0] || now[1] != stamp_[1];
+}
+
+void StateFile::mark() { stamp(stamp_); }
 
 void StateFile::lock_for_save() {
     if (!is_open() || !read_only_.empty()) return;

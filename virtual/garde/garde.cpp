@@ -130,6 +130,26 @@ void Device::keep_exercises() {
     save_state();
 }
 
+// A program that has the clock open sees a setting another program made,
+// at its next read of the time, as two programs on one board would: the
+// file's stamp tells, in one system call, when there may be one.
+void Device::take_newer_setting() {
+    if (!keeping.state_file.is_open() || !keeping.state_file.changed()) return;
+    keeping.state_file.mark();
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    if (!keeping.state_file.read_records(bytes)) return;
+    const auto newest = decode_state(bytes, why);
+    if (!newest || newest->sequence <= keeping.sequence) return;
+    const SavedState kept = counted_from(bytes, *newest, board.pc_now());
+    board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
+    board.chip.set_stopped((kept.flags & (kStoodStill | kInvalidStanding)) != 0);
+    keeping.sequence = kept.sequence;
+    keeping.spell = (kept.flags & kSpell) != 0;
+    board.exercises = kept.flags & ~kSpell;
+    keeping.bytes_saved = board.chip.bytes_written();
+}
+
 void Device::deliver_set() {
     const std::int64_t seconds = board.pc_now() / 1000;
     board.deliver_set(fichiers::local_time(seconds));

@@ -174,7 +174,10 @@ std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
     }
     if (faults.short_write.strikes()) return faults.short_write_bytes;
     const Report request = as_report(buffer);
-    if (board.ticking && points_at_the_seconds(request)) board.tick_ms += kTickMs;
+    if (points_at_the_seconds(request)) {
+        take_newer_setting();
+        if (board.ticking) board.tick_ms += kTickMs;
+    }
     const bool fault = I2cFunction::is_transfer(request) && faults.bus_fault.strikes();
     if (auto reply = board.i2c.handle(request, fault)) {
         usb.replies.push_back(*reply);

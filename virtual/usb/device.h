@@ -85,6 +85,8 @@ struct Device {
     // another program saved since.
     void save_state(bool reanchor = false);
     std::uint64_t newest_sequence();
+    // Another program's newer setting, taken before a read of the time.
+    void take_newer_setting();
     // A transaction that wrote registers is over.
     void registers_written();
     void close_state();
