@@ -37,8 +37,7 @@ inline const std::string kFileSizeLimit = "RTC_TEST_FILE_SIZE_LIMIT";
 // In an environment: the child has a console of its own, as a program
 // double-clicked in Explorer (Windows).
 inline const std::string kNewConsole = "RTC_TEST_NEW_CONSOLE";
-// As a value in an environment: the variable is not set for the child
-// (POSIX).
+// As a value in an environment: the variable is not set for the child.
 inline const std::string kUnset = "\x01unset";
 
 // `program` is a file name in the test program's own folder, or a path; `environment`

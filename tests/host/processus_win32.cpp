@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 #include "tests/host/processus.h"
 
@@ -110,9 +112,18 @@ Started* start_program(const std::string& program, const std::vector<std::string
     HANDLE out = inheritable_file(out_path);
     HANDLE err = inheritable_file(err_path);
 
-    // The child inherits the environment as it is when it starts.
-    for (const auto& [name, value] : environment)
-        SetEnvironmentVariableW(wide(name).c_str(), wide(value).c_str());
+    // The child inherits the environment as it is when it starts; this
+    // program's own is put back afterwards.
+    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> before;
+    for (const auto& [name, value] : environment) {
+        wchar_t kept[32768];
+        const DWORD length = GetEnvironmentVariableW(wide(name).c_str(), kept, 32768);
+        before.emplace_back(wide(name), length > 0 && length < 32768
+                                            ? std::optional<std::wstring>(kept)
+                                            : std::nullopt);
+        SetEnvironmentVariableW(wide(name).c_str(),
+                                value == kUnset ? nullptr : wide(value).c_str());
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -136,8 +147,8 @@ Started* start_program(const std::string& program, const std::vector<std::string
     auto* started = new Started;
     started->started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, flags,
                                       nullptr, nullptr, &startup, &started->child) != 0;
-    for (const auto& pair : environment)
-        SetEnvironmentVariableW(wide(pair.first).c_str(), nullptr);
+    for (auto it = before.rbegin(); it != before.rend(); ++it)
+        SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
     CloseHandle(out);
     CloseHandle(err);
     CloseHandle(read_only);

@@ -120,6 +120,7 @@ struct WordsSource {
     std::string text;
     std::string source;  // IOWVIRT, or a file's path
     bool beside_copy = false;
+    std::string pc;     // the PC's file looked at, empty when none
     std::string notes;  // the PC's file unreadable, a copy's words overruled
 };
 
@@ -131,6 +132,7 @@ WordsSource words_source() {
     if (fichiers::variable(kPcVariable, pc) && pc.empty())
         found.notes = std::string(kPcVariable) + " est vide : il ne nomme aucun fichier";
     const std::string copy = fichiers::library_folder() + kWordsFile;
+    found.pc = pc;
     if (!pc.empty()) {
         found.text = words_file(pc, &found.notes);
         if (has_words(found.text)) {
@@ -154,6 +156,8 @@ WordsSource words_source() {
 std::string setting_of(const std::string& words, const WordsSource& from) {
     std::string text = words.empty() ? "aucun" : words + " (" + texte::cite_path(from.source) + ")";
     if (!from.notes.empty()) text += " ; " + from.notes;
+    if (from.beside_copy && !from.pc.empty())
+        text += " ; aucun mot pour tout le PC (" + texte::cite_path(from.pc) + ")";
     if (!from.beside_copy || !words.empty()) return text;
     const std::string folder = fichiers::library_folder();
     for (const std::string& name : fichiers::names_starting(folder, "iowvirt"))

@@ -88,18 +88,22 @@ TEST(WiringCheck, KeepsTheAnswerThatTheTeachersViewGives) {
     Finished run = run_program(kHost, check, {{"RTC_HOST_CLOCK", "simulated"}});
     for (const char* answer : {"frozen", "iowvirt.txt", "cristal", "TP 2"})
         EXPECT_EQ((run.out + run.err).find(answer), std::string::npos) << answer << "\n" << run.out;
+    const std::string pc = folder + "exercice-du-pc.txt";
     const std::vector<std::string> view{"--exercice", "--device", library};
-    run = run_program(kHost, view);
+    run = run_program(kHost, view, {{"IOWVIRT_EXERCICE", pc}});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "Exercice de l'IOW24 virtuel " + library + " : frozen (" + folder +
-                           "iowvirt.txt).\n");
+                           "iowvirt.txt) ; aucun mot pour tout le PC (" + pc + ").\n");
     // Windows renames over no file: an earlier run's may be there.
     std::remove((folder + "iowvirt.txt.txt").c_str());
     std::rename((folder + "iowvirt.txt").c_str(), (folder + "iowvirt.txt.txt").c_str());
-    run = run_program(kHost, view);
+    run = run_program(kHost, view, {{"IOWVIRT_EXERCICE", pc}});
     EXPECT_EQ(run.out, "Exercice de l'IOW24 virtuel " + library +
-                           " : aucun ; iowvirt.txt.txt est à côté de la bibliothèque, mais seul "
-                           "iowvirt.txt compte : renommez-le iowvirt.txt.\n");
+                           " : aucun ; aucun mot pour tout "
+                           "le PC (" +
+                           pc +
+                           ") ; iowvirt.txt.txt est à côté de la bibliothèque, "
+                           "mais seul iowvirt.txt compte : renommez-le iowvirt.txt.\n");
 }
 
 // Two fault words at once: the first fault is the earlier one's, and no

@@ -51,9 +51,9 @@ TEST(PcExercise, EveryCopyPlaysThePcsExerciseAndTheTeacherSeesWhereItComesFrom) 
     EXPECT_EQ(through(plain, {"--check", "--period-ms", "0"}, window).status, 0);
     // The PC's file emptied: each copy's own words count again.
     write_bytes(pc, "");
-    EXPECT_EQ(
-        first_line(through(with_own, {"--exercice"}, lab).out),
-        "Exercice de l'IOW24 virtuel " + with_own + " : frozen (" + overruled + "iowvirt.txt).");
+    EXPECT_EQ(first_line(through(with_own, {"--exercice"}, lab).out),
+              "Exercice de l'IOW24 virtuel " + with_own + " : frozen (" + overruled +
+                  "iowvirt.txt) ; aucun mot pour tout le PC (" + pc + ").");
 }
 
 // A repair made through one copy (a set that mends `invalid`) is seen
@@ -83,7 +83,7 @@ TEST(PcExercise, ABadPcFileIsToldToTheTeacherAndNeverStopsARun) {
     for (const char c : std::string("frozen\r\n"))
         unicode += std::string{c, '\0'};
     const std::pair<std::string, std::string> cases[] = {
-        {"", " : aucun ; IOWVIRT_EXERCICE est vide : il ne nomme aucun fichier."},
+        {"", " : aucun ; IOWVIRT_EXERCICE est vide : il ne nomme aucun fichier.\n"},
         {scratch_folder("dossier-exercice"), " : aucun ; impossible de lire "},
         {scratch_file("exercice-unicode.txt", unicode), " : frozen ("},
     };

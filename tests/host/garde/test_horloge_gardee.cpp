@@ -156,6 +156,36 @@ TEST(KeptTime, ASetMadeWhileTickingCountsOnWithThePcsClock) {
               reading("     0     30     12      1      6     25"));
 }
 
+// One account per student: every new account's board is delivered set and
+// running, so each first check finds nothing that was not planted.
+TEST(KeptTime, EveryNewAccountChecksClean) {
+    for (const char* student : {"eleve-1", "élève-2"}) {
+        const Finished run = run_program(kHost, {"--check", "--period-ms", "0"},
+                                         {{"IOWVIRT_STATE", kUnset},
+                                          {"XDG_STATE_HOME", kUnset},
+                                          {"HOME", scratch_folder(student)},
+                                          {"IOWVIRT", "tick"}});
+        EXPECT_EQ(run.status, 0) << student << "\n" << run.out << run.err;
+    }
+}
+
+// A program that has the clock open sees a setting another program made,
+// at its next read, as two programs on one board would: A reads every
+// 300 ms while B sets the clock half a second in.
+TEST(KeptTime, AnOpenProgramReadsAnotherProgramsSetting) {
+    const std::string state = scratch_folder("ouvert-pendant") + "etat";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::string b = scratch_file("b-regle-pendant.csv",
+                                       "init,sec,min,heu,dat,moi,ann\n0,0,0,0,0,0,0\n"
+                                       "5,0,0,8,15,6,2033\n");
+    const Environment both{{"IOWVIRT_STATE", state}, {"IOWVIRT_NOW", std::to_string(kMonday)}};
+    const auto runs = run_together(kHost, {{{"--read", "6", "--period-ms", "300"}, both},
+                                           {{"--script", b, "--period-ms", "500"}, both}});
+    ASSERT_EQ(runs[0].status, 0) << runs[0].err;
+    EXPECT_EQ(last_reading(runs[0]).substr(15), "     0      0      8     15      6     33")
+        << runs[0].out;
+}
+
 // The aside file a run named in its message.
 std::string aside_named(const Finished& run, const std::string& state) {
     const std::size_t at = run.err.find(state + ".illisible-");
