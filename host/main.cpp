@@ -150,10 +150,8 @@ void stalled(const host::Stall& stall) {
 // go to a .csv file ("> res.csv"), which Excel then opens in columns.
 host::Format format_for(const host::Options& o, host::Format otherwise) {
     if (o.format) return *o.format;
-    const std::string file = host::standard_output_file();
-    const bool csv_file = file.size() >= 4 && (file.compare(file.size() - 4, 4, ".csv") == 0 ||
-                                               file.compare(file.size() - 4, 4, ".CSV") == 0);
-    return csv_file ? host::Format::excel : otherwise;
+    return texte::ends_with_letters(host::standard_output_file(), ".csv") ? host::Format::excel
+                                                                          : otherwise;
 }
 
 // The steps the options ask for, and the form of their results; the exit
@@ -204,10 +202,10 @@ int exercise(const host::Options& o) {
     }
     const std::string library = host::library_path(loaded.device);
     const host::SettingFn setting = host::virtual_setting(loaded);
-    const std::string text =
-        setting == nullptr ? library + " n'est pas l'IOW24 virtuel : aucun exercice n'y est joué.\n"
-                           : "Exercice de l'IOW24 virtuel " + library + " : " + setting() + ".\n";
-    std::fputs(texte::cite_path(text.substr(0, text.size() - 1)).append("\n").c_str(), stdout);
+    const std::string line =
+        setting == nullptr ? library + " n'est pas l'IOW24 virtuel : aucun exercice n'y est joué."
+                           : "Exercice de l'IOW24 virtuel " + library + " : " + setting() + ".";
+    std::printf("%s\n", texte::cite_path(line).c_str());
     host::unload(loaded);
     return finish_output(0);
 }

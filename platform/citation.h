@@ -28,5 +28,9 @@ inline std::string cite_path(std::string_view text) { return cite(text, std::str
 // The same letters but for case, in ASCII: names Windows and users spell
 // in any case (a library, a pin, a variable, a word).
 bool same_letters(std::string_view a, std::string_view b);
+// Whether `text` ends with `end`, letters in either case (".CSV", ".csv").
+inline bool ends_with_letters(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && same_letters(text.substr(text.size() - end.size()), end);
+}
 
 }  // namespace texte

@@ -1,7 +1,5 @@
 #include "host/script/introuvable.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string_view>
 
 #include "host/systeme/systeme.h"
@@ -16,15 +14,6 @@ constexpr const char* kVariables[] = {"IOWVIRT", "IOWVIRT_STATE"};
 
 // The extensions Notepad and Excel give a table.
 constexpr const char* kExtensions[] = {".csv", ".txt"};
-
-bool ends_with(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
-                      [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
-}
 
 }  // namespace
 
@@ -51,7 +40,7 @@ std::string misnamed_file(const std::string& path) {
         candidates.push_back(path + extension);
     // essai.csv given, essai.txt there: Notepad's own extension.
     for (const char* given : kExtensions)
-        if (ends_with(path, given))
+        if (texte::ends_with_letters(path, given))
             for (const char* other : kExtensions)
                 if (other != given) candidates.push_back(path.substr(0, path.size() - 4) + other);
     for (const std::string& there : candidates) {

@@ -85,6 +85,17 @@ void Ds1307::power_on() {
     second_start_ms_ = source_();
 }
 
+void Ds1307::set_time(const std::tm& local) {
+    poke(kMinutes, encode(local.tm_min));
+    poke(kHours, encode(local.tm_hour));
+    poke(kWeekday, encode(local.tm_wday + 1));
+    poke(kDate, encode(local.tm_mday));
+    poke(kMonth, encode(local.tm_mon + 1));
+    poke(kYear, encode(local.tm_year % 100));
+    // The seconds last, halt bit clear: the oscillator starts.
+    poke(kSeconds, encode(local.tm_sec));
+}
+
 void Ds1307::set_time_source(TimeSource source) {
     source_ = std::move(source);
     second_start_ms_ = source_();

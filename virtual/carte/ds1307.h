@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 
 namespace iowvirt {
@@ -31,6 +32,9 @@ class Ds1307 {
 
     // A fresh chip on first power-up: oscillator halted, 2000-01-01 00:00:00.
     void power_on();
+    // The time and date at `local`, in 24-hour mode, the oscillator
+    // running: as a board is set before it is delivered.
+    void set_time(const std::tm& local);
     void set_time_source(TimeSource source);
     // An oscillator that stands still with its halt bit clear, as with a
     // dead crystal: the registers keep what they hold.

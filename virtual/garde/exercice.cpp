@@ -50,12 +50,8 @@ void Device::load_state() {
         remove_boards(keeping.state_path);
         found = read_state(keeping.state_file, keeping.state_path, kept, keeping.upgrade_pending);
     }
-    keeping.spell = found && (kept.flags & kSpell) != 0;
     if (found) {
-        board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
-        keeping.sequence = kept.sequence;
-        board.exercises = kept.flags & ~kSpell;
-        board.given = true;
+        take_kept(kept);
     } else if (!board.given && !board.fresh) {
         // Never kept (a new account, a new place, a file deleted): a board
         // as delivered, set to the PC's time and running, so that nothing

@@ -72,8 +72,12 @@ class StateFile {
     // Whether another program may have written the file since it was
     // opened, or since the last `mark`: its modification time or size
     // changed. One system call, no read.
-    bool changed();
-    void mark();
+    bool changed() {
+        std::int64_t now[2] = {stamp_[0], stamp_[1]};
+        stamp(now);
+        return now[0] != stamp_[0] || now[1] != stamp_[1];
+    }
+    void mark() { stamp(stamp_); }
     // Flushes to the disk, then closes.
     void close();
     bool is_open() const { return handle_ != kNone; }
@@ -86,6 +90,7 @@ class StateFile {
     std::string read_only_;
     bool dirty_ = false;              // written since opened
     std::int64_t stamp_[2] = {0, 0};  // modification time and size at the last mark
+    // The file's modification time and size now, on each platform.
     void stamp(std::int64_t (&out)[2]);
 };
 

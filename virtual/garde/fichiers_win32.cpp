@@ -227,14 +227,6 @@ void StateFile::stamp(std::int64_t (&out)[2]) {
     out[1] = static_cast<std::int64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
 }
 
-bool StateFile::changed() {
-    std::int64_t now[2] = {stamp_[0], stamp_[1]};
-    stamp(now);
-    return now[0] != stamp_[0] || now[1] != stamp_[1];
-}
-
-void StateFile::mark() { stamp(stamp_); }
-
 void StateFile::lock_for_save() {
     if (!is_open() || !read_only_.empty()) return;
     // Another program's save may be held up on a slow disk.

@@ -142,12 +142,17 @@ void Device::take_newer_setting() {
     const auto newest = decode_state(bytes, why);
     if (!newest || newest->sequence <= keeping.sequence) return;
     const SavedState kept = counted_from(bytes, *newest, board.pc_now());
-    board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
+    take_kept(kept);
     board.chip.set_stopped((kept.flags & (kStoodStill | kInvalidStanding)) != 0);
+    keeping.bytes_saved = board.chip.bytes_written();
+}
+
+void Device::take_kept(const SavedState& kept) {
+    board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
     keeping.sequence = kept.sequence;
     keeping.spell = (kept.flags & kSpell) != 0;
     board.exercises = kept.flags & ~kSpell;
-    keeping.bytes_saved = board.chip.bytes_written();
+    board.given = true;
 }
 
 void Device::deliver_set() {

@@ -121,7 +121,7 @@ struct WordsSource {
     std::string source;  // IOWVIRT, or a file's path
     bool beside_copy = false;
     std::string pc;     // the PC's file looked at, empty when none
-    std::string notes;  // the PC's file unreadable, a copy's words overruled
+    std::string notes;  // what is wrong with the PC's file
 };
 
 WordsSource words_source() {
@@ -137,9 +137,6 @@ WordsSource words_source() {
         found.text = words_file(pc, &found.notes);
         if (has_words(found.text)) {
             found.source = pc;
-            if (has_words(words_file(copy, &found.notes)))
-                found.notes += (found.notes.empty() ? "" : " ; ") + texte::cite_path(copy) +
-                               " est sans effet : le fichier du PC l'emporte";
             return found;
         }
     }
@@ -156,6 +153,15 @@ WordsSource words_source() {
 std::string setting_of(const std::string& words, const WordsSource& from) {
     std::string text = words.empty() ? "aucun" : words + " (" + texte::cite_path(from.source) + ")";
     if (!from.notes.empty()) text += " ; " + from.notes;
+    // The copy's own words, read for the teacher alone: a run never needs them.
+    const std::string copy = fichiers::library_folder() + kWordsFile;
+    if (from.source == from.pc) {
+        std::string unread;
+        const bool overruled = has_words(words_file(copy, &unread));
+        if (!unread.empty()) text += " ; " + unread;
+        if (overruled)
+            text += " ; " + texte::cite_path(copy) + " est sans effet : le fichier du PC l'emporte";
+    }
     if (from.beside_copy && !from.pc.empty())
         text += " ; aucun mot pour tout le PC (" + texte::cite_path(from.pc) + ")";
     if (!from.beside_copy || !words.empty()) return text;

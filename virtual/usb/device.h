@@ -87,6 +87,8 @@ struct Device {
     std::uint64_t newest_sequence();
     // Another program's newer setting, taken before a read of the time.
     void take_newer_setting();
+    // The chip, its exercises and the file's numbering, from a record.
+    void take_kept(const SavedState& kept);
     // A transaction that wrote registers is over.
     void registers_written();
     void close_state();
