@@ -37,6 +37,12 @@ inline const std::string kFileSizeLimit = "RTC_TEST_FILE_SIZE_LIMIT";
 // In an environment: the child has a console of its own, as a program
 // double-clicked in Explorer (Windows).
 inline const std::string kNewConsole = "RTC_TEST_NEW_CONSOLE";
+// In an environment: the child sees this folder's files over /etc's, in a
+// mount namespace of its own, so that a file at the PC's own place is read
+// and the machine's /etc is never touched (POSIX, root). A child that
+// cannot have one ends with kNoPrivateEtc.
+inline const std::string kPrivateEtc = "RTC_TEST_PRIVATE_ETC";
+inline constexpr int kNoPrivateEtc = 99;
 // As a value in an environment: the variable is not set for the child.
 inline const std::string kUnset = "\x01unset";
 

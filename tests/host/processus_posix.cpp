@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -79,6 +81,13 @@ Started* start_program(const std::string& program, const std::vector<std::string
             if (name == kFilePermissions)
                 for (int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
                     prctl(PR_CAPBSET_DROP, power, 0, 0, 0);
+            if (name == kPrivateEtc) {
+                const std::string layers = "lowerdir=" + value + ":/etc";
+                if (unshare(CLONE_NEWNS) != 0 ||
+                    mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                    mount("overlay", "/etc", "overlay", MS_RDONLY, layers.c_str()) != 0)
+                    _exit(kNoPrivateEtc);
+            }
             if (name == kFileSizeLimit) {
                 // A write past the limit fails (EFBIG) instead of killing.
                 signal(SIGXFSZ, SIG_IGN);

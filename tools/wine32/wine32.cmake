@@ -3,14 +3,17 @@
 # it refuses them. Defines
 #   WINE_RUN        the runner: WINE_RUN PROGRAM ARGUMENTS...
 #   WINE_WORKS      whether the programs can run here; WINE_WHY if not
-#   wine_test(NAME [SHARDS N] [NATIVE_ONLY FILTER])
+#   wine_test(NAME [SHARDS N] [NATIVE_ONLY FILTER] [APART FILTER])
 #                   a test of one program of the build, run under Wine after
 #                   the prefix is made, or reported Skipped with WINE_WHY.
 #                   Every Windows program costs seconds under qemu-i386:
 #                   SHARDS splits a GoogleTest program into N tests that run
 #                   side by side (NAME_1of2...); NATIVE_ONLY leaves out the
 #                   GoogleTest cases that test no Windows behaviour and cost
-#                   much there, which the native presets run.
+#                   much there, which the native presets run; APART runs
+#                   the cases that change the prefix's C:\ProgramData as a
+#                   test of their own, holding the lock "programdata" that
+#                   every test reading that folder takes.
 set(wine32_dir ${CMAKE_CURRENT_LIST_DIR})
 execute_process(COMMAND bash ${wine32_dir}/setup.sh check
   OUTPUT_VARIABLE wine32_way OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -67,7 +70,7 @@ if(WINE_WORKS)
 endif()
 
 function(wine_test program)
-  cmake_parse_arguments(PARSE_ARGV 1 wine "" "SHARDS;NATIVE_ONLY" "")
+  cmake_parse_arguments(PARSE_ARGV 1 wine "" "SHARDS;NATIVE_ONLY;APART" "")
   if(NOT WINE_WORKS)
     add_test(NAME ${program} COMMAND sh -c "echo 'Skipped: ${WINE_WHY}'; exit 77")
     set_tests_properties(${program} PROPERTIES SKIP_RETURN_CODE 77)
@@ -75,8 +78,16 @@ function(wine_test program)
   endif()
   set_target_properties(${program} PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_RUN})
   set(arguments)
-  if(wine_NATIVE_ONLY)
-    set(arguments --gtest_filter=-${wine_NATIVE_ONLY})
+  set(left_out ${wine_NATIVE_ONLY})
+  if(wine_APART)
+    list(APPEND left_out ${wine_APART})
+    add_test(NAME ${program}_apart COMMAND ${program} --gtest_filter=${wine_APART})
+    set_tests_properties(${program}_apart PROPERTIES FIXTURES_REQUIRED wine
+      TIMEOUT ${WINE_TEST_TIMEOUT} RESOURCE_LOCK programdata)
+  endif()
+  if(left_out)
+    string(REPLACE ";" ":" left_out "${left_out}")
+    set(arguments --gtest_filter=-${left_out})
   endif()
   if(NOT wine_SHARDS)
     add_test(NAME ${program} COMMAND ${program} ${arguments})

@@ -33,6 +33,9 @@ inline constexpr std::uint32_t kInvalidStanding = 1u << 2;
 inline constexpr std::uint32_t kBoardFrozen = 1u << 3;
 inline constexpr std::uint32_t kBoardInvalid = 1u << 4;
 inline constexpr std::uint32_t kBoardWords = kBoardFrozen | kBoardInvalid;
+inline constexpr std::uint32_t board_words_of(bool frozen, bool invalid) {
+    return (frozen ? kBoardFrozen : 0) | (invalid ? kBoardInvalid : 0);
+}
 // Kept by a launch that found the PC's clock behind the record before it
 // (a PC clock slow for a while, a dead CMOS battery, a file from a PC that
 // was ahead): it stands only while the PC's clock stays behind that

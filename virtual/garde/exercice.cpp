@@ -6,8 +6,13 @@
 // board (the check and the simulator alike, however their paths are
 // spelt), so a student's repair is seen by both. It starts from the shared
 // clock's time, lasts across launches like any board, and never changes
-// the shared clock. Once the words are gone, the boards are removed and
-// the copy reads the shared clock again, as if the exercise had never been.
+// the shared clock. Once no place plants the words any more, the board is
+// removed and the copy reads the shared clock again, as if the exercise had
+// never been.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "platform/citation.h"
 #include "virtual/usb/device.h"
 
@@ -26,13 +31,76 @@ std::string board_path(const std::string& shared, std::uint32_t words) {
     return shared + ".exercice-" + texte::hex_digits(hash, 16);
 }
 
-// Every board an exercise may have left beside the shared clock.
-void remove_boards(const std::string& shared) {
-    for (const std::uint32_t words : {kBoardFrozen, kBoardInvalid, kBoardFrozen | kBoardInvalid})
-        fichiers::remove_file(board_path(shared, words));
+// The exercises a board may be made for.
+constexpr std::uint32_t kEveryBoard[] = {kBoardFrozen, kBoardInvalid, kBoardFrozen | kBoardInvalid};
+
+// Beside each board, the places that planted its exercise, one a line: a
+// words file's path, or the window's variable with the window it was set in
+// (its number and start). The board lasts while one of them still plants
+// it.
+constexpr const char* kOriginsMark = ".origine";
+constexpr const char* kWindowOrigin = "IOWVIRT";
+// A few places; no more of the file is read, nor trusted.
+constexpr std::size_t kMostOriginBytes = 16384;
+constexpr std::size_t kMostOrigins = 32;
+
+std::vector<std::string> read_origins(const std::string& board) {
+    std::string why;
+    const auto bytes = fichiers::read(board + kOriginsMark, kMostOriginBytes, why);
+    std::vector<std::string> origins;
+    if (!bytes || bytes->size() > kMostOriginBytes) return origins;
+    std::string line;
+    for (const std::uint8_t byte : *bytes) {
+        if (byte != '\n') {
+            line += static_cast<char>(byte);
+            continue;
+        }
+        const bool fresh = std::find(origins.begin(), origins.end(), line) == origins.end();
+        if (!line.empty() && line.find('\0') == std::string::npos && fresh &&
+            origins.size() < kMostOrigins)
+            origins.push_back(line);
+        line.clear();
+    }
+    return origins;
+}
+
+std::string origins_text(const std::vector<std::string>& origins) {
+    std::string text;
+    for (const std::string& origin : origins)
+        text += origin + "\n";
+    return text;
 }
 
 }  // namespace
+
+// Each exercise's board lasts while some place still plants it: a words
+// file that still holds its words, or a window's IOWVIRT while that window
+// is open and sets no other words. A student's repair lasts until the teacher clears the
+// exercise, whatever other copies are launched meanwhile; once no place
+// plants it, the board goes.
+void Device::keep_planted_boards(const std::string& shared, std::uint32_t words) {
+    const std::string window = fichiers::parent_window();
+    const std::string here = setup.planted != Planted::window ? setup.planted_by
+                             : window.empty()                 ? kWindowOrigin
+                                                              : kWindowOrigin + (" " + window);
+    for (const std::uint32_t each : kEveryBoard) {
+        const std::string board_file = board_path(shared, each);
+        fichiers::remove_own_temporaries(board_file + kOriginsMark);
+        const std::vector<std::string> origins = read_origins(board_file);
+        if (origins.empty() && each != words && !fichiers::exists(board_file)) continue;
+        std::vector<std::string> kept;
+        for (const std::string& origin : origins)
+            if (origin == here ? each == words : plants(origin, each)) kept.push_back(origin);
+        if (each == words && std::find(kept.begin(), kept.end(), here) == kept.end())
+            kept.push_back(here);
+        if (kept.empty()) {
+            fichiers::remove_file(board_file);
+            fichiers::remove_file(board_file + kOriginsMark);
+        } else if (kept != origins) {
+            fichiers::write_whole(board_file + kOriginsMark, origins_text(kept));
+        }
+    }
+}
 
 void Device::load_state() {
     close_state();
@@ -40,14 +108,13 @@ void Device::load_state() {
     keeping.sequence = 0;
     board.exercises = 0;
     keeping.spell = false;
-    const std::uint32_t words =
-        (board.frozen ? kBoardFrozen : 0) | (board.invalid ? kBoardInvalid : 0);
+    const std::uint32_t words = board_words_of(board.frozen, board.invalid);
     SavedState kept;
     bool found = false;
+    if (!keeping.state_path.empty()) keep_planted_boards(keeping.state_path, words);
     if (!keeping.state_path.empty() && words != 0) {
         found = read_board(words, kept);
     } else if (!keeping.state_path.empty()) {
-        remove_boards(keeping.state_path);
         found = read_state(keeping.state_file, keeping.state_path, kept, keeping.upgrade_pending);
     }
     if (found) {

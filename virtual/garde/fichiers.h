@@ -58,8 +58,12 @@ class StateFile {
     bool read_again(std::size_t most, std::vector<std::uint8_t>& bytes);
     // Where there is no file: makes the missing folders, then the file,
     // whole (written beside it, then linked in), and opens it. When another
-    // program made it first, `bytes` go over its content.
-    bool create(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& why);
+    // program made it first, that file is opened as it is, unwritten, and
+    // its bytes read as `open` reads them, so that the caller numbers its
+    // record after the other program's.
+    enum class Made { made, taken, failed };
+    Made create(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                std::vector<std::uint8_t>& found, std::string& why);
     bool rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why);
     // The records as they are now, in one read: what a save looks at
     // before it numbers its own.
@@ -113,6 +117,20 @@ std::string through_links(const std::string& path);
 // Removes what a program killed while making the state file at `path`
 // left beside it: this file's own temporaries, whose program is gone.
 void remove_own_temporaries(const std::string& path);
+
+// Whether a regular file (or a link to one) is at `path`: one system call.
+bool exists(const std::string& path);
+
+// Writes a small file of the virtual IOW24's own whole, or not at all:
+// beside it first, then renamed over it.
+bool write_whole(const std::string& path, const std::string& text);
+
+// The window a program was started from (its parent process), as its
+// number and start, so that a number used again is no longer it; empty
+// when the platform cannot tell.
+std::string parent_window();
+// Whether the window `parent_window` named is still open.
+bool window_open(const std::string& window);
 
 // Removes a file of the virtual IOW24's own; nothing when there is none.
 void remove_file(const std::string& path);

@@ -179,44 +179,49 @@ bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
     return is_open() && read_from_start(static_cast<int>(handle_), most, bytes);
 }
 
-bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                       std::string& why) {
+StateFile::Made StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                                  std::vector<std::uint8_t>& found, std::string& why) {
     const Busy making;
     static std::atomic<unsigned> count{0};
     close();
     const std::string folder = folder_of(path);
     if (!make_folders(folder)) {
         why = "dossier " + folder + " : " + std::strerror(errno);
-        return false;
+        return Made::failed;
     }
     const std::string temporary =
         path + kTemporaryMark + std::to_string(getpid()) + "-" + std::to_string(count++);
     const int fd = open_file(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         why = temporary + " : " + std::strerror(errno);
-        return false;
+        return Made::failed;
     }
     // Made once per place: this one flush costs nothing a step would see.
     bool made = write_all(fd, 0, bytes) && fsync(fd) == 0;
     int error = errno;
     ::close(fd);
     // Linked in only where nothing is: a file another program made
-    // meanwhile is kept, and written over below. A file system without
-    // links takes a rename.
-    if (made && ::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
-        made = std::rename(temporary.c_str(), path.c_str()) == 0;
-        error = errno;
+    // meanwhile is kept, and taken as it is. A file system without links
+    // takes a rename.
+    bool taken = false;
+    if (made && ::link(temporary.c_str(), path.c_str()) != 0) {
+        taken = errno == EEXIST;
+        if (!taken) {
+            made = std::rename(temporary.c_str(), path.c_str()) == 0;
+            error = errno;
+        }
     }
     ::unlink(temporary.c_str());
-    if (made) sync_folder(folder);
-    std::vector<std::uint8_t> found;
+    if (made && !taken) sync_folder(folder);
     std::string unused;
-    if (!made || open(path, 0, found, unused) != Found::regular || !rewrite(0, bytes, why)) {
-        if (why.empty()) why = path + " : " + std::strerror(made ? errno : error);
+    if (!made || open(path, kRecordsSize, found, unused) != Found::regular) {
+        why = path + " : " + std::strerror(made ? errno : error);
         close();
-        return false;
+        return Made::failed;
     }
-    return true;
+    if (taken) return Made::taken;
+    dirty_ = true;
+    return Made::made;
 }
 
 bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
@@ -309,6 +314,62 @@ void remove_own_temporaries(const std::string& path) {
         if (gone) ::unlink((folder + "/" + name).c_str());
     }
     closedir(dir);
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool write_whole(const std::string& path, const std::string& text) {
+    const Busy writing;
+    static std::atomic<unsigned> count{0};
+    const std::string temporary =
+        path + kTemporaryMark + std::to_string(getpid()) + "-" + std::to_string(count++);
+    const int fd = open_file(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+    const bool written = write_all(fd, 0, bytes) && fsync(fd) == 0;
+    ::close(fd);
+    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temporary.c_str());
+    return false;
+}
+
+namespace {
+
+// A process's start, in clock ticks since boot (the 22nd field of its
+// stat line, after its name, which may hold anything); empty when gone.
+std::string started(long pid) {
+    std::string why;
+    const auto bytes = read("/proc/" + std::to_string(pid) + "/stat", 4096, why);
+    if (!bytes) return "";
+    const std::string line(bytes->begin(), bytes->end());
+    const std::size_t name_end = line.rfind(')');
+    if (name_end == std::string::npos) return "";
+    std::size_t at = name_end + 1;
+    // Fields 3 to 21 come before it.
+    for (int field = 3; field <= 22 && at != std::string::npos; ++field)
+        at = line.find(' ', at + 1);
+    if (at == std::string::npos) return "";
+    const std::size_t end = line.find(' ', at + 1);
+    return line.substr(at + 1, end == std::string::npos ? end : end - at - 1);
+}
+
+}  // namespace
+
+std::string parent_window() {
+    const long parent = static_cast<long>(getppid());
+    const std::string start = started(parent);
+    return start.empty() ? "" : std::to_string(parent) + " " + start;
+}
+
+bool window_open(const std::string& window) {
+    const std::size_t blank = window.find(' ');
+    long pid = 0;
+    if (blank == std::string::npos || !whole_number(window.substr(0, blank), pid)) return false;
+    const std::string start = started(pid);
+    return !start.empty() && start == window.substr(blank + 1);
 }
 
 void remove_file(const std::string& path) { ::unlink(path.c_str()); }

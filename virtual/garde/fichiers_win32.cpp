@@ -1,4 +1,6 @@
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -143,15 +145,15 @@ bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
     return is_open() && read_from_start(reinterpret_cast<HANDLE>(handle_), most, bytes);
 }
 
-bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                       std::string& why) {
+StateFile::Made StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                                  std::vector<std::uint8_t>& found, std::string& why) {
     const Busy making;
     static std::atomic<unsigned> count{0};
     close();
     const std::string folder = folder_of(path);
     if (!make_folders(folder)) {
         why = "dossier " + folder + " : " + texte::message_systeme(GetLastError());
-        return false;
+        return Made::failed;
     }
     const std::string temporary = path + kTemporaryMark + std::to_string(GetCurrentProcessId()) +
                                   "-" + std::to_string(count++);
@@ -161,7 +163,7 @@ bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>&
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         why = temporary + " : " + texte::message_systeme(GetLastError());
-        return false;
+        return Made::failed;
     }
     DWORD written = 0;
     bool made =
@@ -169,20 +171,23 @@ bool StateFile::create(const std::string& path, const std::vector<std::uint8_t>&
         written == bytes.size() && FlushFileBuffers(file);
     CloseHandle(file);
     // Moved in only where nothing is: a file another program made
-    // meanwhile is kept, and written over below.
-    made =
-        made && (MoveFileExW(wide(temporary).c_str(), wide(path).c_str(), MOVEFILE_WRITE_THROUGH) ||
-                 GetLastError() == ERROR_ALREADY_EXISTS);
+    // meanwhile is kept, and taken as it is.
+    bool taken = false;
+    if (made && !MoveFileExW(wide(temporary).c_str(), wide(path).c_str(), MOVEFILE_WRITE_THROUGH)) {
+        taken = GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS;
+        made = taken;
+    }
     const DWORD error = GetLastError();
     DeleteFileW(wide(temporary).c_str());
-    std::vector<std::uint8_t> found;
     std::string unused;
-    if (!made || open(path, 0, found, unused) != Found::regular || !rewrite(0, bytes, why)) {
-        if (why.empty()) why = path + " : " + texte::message_systeme(made ? GetLastError() : error);
+    if (!made || open(path, kRecordsSize, found, unused) != Found::regular) {
+        why = path + " : " + texte::message_systeme(made ? GetLastError() : error);
         close();
-        return false;
+        return Made::failed;
     }
-    return true;
+    if (taken) return Made::taken;
+    dirty_ = true;
+    return Made::made;
 }
 
 bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
@@ -278,6 +283,71 @@ void remove_own_temporaries(const std::string& path) {
         if (ours) DeleteFileW(wide(folder + "\\" + name).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
+}
+
+bool exists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool write_whole(const std::string& path, const std::string& text) {
+    const Busy writing;
+    static std::atomic<unsigned> count{0};
+    const std::string temporary = path + kTemporaryMark + std::to_string(GetCurrentProcessId()) +
+                                  "-" + std::to_string(count++);
+    HANDLE file = CreateFileW(wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool whole =
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+        written == text.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (whole && MoveFileExW(wide(temporary).c_str(), wide(path).c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileW(wide(temporary).c_str());
+    return false;
+}
+
+namespace {
+
+// A process's creation time, while it runs; empty once it has ended.
+std::string started(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) return "";
+    FILETIME created{}, exited{}, kernel{}, user{};
+    DWORD code = 0;
+    const bool running = GetProcessTimes(process, &created, &exited, &kernel, &user) &&
+                         GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    if (!running) return "";
+    return std::to_string(static_cast<std::uint64_t>(created.dwHighDateTime) << 32 |
+                          created.dwLowDateTime);
+}
+
+}  // namespace
+
+std::string parent_window() {
+    HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (all == INVALID_HANDLE_VALUE) return "";
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (bool more = Process32FirstW(all, &entry); more; more = Process32NextW(all, &entry))
+        if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+    CloseHandle(all);
+    const std::string start = parent == 0 ? "" : started(parent);
+    return start.empty() ? "" : std::to_string(parent) + " " + start;
+}
+
+bool window_open(const std::string& window) {
+    const std::size_t blank = window.find(' ');
+    if (blank == 0 || blank == std::string::npos ||
+        window.find_first_not_of("0123456789") != blank || blank > 9)
+        return false;
+    const std::string start = started(static_cast<DWORD>(std::stoul(window.substr(0, blank))));
+    return !start.empty() && start == window.substr(blank + 1);
 }
 
 void remove_file(const std::string& path) { DeleteFileW(wide(path).c_str()); }

@@ -134,7 +134,8 @@ void Device::keep_exercises() {
 // at its next read of the time, as two programs on one board would: the
 // file's stamp tells, in one system call, when there may be one.
 void Device::take_newer_setting() {
-    if (!keeping.state_file.is_open() || !keeping.state_file.changed()) return;
+    if (!keeping.state_file.is_open()) return take_first_setting();
+    if (!keeping.state_file.changed()) return;
     keeping.state_file.mark();
     std::vector<std::uint8_t> bytes;
     std::string why;
@@ -142,6 +143,20 @@ void Device::take_newer_setting() {
     const auto newest = decode_state(bytes, why);
     if (!newest || newest->sequence <= keeping.sequence) return;
     const SavedState kept = counted_from(bytes, *newest, board.pc_now());
+    take_kept(kept);
+    board.chip.set_stopped((kept.flags & (kStoodStill | kInvalidStanding)) != 0);
+    keeping.bytes_saved = board.chip.bytes_written();
+}
+
+// Opened where no file was yet (a new account): the file another program
+// made since, looked for with one system call while there is none.
+void Device::take_first_setting() {
+    if (keeping.state_path.empty() || !fichiers::exists(keeping.state_path)) return;
+    SavedState kept;
+    bool first_version = false;
+    if (!read_state(keeping.state_file, keeping.state_path, kept, first_version)) return;
+    keeping.upgrade_pending = first_version;
+    if (kept.sequence <= keeping.sequence) return;
     take_kept(kept);
     board.chip.set_stopped((kept.flags & (kStoodStill | kInvalidStanding)) != 0);
     keeping.bytes_saved = board.chip.bytes_written();
@@ -176,10 +191,22 @@ void Device::save_state(bool reanchor) {
     bool saved = false;
     if (!keeping.state_file.is_open()) {
         keeping.spell = false;
-        saved = keeping.state_file.create(
+        std::vector<std::uint8_t> found;
+        const auto made = keeping.state_file.create(
             keeping.state_path,
-            encode_state({board.kept_chip(), board.exercises, ++keeping.sequence}), why);
-    } else {
+            encode_state({board.kept_chip(), board.exercises, keeping.sequence + 1}), found, why);
+        if (made == fichiers::StateFile::Made::made) {
+            ++keeping.sequence;
+            return;
+        }
+        // Another program made the file meanwhile: this save goes after
+        // its records, as any save does, unless it is no file of the clock's.
+        if (made == fichiers::StateFile::Made::taken && !is_state_file(found)) {
+            keeping.state_file.close();
+            why = texte::cite_path(keeping.state_path) + " n'est pas un fichier de l'horloge";
+        }
+    }
+    if (keeping.state_file.is_open()) {
         // Numbered after the newest record any program wrote, so that the
         // latest save wins, however many others made since this one opened;
         // no other save comes between the look and the write.

@@ -1,6 +1,7 @@
 #include "virtual/mots/mots.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace iowvirt {
 
@@ -11,10 +12,13 @@ constexpr const char* kStallAfter = "silent-write:";
 // N in "silent:N": no more digits than an int holds.
 constexpr std::size_t kMostDigits = 9;
 
-std::vector<std::string> split(const std::string& text) {
-    std::vector<std::string> words;
+// The words with the line each stands on (a lone CR ends a line too).
+std::vector<std::pair<std::string, int>> split(const std::string& text) {
+    std::vector<std::pair<std::string, int>> words;
     std::string word;
     bool comment = false;
+    int line = 1;
+    char before = '\0';
     for (char c : text + "\n") {
         if (c == '\n' || c == '\r') comment = false;
         if (c == '#') comment = true;
@@ -22,9 +26,11 @@ std::vector<std::string> split(const std::string& text) {
             comment || c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r';
         if (!separator) word += c;
         if (separator && !word.empty()) {
-            words.push_back(word);
+            words.emplace_back(word, line);
             word.clear();
         }
+        if (c == '\r' || (c == '\n' && before != '\r')) ++line;
+        before = c;
     }
     return words;
 }
@@ -42,8 +48,10 @@ bool count_too_large(const std::string& word, const std::string& prefix) {
     return digits.size() > kMostDigits && digits.find_first_not_of("0123456789") == digits.npos;
 }
 
-void add_once(std::vector<std::string>& list, const std::string& word) {
-    if (std::find(list.begin(), list.end(), word) == list.end()) list.push_back(word);
+bool add_once(std::vector<std::string>& list, const std::string& word) {
+    if (std::find(list.begin(), list.end(), word) != list.end()) return false;
+    list.push_back(word);
+    return true;
 }
 
 }  // namespace
@@ -60,7 +68,7 @@ std::int64_t whole_number(const std::string& text, std::size_t most_digits) {
 
 Words read_words(const std::string& text) {
     Words w;
-    for (const std::string& word : split(text)) {
+    for (const auto& [word, line] : split(text)) {
         const int reads = count_after(word, kSilentAfter);
         const int writes = count_after(word, kStallAfter);
         if (word == "absent") {
@@ -85,8 +93,8 @@ Words read_words(const std::string& text) {
             w.fresh = true;
         } else if (count_too_large(word, kSilentAfter) || count_too_large(word, kStallAfter)) {
             add_once(w.out_of_range, word);
-        } else {
-            add_once(w.unknown, word);
+        } else if (add_once(w.unknown, word)) {
+            w.unknown_lines.push_back(line);
         }
     }
     return w;

@@ -26,6 +26,7 @@ struct Words {
     int reads_before_silence = -1;          // -1: never silent
     int writes_before_stall = -1;           // -1: never
     std::vector<std::string> unknown;       // each once, in the order first written
+    std::vector<int> unknown_lines;         // the line each was first written on
     std::vector<std::string> out_of_range;  // silent:N, silent-write:N with N too large
 };
 

@@ -39,6 +39,8 @@ constexpr std::size_t kMostRawBytes = 4 * kMostWordBytes;
 constexpr const char* kWordSeparators = " ,\t\r\n";
 // Unknown words told one by one; the rest are counted.
 constexpr std::size_t kMostUnknownTold = 3;
+// In the teacher's view, which a teacher reads to mend the file.
+constexpr std::size_t kMostUnknownShown = 20;
 
 // The PC's clock, or the moment IOWVIRT_NOW stands for. A value that is not
 // such a moment is told and the real clock is used: a moment near 1970
@@ -73,7 +75,13 @@ std::string words_file(const std::string& path, std::string* problems = nullptr)
         if (!why.empty()) say("impossible de lire " + texte::cite_path(path) + " (" + why + ")");
         return "";
     }
-    std::string text = texte::en_utf8(std::string(bytes->begin(), bytes->end()));
+    std::string raw(bytes->begin(), bytes->end());
+    // UTF-16 saved without its mark reads as letters and NULs: no word.
+    if (problems != nullptr && raw.find('\0') != std::string::npos)
+        say(texte::cite_path(path) +
+            " semble enregistré en UTF-16 sans marque : enregistrez-le de nouveau avec le "
+            "Bloc-notes, en UTF-8");
+    std::string text = texte::en_utf8(raw);
     if (text.size() > kMostWordBytes) {
         say(texte::cite_path(path) + " dépasse " + std::to_string(kMostWordBytes) +
             " octets de texte : seuls les mots de son début comptent");
@@ -108,6 +116,22 @@ void tell_unknown(const Words& words, const std::string& where) {
     if (!lines.empty()) alert_once(lines);
 }
 
+// The same, for the teacher's view alone: every word the file's reader
+// left aside, with its line.
+std::string unknown_for_teacher(const Words& words, const std::string& where) {
+    if (words.unknown.empty() && words.out_of_range.empty()) return "";
+    std::string text = "mots laissés de côté dans " + texte::cite_path(where) + " :";
+    for (std::size_t i = 0; i < words.unknown.size() && i < kMostUnknownShown; ++i)
+        text += (i == 0 ? " « " : ", « ") + texte::cite(words.unknown[i], 40, true) + " » (ligne " +
+                std::to_string(words.unknown_lines[i]) + ")";
+    if (words.unknown.size() > kMostUnknownShown)
+        text += " et " + std::to_string(words.unknown.size() - kMostUnknownShown) + " autres";
+    for (const std::string& word : words.out_of_range)
+        text += " ; « " + texte::cite(word, 40, true) + " » : le nombre va de 0 à " +
+                std::to_string(kMostCount);
+    return text + " ; mots connus : " + kKnownWords;
+}
+
 bool has_words(const std::string& text) {
     const Words words = read_words(text);
     return !words_in_force(words).empty() || !words.unknown.empty();
@@ -119,58 +143,108 @@ bool has_words(const std::string& text) {
 struct WordsSource {
     std::string text;
     std::string source;  // IOWVIRT, or a file's path
-    bool beside_copy = false;
+    Planted from = Planted::copy;
     std::string pc;     // the PC's file looked at, empty when none
-    std::string notes;  // what is wrong with the PC's file
+    std::string notes;  // the variables, what is wrong with the PC's file
 };
+
+void note(WordsSource& found, const std::string& text) {
+    found.notes += (found.notes.empty() ? "" : " ; ") + text;
+}
 
 WordsSource words_source() {
     WordsSource found;
-    found.source = kWordsVariable;
-    if (fichiers::variable(kWordsVariable, found.text)) return found;
-    std::string pc = fichiers::pc_words_path();
-    if (fichiers::variable(kPcVariable, pc) && pc.empty())
-        found.notes = std::string(kPcVariable) + " est vide : il ne nomme aucun fichier";
-    const std::string copy = fichiers::library_folder() + kWordsFile;
-    found.pc = pc;
-    if (!pc.empty()) {
-        found.text = words_file(pc, &found.notes);
+    std::string window;
+    if (fichiers::variable(kWordsVariable, window) && !window.empty()) {
+        found.text = window;
+        found.source = kWordsVariable;
+        found.from = Planted::window;
+        return found;
+    }
+    if (fichiers::variable(kWordsVariable, window))
+        note(found, std::string(kWordsVariable) + " est vide : il ne compte pas");
+    // An empty variable names no file: the PC's own is read, as when unset.
+    found.pc = fichiers::pc_words_path();
+    std::string named;
+    if (fichiers::variable(kPcVariable, named) && !named.empty()) found.pc = named;
+    if (fichiers::variable(kPcVariable, named) && named.empty())
+        note(found, std::string(kPcVariable) + " est vide : le fichier du PC est lu");
+    if (!found.pc.empty()) {
+        // What is wrong with the teacher's file is for the teacher's view
+        // alone: a student's tools say nothing of it.
+        found.text = words_file(found.pc, &found.notes);
         if (has_words(found.text)) {
-            found.source = pc;
+            found.source = found.pc;
+            found.from = Planted::pc;
             return found;
         }
     }
-    found.text = words_file(copy);
-    found.source = copy;
-    found.beside_copy = true;
+    found.source = fichiers::library_folder() + kWordsFile;
+    found.text = words_file(found.source);
     return found;
 }
 
-// The words in force and where they come from, for a teacher; what is
-// wrong with the PC's file, and a file beside the copy saved under another
-// name (Notepad adds ".txt" when extensions are hidden), which counts for
-// nothing.
-std::string setting_of(const std::string& words, const WordsSource& from) {
-    std::string text = words.empty() ? "aucun" : words + " (" + texte::cite_path(from.source) + ")";
-    if (!from.notes.empty()) text += " ; " + from.notes;
-    // The copy's own words, read for the teacher alone: a run never needs them.
-    const std::string copy = fichiers::library_folder() + kWordsFile;
-    if (from.source == from.pc) {
-        std::string unread;
-        const bool overruled = has_words(words_file(copy, &unread));
-        if (!unread.empty()) text += " ; " + unread;
-        if (overruled)
-            text += " ; " + texte::cite_path(copy) + " est sans effet : le fichier du PC l'emporte";
-    }
-    if (from.beside_copy && !from.pc.empty())
-        text += " ; aucun mot pour tout le PC (" + texte::cite_path(from.pc) + ")";
-    if (!from.beside_copy || !words.empty()) return text;
-    const std::string folder = fichiers::library_folder();
+std::string folder_of(const std::string& path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? "" : path.substr(0, separator + 1);
+}
+
+// Files in `folder` saved under another name than iowvirt.txt (Notepad
+// adds ".txt" when extensions are hidden), which count for nothing.
+std::string misnamed(const std::string& folder, const std::string& shown,
+                     const std::string& where) {
+    std::string text;
     for (const std::string& name : fichiers::names_starting(folder, "iowvirt"))
         if (!texte::same_letters(name, kWordsFile))
-            text += " ; " + texte::cite_path(name) + " est à côté de la bibliothèque, mais seul " +
+            text += " ; " + texte::cite_path(shown + name) + " est " + where + ", mais seul " +
                     kWordsFile + " compte : renommez-le " + kWordsFile;
     return text;
+}
+
+// What the PC's file is, for a teacher: a link, its misread words, a
+// misnamed file beside it.
+std::string pc_file_view(const WordsSource& from) {
+    if (from.pc.empty()) return "";
+    std::string text;
+    const std::string target = fichiers::through_links(from.pc);
+    if (target != from.pc)
+        text += " ; " + texte::cite_path(from.pc) + " est un lien vers " + texte::cite_path(target);
+    const std::string unknown = unknown_for_teacher(read_words(from.text), from.pc);
+    if (from.from == Planted::pc && !unknown.empty()) text += " ; " + unknown;
+    // The same folder as the copy's (as in tests) is looked at once, below.
+    const std::string folder = folder_of(from.pc);
+    if (from.from != Planted::pc && folder != fichiers::library_folder())
+        text += misnamed(folder, folder, "dans le dossier du PC");
+    return text;
+}
+
+// The words in force and where they come from, for a teacher; what is
+// wrong with the PC's file, and a copy's own file, in force, overruled
+// for now, or saved under another name.
+std::string setting_of(const std::string& words, const WordsSource& from) {
+    // The PC's file in force with no known word still names itself.
+    std::string text =
+        words.empty() && from.from != Planted::pc
+            ? "aucun"
+            : (words.empty() ? "aucun" : words) + " (" + texte::cite_path(from.source) + ")";
+    if (!from.notes.empty()) text += " ; " + from.notes;
+    text += pc_file_view(from);
+    // The copy's own words, read for the teacher alone: a run never needs them.
+    const std::string copy = fichiers::library_folder() + kWordsFile;
+    std::string unread;
+    const std::string own = from.from == Planted::copy ? from.text : words_file(copy, &unread);
+    if (!unread.empty()) text += " ; " + unread;
+    const Words copy_words = read_words(own);
+    if (from.from == Planted::copy && !copy_words.unknown.empty())
+        text += " ; " + unknown_for_teacher(copy_words, copy);
+    if (from.from != Planted::copy && has_words(own))
+        text += " ; " + texte::cite_path(copy) + " est sans effet tant que " +
+                (from.from == Planted::pc ? "le fichier du PC a des mots" : "IOWVIRT est défini") +
+                ", puis il comptera pour cette copie : videz-le aussi pour finir l'exercice";
+    if (from.from == Planted::copy && !from.pc.empty())
+        text += " ; aucun mot pour tout le PC (" + texte::cite_path(from.pc) + ")";
+    if (from.from != Planted::copy || !words.empty()) return text;
+    return text + misnamed(fichiers::library_folder(), "", "à côté de la bibliothèque");
 }
 
 }  // namespace
@@ -180,10 +254,26 @@ std::string Device::teachers_view() {
     return setting_of(words_in_force(read_words(from.text)), from);
 }
 
+bool Device::plants(const std::string& origin, std::uint32_t words) {
+    // A window's words are not seen from another: they stand while it is
+    // open (or, when the system could not tell which it was, for good).
+    const std::string window = std::string(kWordsVariable) + " ";
+    if (origin == kWordsVariable) return true;
+    if (origin.rfind(window, 0) == 0) return fichiers::window_open(origin.substr(window.size()));
+    std::string unread;
+    const Words planted = read_words(words_file(origin, &unread));
+    return board_words_of(planted.frozen, planted.invalid) == words;
+}
+
 void Device::configure() {
     if (setup.controlled) return;
     const WordsSource from = words_source();
-    const Words words = read_words(from.text);
+    Words words = read_words(from.text);
+    // The PC's file is the answer to the students' exercise: what could be
+    // read of it is played, and no word of it is told where they look.
+    if (from.from == Planted::pc) words.unknown.clear(), words.out_of_range.clear();
+    setup.planted = from.from;
+    setup.planted_by = from.source;
     if (!setup.configured || from.text != setup.applied_words) apply_words(words, from.source);
     setup.configured = true;
     setup.applied_words = from.text;

@@ -7,11 +7,17 @@
 
 namespace iowvirt {
 
+// Where the words in force were planted: a window's IOWVIRT, the PC's
+// exercise file, or the copy's own iowvirt.txt.
+enum class Planted { window, pc, copy };
+
 struct Setup {
     // Once the control interface has reset it, only that sets it up.
     bool controlled = false;
     bool configured = false;
     std::string applied_words;
+    Planted planted = Planted::copy;
+    std::string planted_by;  // IOWVIRT, or the words file's path
 };
 
 }  // namespace iowvirt

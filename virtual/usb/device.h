@@ -74,6 +74,12 @@ struct Device {
     // An exercise's own board, made from the shared clock when it has none
     // for these words yet; the shared clock left as it is.
     bool read_board(std::uint32_t words, SavedState& kept);
+    // The boards beside the shared clock that some place still plants
+    // kept, with this launch's place for `words`; the others removed.
+    void keep_planted_boards(const std::string& shared, std::uint32_t words);
+    // Whether `origin` (a words file, or the window's variable) still plants
+    // the board of `words`.
+    bool plants(const std::string& origin, std::uint32_t words);
     // Whether the state just taken back was kept at a moment still ahead of
     // the PC's clock.
     bool kept_ahead(const SavedState& kept);
@@ -87,6 +93,7 @@ struct Device {
     std::uint64_t newest_sequence();
     // Another program's newer setting, taken before a read of the time.
     void take_newer_setting();
+    void take_first_setting();
     // The chip, its exercises and the file's numbering, from a record.
     void take_kept(const SavedState& kept);
     // A transaction that wrote registers is over.

@@ -44,7 +44,8 @@ TEST(PcExercise, EveryCopyPlaysThePcsExerciseAndTheTeacherSeesWhereItComesFrom) 
     const std::string overruled = with_own.substr(0, with_own.size() - kDeviceFile.size());
     EXPECT_EQ(first_line(through(with_own, {"--exercice"}, lab).out),
               "Exercice de l'IOW24 virtuel " + with_own + " : no-chip (" + pc + ") ; " + overruled +
-                  "iowvirt.txt est sans effet : le fichier du PC l'emporte.");
+                  "iowvirt.txt est sans effet tant que le fichier du PC a des mots, puis il "
+                  "comptera pour cette copie : videz-le aussi pour finir l'exercice.");
     // A window's own IOWVIRT wins over the PC's file.
     Environment window = lab;
     window.emplace_back("IOWVIRT", "tick");
@@ -78,24 +79,80 @@ TEST(PcExercise, OneBoardPerExerciseAndNoneLeftOnceCleared) {
             << entry.path();
 }
 
-TEST(PcExercise, ABadPcFileIsToldToTheTeacherAndNeverStopsARun) {
-    std::string unicode = "\xFF\xFE";
-    for (const char c : std::string("frozen\r\n"))
+// A PC's file that cannot be read as the teacher meant: told in the
+// teacher's view, each unknown word with its line; the students' tools play
+// what could be read and say nothing of it, nor of the file.
+TEST(PcExercise, ABadPcFileIsToldToTheTeacherAndNeverToTheStudents) {
+    std::string unicode = "\xFF\xFE", unmarked;
+    for (const char c : std::string("frozen\r\n")) {
         unicode += std::string{c, '\0'};
-    const std::pair<std::string, std::string> cases[] = {
-        {"", " : aucun ; IOWVIRT_EXERCICE est vide : il ne nomme aucun fichier.\n"},
+        unmarked += std::string{c, '\0'};
+    }
+    struct Case {
+        std::string named, view;
+    };
+    const Case cases[] = {
         {scratch_folder("dossier-exercice"), " : aucun ; impossible de lire "},
         {scratch_file("exercice-unicode.txt", unicode), " : frozen ("},
+        {scratch_file("exercice-sans-marque.txt", unmarked), " : aucun ("},
+        {scratch_file("exercice-faute.txt", "# TP 4 : quartz\nno-chips\n\nfrozne # TP 5\n"),
+         " : aucun ("},
+        {scratch_file("exercice-commentaire.txt", "frozen TP 6 : quartz mort\n"), " : frozen ("},
     };
     const std::string device = copy("copie-mauvais");
+    const std::string words[] = {"no-chips", "frozne", "TP 4", "TP 6", "UTF-16"};
     for (const auto& [named, view] : cases) {
         const Environment lab{{"IOWVIRT_EXERCICE", named}};
         const Finished teacher = through(device, {"--exercice"}, lab);
         EXPECT_EQ(teacher.status, 0) << named;
         EXPECT_EQ(teacher.out.rfind("Exercice de l'IOW24 virtuel " + device + view, 0), 0u)
             << teacher.out;
-        EXPECT_EQ(through(device, {"--read", "1"}, lab).status, 0) << named;
+        const Finished check = through(device, {"--check", "--period-ms", "0"}, lab);
+        const Finished read = through(device, {"--read", "1"}, lab);
+        EXPECT_EQ(read.status, 0) << named;
+        // Nothing of the virtual library's own (its lines on stderr).
+        for (const Finished* student : {&check, &read}) {
+            EXPECT_EQ((student->out + student->err).find(named), std::string::npos) << named;
+            EXPECT_EQ(student->err.find("IOW24 virtuel :"), std::string::npos) << student->err;
+        }
+        for (const std::string& word : words)
+            EXPECT_EQ((check.out + check.err + read.err).find(word), std::string::npos) << word;
     }
+    const Finished misread =
+        through(device, {"--exercice"}, {{"IOWVIRT_EXERCICE", cases[3].named}});
+    EXPECT_NE(misread.out.find("« no-chips » (ligne 2), « frozne » (ligne 4)"), std::string::npos)
+        << misread.out;
+    const Finished unmarked_view =
+        through(device, {"--exercice"}, {{"IOWVIRT_EXERCICE", cases[2].named}});
+    EXPECT_NE(unmarked_view.out.find("UTF-16 sans marque"), std::string::npos) << unmarked_view.out;
+}
+
+// A student's repair on an exercise's board lasts while the exercise is
+// planted, whatever other copies are launched meanwhile; once it is planted
+// nowhere, its board goes.
+TEST(PcExercise, ARepairLastsUntilTheExerciseIsCleared) {
+    const std::string folder = scratch_folder("reparation");
+    const Environment lab{{"IOWVIRT_STATE", folder + "etat"},
+                          {"IOWVIRT_NOW", std::to_string(kMonday)}};
+    const std::string exercise = copy("reparation-exercice", "invalid\n");
+    const std::string plain = copy("reparation-autre");
+    EXPECT_EQ(last_reading(through(exercise, {"--read", "1"}, lab)),
+              reading("    60     85     45     45     25    110"));
+    through(exercise, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"}, lab);
+    // Another copy, with no words, and the same copy in a window of its own.
+    through(plain, {"--read", "1"}, lab);
+    Environment window = lab;
+    window.emplace_back("IOWVIRT", "tick");
+    through(exercise, {"--read", "1"}, window);
+    EXPECT_EQ(last_reading(through(exercise, {"--read", "1"}, lab)),
+              reading("    58     30     13     31     12     11"));
+    // Cleared: the board is planted nowhere, and goes at the next launch.
+    std::filesystem::remove(exercise.substr(0, exercise.size() - kDeviceFile.size()) +
+                            "iowvirt.txt");
+    through(plain, {"--read", "1"}, lab);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().find(".exercice-"), std::string::npos)
+            << entry.path();
 }
 
 }  // namespace

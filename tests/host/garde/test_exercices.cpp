@@ -45,16 +45,19 @@ TEST(Exercises, FrozenStandsStillOnABoardOfItsOwnAndTheSharedClockRunsOn) {
     for (const auto& entry : std::filesystem::directory_iterator(state.substr(0, state.size() - 4)))
         beside.push_back(entry.path().filename().string());
     std::sort(beside.begin(), beside.end());
-    ASSERT_EQ(beside.size(), 2u);
+    ASSERT_EQ(beside.size(), 3u);
     EXPECT_EQ(beside[0], "etat");
     EXPECT_EQ(beside[1].size(), std::string("etat.exercice-").size() + 16) << beside[1];
     EXPECT_EQ(beside[1].find_first_not_of("0123456789ABCDEF", 14), std::string::npos) << beside[1];
+    // Beside it, where it was planted: this window.
+    EXPECT_EQ(beside[2], beside[1] + ".origine");
     // The word removed: the shared clock, which ran on all along.
     EXPECT_EQ(last_reading(host(state, kMonday + 7200, {"--read", "1"})),
               reading("     0     30     15     31     12     11"));
-    // Back again: a new board, from the shared clock's time.
+    // Back again in the same window, still open: the board stood still
+    // meanwhile, whatever other launches came between.
     EXPECT_EQ(last_reading(host(state, kMonday + 7300, {"--read", "1"}, "frozen")),
-              reading("    40     31     15     31     12     11"));
+              reading(stopped.c_str()));
 }
 
 TEST(Exercises, InvalidValuesStayOnTheirBoardUntilItIsSetAndNeverReachTheSharedClock) {
@@ -76,8 +79,13 @@ TEST(Exercises, InvalidValuesStayOnTheirBoardUntilItIsSetAndNeverReachTheSharedC
     // The shared clock was never set by the exercise.
     EXPECT_EQ(last_reading(host(state, kMonday + 3704, {"--read", "1"})),
               reading("    44     31     14     31     12     11"));
-    // Laid again once the word comes back after being removed.
+    // The repair lasts while the exercise stands in this window, whatever
+    // was launched between.
     EXPECT_EQ(last_reading(host(state, kMonday + 3706, {"--read", "1"}, "invalid")),
+              reading("     6     30     13     31     12     11"));
+    // A window that sets other words ends it: laid again when it comes back.
+    host(state, kMonday + 3707, {"--read", "1"}, "tick");
+    EXPECT_EQ(last_reading(host(state, kMonday + 3708, {"--read", "1"}, "invalid")),
               reading(impossible.c_str()));
 }
 

@@ -110,6 +110,70 @@ TEST_F(ShippedIow24, TheLatestSettingWinsWhateverTheOtherProgramSaved) {
     EXPECT_EQ(kept->chip.registers[6], 0x30);
 }
 
+// One program with the device library of its own folder open.
+using Read = std::uint32_t (*)(IOWKIT_HANDLE, std::uint32_t, char*, std::uint32_t);
+struct Program {
+    void* library;
+    IOWKIT_HANDLE handle = nullptr;
+    template <typename F>
+    F function(const char* name) {
+        return reinterpret_cast<F>(dlsym(library, name));
+    }
+    void exchange(std::array<char, 8> report, std::array<char, 8>& reply) {
+        function<Write>("IowKitWrite")(handle, 1, report.data(), 8);
+        function<Read>("IowKitRead")(handle, 1, reply.data(), 8);
+    }
+    void set_year(char year) {
+        std::array<char, 8> reply{};
+        exchange({0x02, '\xC3', '\xD0', 0x06, year}, reply);
+    }
+    // As the block reads: the pointer at the seconds, then the year.
+    int year() {
+        std::array<char, 8> reply{};
+        exchange({0x02, '\xC2', '\xD0', 0x00}, reply);
+        exchange({0x02, '\xC2', '\xD0', 0x06}, reply);
+        exchange({0x03, 0x01, '\xD1'}, reply);
+        return static_cast<std::uint8_t>(reply[2]);
+    }
+};
+
+// A new account: three programs open the clock before any file is there.
+// Each setting reaches the other at its next read, and the file's records
+// are numbered one after the other, whichever made the file.
+TEST_F(ShippedIow24, ProgramsOpenedBeforeTheFileWasMadeSeeEachOthersSettings) {
+    std::vector<Program> programs{{library}};
+    for (const std::string name : {"/b", "/c"}) {
+        mkdir((folder + name).c_str(), 0755);
+        std::filesystem::copy_file(DEVICE_LIBRARY, folder + name + "/libiowkit.so");
+        programs.push_back({dlopen((folder + name + "/libiowkit.so").c_str(), RTLD_NOW)});
+        ASSERT_NE(programs.back().library, nullptr) << dlerror();
+    }
+    for (Program& p : programs) {
+        p.handle = p.function<Open>("IowKitOpenDevice")();
+        ASSERT_NE(p.handle, nullptr);
+        std::array<char, 8> enable{0x01, 0x01};
+        p.function<Write>("IowKitWrite")(p.handle, 1, enable.data(), 8);
+    }
+    Program &a = programs[0], &b = programs[1], &c = programs[2];
+    ASSERT_FALSE(std::filesystem::exists(folder + "/etat"));
+    b.set_year(0x27);  // makes the file
+    EXPECT_EQ(a.year(), 0x27);
+    c.set_year(0x20);  // has not read since it opened
+    EXPECT_EQ(b.year(), 0x20);
+    EXPECT_EQ(a.year(), 0x20);
+    for (Program& p : programs)
+        p.function<Close>("IowKitCloseDevice")(p.handle);
+    dlclose(b.library);
+    dlclose(c.library);
+    std::ifstream file(folder + "/etat", std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    std::string why;
+    const auto kept = iowvirt::decode_state(bytes, why);
+    ASSERT_TRUE(kept) << why;
+    EXPECT_EQ(kept->chip.registers[6], 0x20);
+    EXPECT_EQ(kept->sequence, 2u);
+}
+
 TEST_F(ShippedIow24, RegistersWrittenWithoutAStopAreKeptAtTheClose) {
     IOWKIT_HANDLE handle = open();
     ASSERT_NE(handle, nullptr);
