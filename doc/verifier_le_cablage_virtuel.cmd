@@ -1,6 +1,7 @@
 @echo off
 rem Verification du cablage sur l'IOW24 virtuel du dossier virtuel : pour
-rem l'exercice de depannage, avec la panne que virtuel\iowvirt.txt decrit.
+rem l'exercice de depannage, avec la panne que l'enseignant a plantee. Elle
+rem n'est jamais nommee ici : c'est elle qu'on cherche.
 rem Les messages du bloc s'affichent dans cette fenetre.
 rem Ouvert seul depuis le ZIP, ce fichier n'a pas rtc_host.exe a cote de lui.
 if not exist "%~dp0rtc_host.exe" goto pas_extrait

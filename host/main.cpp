@@ -1,9 +1,12 @@
 // rtc_host: a stand-in simulation host. It loads the clock block as a host
 // does, reads its pin layout, and drives one run against the virtual IOW24
 // or a real one. It speaks French to the person at the keyboard.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "host/load/chargement.h"
 #include "host/load/relais.h"
@@ -16,6 +19,7 @@
 #include "host/systeme/horloge.h"
 #include "host/systeme/systeme.h"
 #include "platform/citation.h"
+#include "platform/decodage.h"
 
 namespace {
 
@@ -27,6 +31,8 @@ constexpr int kExitOutput = 6;
 constexpr double kHigh = 5.0;
 // A million steps of eight values fit well within this.
 constexpr std::size_t kMostScriptBytes = 100 * 1000 * 1000;
+// A teacher's list of copies names a few folders.
+constexpr std::size_t kMostCopiesBytes = 64 * 1000;
 
 using host::Block;
 
@@ -192,8 +198,9 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
     return 0;
 }
 
-// The teacher's view of the exercise: what the check keeps from students.
-int exercise(const host::Options& o) {
+// The teacher's view of the exercise for one copy of the virtual IOW24:
+// what the check keeps from students.
+int exercise_of(const host::Options& o) {
     host::Loaded loaded;
     const host::LoadError failed = host::load(o, loaded);
     if (!failed.message.empty()) {
@@ -207,7 +214,43 @@ int exercise(const host::Options& o) {
                            : "Exercice de l'IOW24 virtuel " + library + " : " + setting() + ".";
     std::printf("%s\n", texte::cite_path(line).c_str());
     host::unload(loaded);
-    return finish_output(0);
+    return 0;
+}
+
+// The copies a teacher's file names, one a line: a folder (the simulator's,
+// where the virtual IOW24 was copied) or the library itself; blank lines
+// and lines that begin with "#" name none.
+std::vector<std::string> copies_named(const std::string& text) {
+    std::vector<std::string> copies;
+    const std::string plain = texte::en_utf8(text) + "\n";
+    for (std::size_t at = 0, end; (end = plain.find('\n', at)) != std::string::npos; at = end + 1) {
+        const std::string line = plain.substr(at, end - at);
+        const std::size_t first = line.find_first_not_of(" \t\r");
+        const std::size_t last = line.find_last_not_of(" \t\r\"");
+        if (first == std::string::npos || line[first] == '#') continue;
+        std::string copy = line.substr(first, last + 1 - first);
+        if (!copy.empty() && copy[0] == '"') copy.erase(0, 1);
+        copies.push_back(host::is_folder(copy) ? copy + host::kPathSeparator + host::kDeviceFile
+                                               : copy);
+    }
+    return copies;
+}
+
+// The teacher's view: the copy given (or the package's), then each copy the
+// file of --copies names.
+int exercise(const host::Options& o) {
+    int status = exercise_of(o);
+    if (!o.copies.empty()) {
+        std::string text, why;
+        if (!host::read_file(o.copies, kMostCopiesBytes, text, why))
+            return error(kExitUsage, o.copies + " : " + why);
+        for (const std::string& copy : copies_named(text)) {
+            host::Options each = o;
+            each.device = copy;
+            status = std::max(status, exercise_of(each));
+        }
+    }
+    return status == 0 ? finish_output(0) : status;
 }
 
 int version(const host::Options& o) {

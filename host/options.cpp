@@ -207,6 +207,7 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
                                   : a == "--timeout-ms" ? "des millisecondes"
                                   : a == "--script"     ? "un nom de fichier"
                                   : a == "--format"     ? "table, csv ou excel"
+                                  : a == "--copies"     ? "un nom de fichier"
                                                         : nullptr;
         if (needs != nullptr) {
             // The next option is no value: "--script --period-ms 0" lost its file name.
@@ -276,6 +277,8 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             o.version = true;
         } else if (a == "--exercice") {
             o.exercise = true;
+        } else if (a == "--copies") {
+            o.copies = value;
         } else if (a == "--check") {
             o.check = true;
         } else if (a == "--hardware") {
@@ -299,6 +302,7 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
         return fail(
             "--exercice montre l'exercice en place sans rien lancer ; il ne va pas avec --check, "
             "--script, --set ni --read");
+    if (!o.copies.empty() && !o.exercise) return fail("--copies ne va qu'avec --exercice");
     if (o.check && !period_given) o.period_ms = kCheckPeriodMs;
     // The check's first read; it makes the second one itself, when worth it.
     if (o.check) o.read_steps = 1;
@@ -356,10 +360,6 @@ Affichage :
   --trace             chaque message échangé avec l'IOW24, sur stderr
   --console-alerts    Windows : les boîtes de message du bloc vont sur stderr
   --version           la version, et les bibliothèques chargées
-  --exercice          pour l'enseignant : les mots d'exercice en vigueur pour
-                      l'IOW24 virtuel chargé (--device comme ailleurs) et
-                      d'où ils viennent, ou « aucun » ; la vérification ne
-                      les dit pas, pour que les élèves cherchent la panne
   --help, /?          cette aide
 
 Une option donnée deux fois : la dernière compte.

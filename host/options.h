@@ -37,8 +37,11 @@ struct Options {
     bool trace = false;
     bool console_alerts = false;
     bool help = false;
-    bool version = false;   // the version and the libraries loaded
-    bool exercise = false;  // the teacher's view: the exercise words in force
+    bool version = false;  // the version and the libraries loaded
+    // The teacher's view: the exercise words in force. Never in the help,
+    // which students read: the teacher's command files use it.
+    bool exercise = false;
+    std::string copies;  // a file naming more copies of the virtual IOW24 to show
 };
 
 struct Parsed {

@@ -18,19 +18,25 @@ $top/Essayer sans materiel.cmd
 $top/LISEZMOI.txt
 $top/Verifier le cablage.cmd
 $top/Verifier le cablage virtuel.cmd
+$top/enseignant/
+$top/enseignant/Effacer l'exercice.cmd
+$top/enseignant/Planter un exercice.cmd
+$top/enseignant/Voir l'exercice.cmd
+$top/enseignant/simulateur.txt
 $top/essai.csv
 $top/rtc_host.exe
 $top/rtc_iow24.dll
 $top/virtuel/
 $top/virtuel/iowkit.dll"
 actual=$(unzip -Z1 "$zip" | sort)
-[ "$actual" = "$(sort <<<"$expected")" ] && ok "the package holds the three binaries, the guide, the three command files and essai.csv" ||
+[ "$actual" = "$(sort <<<"$expected")" ] && ok "the package holds the three binaries, the guide, the three command files, essai.csv and the teacher's folder" ||
     fail "the package holds"$'\n'"$actual"
 
 unpacked=$(mktemp -d "$build/package/unpacked.XXXXXX")
 system32=""
+pc_folder=$prefix/drive_c/ProgramData/rtc_iow24
 cleanup() {
-    rm -rf "$unpacked"
+    rm -rf "$unpacked" "$pc_folder"
     [ -z "$system32" ] || rm -f "$system32/iowkit.dll"
 }
 trap cleanup EXIT
@@ -88,7 +94,9 @@ if ! grep -q 'ef bb bf' <<<"$(head -c 3 "$dir/LISEZMOI.txt" | od -An -tx1)" ||
     grep -q $'[^\r]$' "$dir/LISEZMOI.txt"; then
     fail "the guide is not UTF-8 with Windows line ends"
 fi
-for cmd in "Essayer sans materiel.cmd" "Verifier le cablage.cmd" "Verifier le cablage virtuel.cmd"; do
+for cmd in "Essayer sans materiel.cmd" "Verifier le cablage.cmd" "Verifier le cablage virtuel.cmd" \
+    "enseignant/Planter un exercice.cmd" "enseignant/Voir l'exercice.cmd" \
+    "enseignant/Effacer l'exercice.cmd"; do
     if grep -q $'[^\r]$' "$dir/$cmd" || LC_ALL=C grep -q $'[\x80-\xff]' "$dir/$cmd" ||
         ! grep -q '^pause' "$dir/$cmd"; then
         fail "$cmd is not plain ASCII with Windows line ends ending on a pause"
@@ -186,6 +194,43 @@ if grep -qF "DEFAUT   Réponse de l'horloge : l'horloge ne répond pas à l'adre
     ok "Verifier le cablage virtuel.cmd finds the exercise's fault on the virtual IOW24"
 else
     fail "Verifier le cablage virtuel.cmd printed"$'\n'"$out"
+fi
+
+# The teacher's double-clicks on the prefix's own C:\ProgramData: plant
+# (a copy stands in for Notepad), see, clear. The simulator's copy, named
+# in simulateur.txt, has words of its own, which count once the PC's file
+# is gone. The students' check plays the exercise and names none of it.
+windows() { printf 'Z:%s' "$(tr / '\\' <<<"$1")"; }
+simulator=$unpacked/Simulateur
+mkdir -p "$simulator"
+cp "$dir/virtuel/iowkit.dll" "$simulator/"
+printf 'frozen\r\n' >"$simulator/iowvirt.txt"
+printf '%s\r\n' "$(windows "$simulator")" >>"$dir/enseignant/simulateur.txt"
+printf '# TP 3 : parasites\r\ninvalid\r\n' >"$unpacked/mots.txt"
+out=$(RTC_EDITEUR="cmd /c copy /y $(windows "$unpacked/mots.txt")" \
+    run_cmd planter "enseignant\Planter un exercice.cmd")
+simulator_line="Exercice de l'IOW24 virtuel $(windows "$simulator")\\iowkit.dll : "
+if grep -qF "virtuel\iowkit.dll : invalid (C:\ProgramData\rtc_iow24\iowvirt.txt)." <<<"$out" &&
+    grep -qF "$simulator_line""invalid (C:\ProgramData\rtc_iow24\iowvirt.txt) ; " <<<"$out" &&
+    grep -qF "\iowvirt.txt est sans effet tant que le fichier du PC a des mots" <<<"$out"; then
+    ok "Planter un exercice.cmd plants the PC's exercise, seen for the package's copy and the simulator's"
+else
+    fail "Planter un exercice.cmd printed"$'\n'"$out"
+fi
+out=$(run_cmd exercice-pc "Verifier le cablage virtuel.cmd")
+if grep -qF "DEFAUT   Heure et date valides" <<<"$out" &&
+    ! grep -qiE "invalid|ProgramData|TP 3|iowvirt" <<<"$out"; then
+    ok "Verifier le cablage virtuel.cmd finds the PC's exercise and names none of it"
+else
+    fail "Verifier le cablage virtuel.cmd with the PC's exercise printed"$'\n'"$out"
+fi
+out=$(run_cmd effacer "enseignant\Effacer l'exercice.cmd")
+if [ ! -e "$pc_folder/iowvirt.txt" ] &&
+    grep -qF "virtuel\iowkit.dll : aucun ; aucun mot pour tout le PC" <<<"$out" &&
+    grep -qF "$simulator_line""frozen (" <<<"$out"; then
+    ok "Effacer l'exercice.cmd clears the PC's exercise and shows the simulator's own words taking over"
+else
+    fail "Effacer l'exercice.cmd printed"$'\n'"$out"
 fi
 
 [ "$failures" -eq 0 ]
