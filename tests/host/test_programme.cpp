@@ -171,6 +171,9 @@ TEST(HostProgram, HelpGoesToStdout) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("Usage : rtc_host [options]\n", 0), 0u);
     EXPECT_EQ(run.err, "");
+    // Students read it: the teacher's view of the exercise is not there.
+    EXPECT_EQ(run.out.find("exercice"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("--copies"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -144,40 +144,46 @@ struct WordsSource {
     std::string text;
     std::string source;  // IOWVIRT, or a file's path
     Planted from = Planted::copy;
-    std::string pc;     // the PC's file looked at, empty when none
-    std::string notes;  // the variables, what is wrong with the PC's file
+    std::string pc;       // the PC's file looked at, empty when none
+    std::string pc_text;  // its words, when read
+    std::string notes;    // the variables, what is wrong with the PC's file
 };
 
 void note(WordsSource& found, const std::string& text) {
     found.notes += (found.notes.empty() ? "" : " ; ") + text;
 }
 
-WordsSource words_source() {
+// `for_teacher`: the PC's file is read even where a window's words win,
+// for the teacher's view; a run never needs it then.
+WordsSource words_source(bool for_teacher = false) {
     WordsSource found;
-    std::string window;
-    if (fichiers::variable(kWordsVariable, window) && !window.empty()) {
-        found.text = window;
-        found.source = kWordsVariable;
-        found.from = Planted::window;
-        return found;
-    }
-    if (fichiers::variable(kWordsVariable, window))
-        note(found, std::string(kWordsVariable) + " est vide : il ne compte pas");
     // An empty variable names no file: the PC's own is read, as when unset.
     found.pc = fichiers::pc_words_path();
     std::string named;
     if (fichiers::variable(kPcVariable, named) && !named.empty()) found.pc = named;
     if (fichiers::variable(kPcVariable, named) && named.empty())
         note(found, std::string(kPcVariable) + " est vide : le fichier du PC est lu");
-    if (!found.pc.empty()) {
-        // What is wrong with the teacher's file is for the teacher's view
-        // alone: a student's tools say nothing of it.
-        found.text = words_file(found.pc, &found.notes);
-        if (has_words(found.text)) {
-            found.source = found.pc;
-            found.from = Planted::pc;
-            return found;
-        }
+    // What is wrong with the teacher's file is for the teacher's view
+    // alone: a student's tools say nothing of it.
+    const auto read_pc = [&] {
+        if (!found.pc.empty()) found.pc_text = words_file(found.pc, &found.notes);
+    };
+    std::string window;
+    if (fichiers::variable(kWordsVariable, window) && !window.empty()) {
+        found.text = window;
+        found.source = kWordsVariable;
+        found.from = Planted::window;
+        if (for_teacher) read_pc();
+        return found;
+    }
+    if (fichiers::variable(kWordsVariable, window))
+        note(found, std::string(kWordsVariable) + " est vide : il ne compte pas");
+    read_pc();
+    if (has_words(found.pc_text)) {
+        found.text = found.pc_text;
+        found.source = found.pc;
+        found.from = Planted::pc;
+        return found;
     }
     found.source = fichiers::library_folder() + kWordsFile;
     found.text = words_file(found.source);
@@ -209,11 +215,16 @@ std::string pc_file_view(const WordsSource& from) {
     const std::string target = fichiers::through_links(from.pc);
     if (target != from.pc)
         text += " ; " + texte::cite_path(from.pc) + " est un lien vers " + texte::cite_path(target);
-    const std::string unknown = unknown_for_teacher(read_words(from.text), from.pc);
-    if (from.from == Planted::pc && !unknown.empty()) text += " ; " + unknown;
+    const Words words = read_words(from.pc_text);
+    const std::string unknown = unknown_for_teacher(words, from.pc);
+    if (!unknown.empty()) text += " ; " + unknown;
+    const std::string planted = words_in_force(words);
+    if (from.from == Planted::window && !planted.empty())
+        text += " ; " + texte::cite_path(from.pc) + " plante " + planted +
+                ", sans effet tant que IOWVIRT est défini";
     // The same folder as the copy's (as in tests) is looked at once, below.
     const std::string folder = folder_of(from.pc);
-    if (from.from != Planted::pc && folder != fichiers::library_folder())
+    if (!has_words(from.pc_text) && folder != fichiers::library_folder())
         text += misnamed(folder, folder, "dans le dossier du PC");
     return text;
 }
@@ -250,7 +261,7 @@ std::string setting_of(const std::string& words, const WordsSource& from) {
 }  // namespace
 
 std::string Device::teachers_view() {
-    const WordsSource from = words_source();
+    const WordsSource from = words_source(true);
     return setting_of(words_in_force(read_words(from.text)), from);
 }
 

@@ -127,6 +127,80 @@ TEST(PcExercise, ABadPcFileIsToldToTheTeacherAndNeverToTheStudents) {
     EXPECT_NE(unmarked_view.out.find("UTF-16 sans marque"), std::string::npos) << unmarked_view.out;
 }
 
+// What only the teacher is told, one case a row: the variables that count
+// for nothing, a misnamed file in the PC's folder, a link.
+TEST(PcExercise, TheTeachersViewTellsWhatTheStudentsToolsKeepQuiet) {
+    const std::string folder = scratch_folder("dossier-du-pc");
+    const std::string pc = folder + "iowvirt.txt";
+    const std::string misnamed = folder + "iowvirt.txt.txt";
+    const std::string device = copy("copie-vue");
+    struct Case {
+        std::string pc_words, misnamed_words;
+        Environment more;
+        std::string view, finding;
+    };
+    const Case cases[] = {
+        {"no-chip\n",
+         "",
+         {{"IOWVIRT", ""}},
+         " : no-chip (" + pc + ") ; IOWVIRT est vide : il ne compte pas.",
+         "DEFAUT   Réponse de l'horloge"},
+        {"",
+         "frozen\n",
+         {{"IOWVIRT", "tick"}},
+         " : tick (IOWVIRT) ; " + misnamed +
+             " est dans le dossier du PC, mais seul iowvirt.txt compte : renommez-le iowvirt.txt",
+         "Bilan : tout est bon"},
+        {"no-chip\n",
+         "frozen\n",
+         {{"IOWVIRT", "tick"}},
+         " : tick (IOWVIRT) ; " + pc + " plante no-chip, sans effet tant que IOWVIRT est défini.",
+         "Bilan : tout est bon"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(pc);
+        std::filesystem::remove(misnamed);
+        if (!c.pc_words.empty()) write_bytes(pc, c.pc_words);
+        if (!c.misnamed_words.empty()) write_bytes(misnamed, c.misnamed_words);
+        Environment lab{{"IOWVIRT_EXERCICE", pc}, {"RTC_HOST_CLOCK", "simulated"}};
+        lab.insert(lab.end(), c.more.begin(), c.more.end());
+        const Finished teacher = through(device, {"--exercice"}, lab);
+        EXPECT_NE(teacher.out.find(c.view), std::string::npos) << c.view << "\n" << teacher.out;
+        const Finished check = through(device, {"--check"}, lab);
+        EXPECT_NE(check.out.find(c.finding), std::string::npos) << c.view << "\n" << check.out;
+        EXPECT_EQ((check.out + check.err).find(folder), std::string::npos) << check.out;
+    }
+#ifndef _WIN32
+    const std::string link = scratch_folder("lien-du-pc") + "iowvirt.txt";
+    std::filesystem::remove(link);
+    write_bytes(pc, "frozen\n");
+    std::filesystem::create_symlink(pc, link);
+    EXPECT_NE(through(device, {"--exercice"}, {{"IOWVIRT_EXERCICE", link}})
+                  .out.find(link + " est un lien vers " + pc),
+              std::string::npos);
+#endif
+}
+
+// The copies a teacher's file names, as Notepad saves it: a comment, a
+// folder in quotes, the library itself, one that is not there.
+TEST(PcExercise, TheViewShowsEachCopyTheTeachersFileNames) {
+    const std::string simulator = copy("simulateur vue", "frozen\n");
+    const std::string folder = simulator.substr(0, simulator.size() - kDeviceFile.size() - 1);
+    const std::string other = copy("autre copie");
+    const std::string missing = scratch_folder("sans copie") + kDeviceFile;
+    const std::string named =
+        scratch_file("copies.txt", "\xEF\xBB\xBF# le simulateur\r\n\"" + folder + "\"\r\n\r\n" +
+                                       other + "\r\n" + missing + "\r\n");
+    const Environment lab{{"IOWVIRT_EXERCICE", scratch_folder("vue") + "aucun.txt"}};
+    const Finished view = through(copy("paquet vue"), {"--exercice", "--copies", named}, lab);
+    EXPECT_EQ(view.status, 3) << view.err;
+    EXPECT_NE(view.out.find(folder + kSeparator + kDeviceFile + " : frozen ("), std::string::npos)
+        << view.out;
+    EXPECT_NE(view.out.find(other + " : aucun"), std::string::npos) << view.out;
+    EXPECT_NE(view.err.find(missing), std::string::npos) << view.err;
+    EXPECT_EQ(through(other, {"--copies", named}, lab).status, 2);
+}
+
 // A student's repair on an exercise's board lasts while the exercise is
 // planted, whatever other copies are launched meanwhile; once it is planted
 // nowhere, its board goes.

@@ -60,6 +60,34 @@ TEST(Exercises, FrozenStandsStillOnABoardOfItsOwnAndTheSharedClockRunsOn) {
               reading(stopped.c_str()));
 }
 
+// The exercise boards beside a shared clock.
+std::size_t boards_beside(const std::string& state) {
+    std::size_t boards = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(state.substr(0, state.size() - 4)))
+        boards += entry.path().filename().string().find(".exercice-") != std::string::npos;
+    return boards;
+}
+
+#ifndef _WIN32
+// A window's exercise lasts while the window is open: planted from a shell
+// that has ended since, its board goes at the next launch of any copy.
+TEST(Exercises, AWindowsExerciseEndsWithTheWindow) {
+    const std::string state = scratch_folder("fenetre") + "etat";
+    ASSERT_EQ(host(state, kMonday, kSet).status, 0);
+    // The shell stands for the window: rtc_host is its child, not its
+    // replacement, and it ends afterwards.
+    const Finished window =
+        run_program("/bin/sh", {"-c", "\"$0\" --read 1; true", own_folder() + kHost},
+                    {{"IOWVIRT_STATE", state},
+                     {"IOWVIRT_NOW", std::to_string(kMonday + 10)},
+                     {"IOWVIRT", "frozen"}});
+    EXPECT_EQ(last_reading(window), reading("    10     30     13     31     12     11"));
+    EXPECT_EQ(boards_beside(state), 2u);  // the board and where it was planted
+    host(state, kMonday + 20, {"--read", "1"});
+    EXPECT_EQ(boards_beside(state), 0u);
+}
+#endif
+
 TEST(Exercises, InvalidValuesStayOnTheirBoardUntilItIsSetAndNeverReachTheSharedClock) {
     const std::string state = scratch_folder("invalide") + "etat";
     ASSERT_EQ(host(state, kMonday, kSet).status, 0);
