@@ -124,8 +124,8 @@ int finish_output(int status) {
 // One simulation run, a line of outputs after each step; it stops early,
 // closing the device as a host does, when the outputs cannot be written.
 void run(const Block& block, host::Steps& steps, host::Format format, int period_ms,
-         const host::BeforeStep& before_step) {
-    std::printf("%s\n", host::header_line(format, block.outputs).c_str());
+         const host::BeforeStep& before_step, bool header) {
+    if (header) std::printf("%s\n", host::header_line(format, block.outputs).c_str());
     std::vector<double> out(block.outputs.size(), host::kNotDriven);
     host::entering("CSimStart", 0);
     block.start(nullptr, nullptr, nullptr);
@@ -196,6 +196,30 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
     // Results in the form the script came in: French Excel's for its forms.
     format = format_for(o, script.separator == ',' ? host::Format::csv : host::Format::excel);
     return 0;
+}
+
+// Results added to a .csv file that holds some already (">> res.csv"):
+// rows under its header, which is not written again, so that Excel opens
+// one table. Empty when the header is to be written; a refusal otherwise,
+// when the file's columns are not the results'.
+std::string adding_to(host::Format format, const Block& block, bool& header) {
+    header = true;
+    if (format == host::Format::table ||
+        !texte::ends_with_letters(host::standard_output_file(), ".csv"))
+        return "";
+    std::string start = host::appended_output_start();
+    if (start.empty()) return "";
+    const auto bare = [](std::string line) {
+        if (line.rfind(host::kExcelMark, 0) == 0) line.erase(0, std::strlen(host::kExcelMark));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+    };
+    const std::string ours = bare(host::header_line(format, block.outputs));
+    header = false;
+    if (bare(start) == ours) return "";
+    return texte::cite_path(host::standard_output_file()) + " commence par « " +
+           texte::cite(bare(start), 60) + " », pas par l'en-tête des résultats « " + ours +
+           " » : rien n'y est ajouté ; écrivez les résultats dans un autre fichier";
 }
 
 // The teacher's view of the exercise for one copy of the virtual IOW24:
@@ -338,8 +362,13 @@ int run_program(int argc, char** argv) {
                          "moins d'une seconde d'écart (--period-ms %d) peuvent donner la même "
                          "heure.\n",
                          o.period_ms);
+        bool header = true;
+        if (const std::string refused = adding_to(format, loaded.block, header); !refused.empty()) {
+            host::unload(loaded);
+            return error(kExitOutput, refused);
+        }
         host::start_watchdog(o.timeout_ms, stalled);
-        run(loaded.block, steps, format, o.period_ms, before_step);
+        run(loaded.block, steps, format, o.period_ms, before_step, header);
         host::stop_watchdog();
     }
     host::unload(loaded);

@@ -45,6 +45,11 @@ bool is_folder(const std::string& path);
 // The file standard output was sent to ("> res.csv"); empty for a console,
 // a pipe, or when the platform cannot tell.
 std::string standard_output_file();
+// No more of a results file is read for its first line.
+inline constexpr std::size_t kMostFirstLine = 64 * 1024;
+// The first line of that file when standard output adds to it (">>
+// res.csv") and it already holds something; empty otherwise.
+std::string appended_output_start();
 // A whole file of at most `most` bytes, refused before it is read when
 // larger; false and why, in French, when it cannot be read.
 bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why);

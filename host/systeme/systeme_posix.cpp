@@ -80,6 +80,21 @@ std::string standard_output_file() {
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "";
 }
 
+std::string appended_output_start() {
+    struct stat info {};
+    if (fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) return "";
+    const int flags = fcntl(STDOUT_FILENO, F_GETFL);
+    const bool adding =
+        (flags >= 0 && (flags & O_APPEND) != 0) || lseek(STDOUT_FILENO, 0, SEEK_CUR) > 0;
+    const int fd = adding ? ::open(standard_output_file().c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (fd < 0) return "";
+    std::string text(kMostFirstLine, '\0');
+    const ssize_t n = ::read(fd, text.data(), text.size());
+    ::close(fd);
+    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return text.substr(0, text.find('\n'));
+}
+
 std::string where_to_find(const std::string& path) {
     if (path.empty() || path[0] == '/' || file_exists(path)) return "";
     char here[PATH_MAX];

@@ -197,6 +197,28 @@ std::string standard_output_file() {
     return texte::utf8(std::wstring(path, length));
 }
 
+std::string appended_output_start() {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    LARGE_INTEGER size{}, at{}, none{};
+    // ">>" in cmd opens the file and moves to its end before the program
+    // starts.
+    if (output == nullptr || output == INVALID_HANDLE_VALUE ||
+        GetFileType(output) != FILE_TYPE_DISK || !GetFileSizeEx(output, &size) ||
+        size.QuadPart == 0 || !SetFilePointerEx(output, none, &at, FILE_CURRENT) ||
+        at.QuadPart == 0)
+        return "";
+    const HANDLE file = CreateFileW(texte::utf16(standard_output_file()).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    std::string text(kMostFirstLine, '\0');
+    DWORD n = 0;
+    if (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &n, nullptr)) n = 0;
+    CloseHandle(file);
+    text.resize(n);
+    return text.substr(0, text.find('\n'));
+}
+
 void end_process(int status) {
     std::fflush(stdout);
     std::fflush(stderr);

@@ -81,6 +81,8 @@ Started* start_program(const std::string& program, const std::vector<std::string
             if (name == kFilePermissions)
                 for (int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
                     prctl(PR_CAPBSET_DROP, power, 0, 0, 0);
+            if (name == kStdoutAddTo)
+                dup2(open(value.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644), 1);
             if (name == kPrivateEtc) {
                 const std::string layers = "lowerdir=" + value + ":/etc";
                 if (unshare(CLONE_NEWNS) != 0 ||

@@ -84,6 +84,15 @@ HANDLE inheritable_file(const std::string& path) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// As cmd opens a file for ">>": made where none is, then its end.
+HANDLE added_to_file(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    SetFilePointer(file, 0, nullptr, FILE_END);
+    return file;
+}
+
 }  // namespace
 
 struct Started {
@@ -135,6 +144,9 @@ Started* start_program(const std::string& program, const std::vector<std::string
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read_only = CreateFileA((stem + ".lecture").c_str(), GENERIC_READ, FILE_SHARE_READ,
                                    &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE added = nullptr;
+    for (const auto& [name, value] : environment)
+        if (name == kStdoutAddTo) startup.hStdOutput = added = added_to_file(value);
     for (const auto& [name, value] : environment) {
         if (value != kClosed && value != kReadOnly) continue;
         const HANDLE given = value == kClosed ? nullptr : read_only;
@@ -152,6 +164,7 @@ Started* start_program(const std::string& program, const std::vector<std::string
     CloseHandle(out);
     CloseHandle(err);
     CloseHandle(read_only);
+    if (added != nullptr) CloseHandle(added);
     DeleteFileA((stem + ".lecture").c_str());
     started->out_path = out_file.empty() ? out_path : "";
     started->err_path = err_path;

@@ -54,7 +54,30 @@ else
     device_expected="IowKitCloseDevice:2 IowKitOpenDevice:1 IowKitRead:3 IowKitWrite:4 "
 fi
 check "iowkit.dll exports the four device functions at ordinals 1-4" \
-    "$device_expected" "$(named_exports "$device" | grep '^IowKit' | sort | tr '\n' ' ')"
+    "$device_expected" "$(named_exports "$device" | grep -E '^IowKit[A-Za-z]+@' | sort | tr '\n' ' ')"
+# "ordinal:RVA" for every entry of the export address table.
+export_rvas() {
+    "$objdump" -p "$1" | sed -n '/^Export Address Table -- Ordinal Base/,/^$/p' |
+        awk '/\+base\[/ {o = $0; sub(/.*\+base\[ */, "", o); sub(/\].*/, "", o); print o ":" $(NF-2)}'
+}
+# Each function's plain name, decorated name and ordinal lead to one piece
+# of code: a user's program may find it by any of them.
+rvas=$(export_rvas "$device")
+same=""
+for e in IowKitOpenDevice:0:1 IowKitCloseDevice:4:2 IowKitRead:16:3 IowKitWrite:16:4; do
+    name=${e%%:*} rest=${e#*:}
+    bytes=${rest%%:*} ordinal=${rest##*:}
+    at() { grep "^$1:" <<<"$rvas" | cut -d: -f2; }
+    plain=$(named_exports "$device" | grep "^$name:" | cut -d: -f2)
+    decorated=$(named_exports "$device" | grep "^$name@$bytes:" | cut -d: -f2)
+    [ "$pointer_bytes" -eq 4 ] || decorated=$ordinal
+    if [ -n "$plain" ] && [ -n "$(at "$ordinal")" ] && [ "$(at "$plain")" = "$(at "$ordinal")" ] &&
+        [ "$(at "$decorated")" = "$(at "$ordinal")" ]; then
+        same+="$name "
+    fi
+done
+check "iowkit.dll exports each function under its plain name, its decorated name and its ordinal, all one code" \
+    "IowKitOpenDevice IowKitCloseDevice IowKitRead IowKitWrite " "$same"
 check "the shipped iowkit.dll exports nothing else but the three functions rtc_host calls" \
     "iowvirt_busy iowvirt_identity iowvirt_setting " \
     "$(exports "$device" | tr ' ' '\n' | grep -v '^IowKit' | grep . | tr '\n' ' ')"

@@ -97,6 +97,44 @@ TEST(FirstHour, ResultsSentToACsvFileAreInFrenchExcelsFormUnlessAFormIsGiven) {
     }
 }
 
+// Each row of a run's results, the mark and line ends left out.
+std::vector<std::string> rows_of(std::string written) {
+    written.erase(std::remove(written.begin(), written.end(), '\r'), written.end());
+    std::vector<std::string> rows;
+    for (std::size_t at = 0, end; (end = written.find('\n', at)) != std::string::npos; at = end + 1)
+        rows.push_back(written.substr(at, end - at));
+    return rows;
+}
+
+// A script of commas with its results sent to a .csv file: Excel's form
+// still, one column otherwise. Added to it (">>"): rows under the header
+// already there, as one table; a file of other columns is left as it is.
+TEST(FirstHour, ResultsAddedToACsvFileStayOneTable) {
+    const std::string folder = scratch_folder("ajouts");
+    const std::string script = scratch_file("virgules.csv", "RD,init\n5,0\n5,0\n");
+    const std::string results = folder + "res.csv";
+    const Environment ticking{{"IOWVIRT", "tick"}, {"RTC_HOST_CLOCK", "simulated"}};
+    Environment first = ticking, added = ticking;
+    first.emplace_back(kStdoutTo, results);
+    added.emplace_back(kStdoutAddTo, results);
+    EXPECT_EQ(student({"--script", script}, first).status, 0);
+    EXPECT_EQ(student({"--read", "1"}, added).status, 0);
+    const std::vector<std::string> rows = rows_of(read_bytes(results));
+    ASSERT_EQ(rows.size(), 4u) << read_bytes(results);
+    EXPECT_EQ(rows[0], kBom + "pas;SEC;MIN;HEU;DAT;MOI;ANN");
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        EXPECT_EQ(std::count(rows[i].begin(), rows[i].end(), ';'), 6) << rows[i];
+    const std::string other = folder + "autre.csv";
+    write_bytes(other, "nom;note\r\nAda;18\r\n");
+    Environment elsewhere = ticking;
+    elsewhere.emplace_back(kStdoutAddTo, other);
+    const Finished refused = student({"--read", "1"}, elsewhere);
+    EXPECT_EQ(refused.status, 6);
+    EXPECT_TRUE(says(refused, "commence par « nom;note », pas par l'en-tête des résultats"))
+        << refused.err;
+    EXPECT_EQ(read_bytes(other), "nom;note\r\nAda;18\r\n");
+}
+
 TEST(FirstHour, AVariableWithBlanksAroundItsNameIsTold) {
     const Finished run = student({"--read", "1"}, {{"IOWVIRT ", " no-chip"}});
     EXPECT_EQ(run.status, 0) << run.err;
