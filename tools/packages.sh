@@ -11,6 +11,8 @@
 
 say() { printf '==> %s\n' "$*" >&2; }
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+# Whether this user can install packages: as root, or through sudo.
+may_install() { [ "$(id -u)" -eq 0 ] || command -v sudo >/dev/null 2>&1; }
 
 # The codename of the release this machine runs (bookworm...), empty if unknown.
 release_codename() {
@@ -36,6 +38,10 @@ ensure_packages() {
             missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
+    if ! may_install; then
+        say "cannot install ${missing[*]}: installing packages needs root, and $(id -un) is not root and has no sudo. As root, run: apt-get update && apt-get install ${missing[*]}"
+        return 1
+    fi
     say "installing ${missing[*]}"
     local lists_whole=1
     if ! as_root apt-get update -qq; then

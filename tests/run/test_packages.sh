@@ -94,8 +94,28 @@ apt-get install --no-install-recommends wine gcc wine32:i386" \
     "cannot install wine gcc wine32:i386 (apt-get's errors above)" \
     "Try by hand: apt-get update && apt-get install wine gcc wine32:i386"
 
+# A user who is not root, on a machine without sudo: the words say so, and
+# nothing is tried, nor any mirror blamed. Only the stand-ins, bash and grep are
+# on the PATH, so that the machine's own sudo, if any, is not found.
+mkdir "$scratch/user"
+cp "$scratch/bin/apt-get" "$scratch/bin/dpkg-query" "$scratch/user/"
+ln -s "$(command -v grep)" "$scratch/user/grep"
+ln -s "$BASH" "$scratch/user/bash"
+printf '#!%s\nif [ "$1" = -un ]; then echo eleve; else echo 1000; fi\n' "$BASH" >"$scratch/user/id"
+chmod +x "$scratch/user/id"
+: >"$scratch/calls"
+said=$(PATH="$scratch/user" CALLS="$scratch/calls" UPDATE_RC=0 INSTALL_RC=0 RELEASE_RC=0 \
+    INSTALLED="gcc" "$BASH" -c '. "$1"; ensure_packages wine gcc' _ "$library" 2>&1)
+status=$?
+[ "$status" -eq 1 ] || fail "no root, no sudo" "status $status, not 1; said: $said"
+[ ! -s "$scratch/calls" ] || fail "no root, no sudo" "apt-get was called: $(cat "$scratch/calls")"
+[[ $said == *"cannot install wine: installing packages needs root, and eleve is not root and has no sudo. As root, run: apt-get update && apt-get install wine"* ]] ||
+    fail "no root, no sudo" "said: $said"
+[[ $said != *mirror* && $said != *"sudo: command not found"* ]] ||
+    fail "no root, no sudo" "blamed the mirror or ran sudo: $said"
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures failed" >&2
     exit 1
 fi
-echo "package install: 5 cases passed"
+echo "package install: 6 cases passed"
