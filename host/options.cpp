@@ -102,8 +102,9 @@ bool time_of(std::string_view text, Moment& m) {
         const std::size_t mark = text.find_first_of("mM");
         m.minute = digits(text.substr(0, std::min(mark, text.size())), 2);
         if (mark != text.npos) m.second = digits(text.substr(mark + 1), 2);
-        return m.hour >= 0 && m.minute >= 0 && m.second >= 0 && text.size() >= 2 &&
-               (mark == text.npos || mark == 2);
+        // Two digits for the minutes and the seconds, as in "9:05:03".
+        return m.hour >= 0 && m.minute >= 0 && m.second >= 0 &&
+               (mark == text.npos ? text.size() == 2 : mark == 2 && text.size() == 5);
     }
     int parts[3];
     if (numbers(text, ':', {2, 2, 2}, parts) && text.size() - text.find(':') == 6) {
@@ -160,7 +161,10 @@ std::optional<Moment> parse_moment(const std::string& whole, std::string& why) {
     } else if (rest.empty()) {
         why = "il manque l'heure après la date ; " + std::string(kForms);
     } else if (!time_of(time, m)) {
-        why = "l'heure " + quoted(std::string(time)) + " n'a pas une forme connue ; " + kForms;
+        why = "l'heure " + quoted(std::string(time)) +
+              " n'a pas une forme connue (les minutes et les secondes s'écrivent avec deux "
+              "chiffres : 9h05m03, 9:05:03) ; " +
+              kForms;
     } else if (extra_at != rest.npos) {
         why = quoted(std::string(trimmed(rest.substr(extra_at)))) +
               " est en trop après l'heure ; " + kForms;

@@ -17,6 +17,8 @@ using host::parse_arguments;
     "formes acceptées : \"JJ/MM/AAAA HH:MM:SS\", \"AAAA-MM-JJ HH:MM:SS\", sans les secondes " \
     "(\"14/07/2027 9:05\"), à la française (\"14/07/27 9h05\"), ou now (maintenant) pour "   \
     "l'heure du PC"
+#define kTwoDigits \
+    " (les minutes et les secondes s'écrivent avec deux chiffres : 9h05m03, 9:05:03) ; "
 
 TEST(Arguments, NothingAskedMeansOneRead) {
     const auto p = parse_arguments({});
@@ -70,10 +72,10 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--set", "1999-12-31 23:59:59"},
          "--set \"1999-12-31 23:59:59\" : l'horloge ne garde que les années 2000 à 2099"},
         {{"--set", "2011-1-1 0:0:0"},
-         "--set \"2011-1-1 0:0:0\" : l'heure \"0:0:0\" n'a pas une forme connue ; " kForms},
+         "--set \"2011-1-1 0:0:0\" : l'heure \"0:0:0\" n'a pas une forme connue" kTwoDigits kForms},
         {{"--set", "2011-01-01 00:00:00x"},
-         "--set \"2011-01-01 00:00:00x\" : l'heure \"00:00:00x\" n'a pas une forme connue "
-         "; " kForms},
+         "--set \"2011-01-01 00:00:00x\" : l'heure \"00:00:00x\" n'a pas une forme "
+         "connue" kTwoDigits kForms},
         // Bad values caught past their first character, and past the first
         // bound.
         {{"--read", "1000001"}, "--read prend un nombre de pas de 1 à 1000000, pas \"1000001\""},
@@ -82,7 +84,8 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--timeout-ms", "0"}, "--timeout-ms prend des millisecondes de 1 à 3600000, pas \"0\""},
         {{"--format", "csvx"}, "--format vaut table, csv ou excel, pas \"csvx\""},
         {{"--set", "2011-12-31 23:59:5x"},
-         "--set \"2011-12-31 23:59:5x\" : l'heure \"23:59:5x\" n'a pas une forme connue ; " kForms},
+         "--set \"2011-12-31 23:59:5x\" : l'heure \"23:59:5x\" n'a pas une forme connue" kTwoDigits
+             kForms},
         {{"--set", "2011-12-31 23:59:60"},
          "--set \"2011-12-31 23:59:60\" : cette date ou cette heure n'existe pas"},
         {{"--set", "2100-02-29 00:00:00"},
@@ -116,8 +119,14 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
          "--set \"14-07-2027 9:05\" : la date \"14-07-2027\" n'a pas une forme connue ; " kForms},
         {{"--set", "14/07/2027 9:05 du matin"},
          "--set \"14/07/2027 9:05 du matin\" : \"du matin\" est en trop après l'heure ; " kForms},
+        // Two digits for the minutes and the seconds, in every form.
         {{"--set", "14/07/2027 9h5"},
-         "--set \"14/07/2027 9h5\" : l'heure \"9h5\" n'a pas une forme connue ; " kForms},
+         "--set \"14/07/2027 9h5\" : l'heure \"9h5\" n'a pas une forme connue" kTwoDigits kForms},
+        {{"--set", "14/07/2027 9h05m3"},
+         "--set \"14/07/2027 9h05m3\" : l'heure \"9h05m3\" n'a pas une forme connue" kTwoDigits
+             kForms},
+        {{"--set", "14/07/2027 9:5"},
+         "--set \"14/07/2027 9:5\" : l'heure \"9:5\" n'a pas une forme connue" kTwoDigits kForms},
         {{"--set", "hier"}, "--set \"hier\" : la date \"hier\" n'a pas une forme connue ; " kForms},
     };
     for (const auto& [arguments, error] : cases) {
