@@ -76,10 +76,20 @@ struct ClosedStreams {
 };
 ClosedStreams keep_standard_streams();
 
-// Whether the program has a console of its own, which closes as it ends:
-// on Windows, started from Explorer by a double-click. Then a key is
-// waited for, so that what it said can be read.
+// Whether the program has a console of its own, shown to a person, which
+// closes as it ends: on Windows, started from Explorer by a double-click.
+// Then a key is waited for, so that what it said can be read. A console
+// with no window (a program started hidden, a scheduled task), none at all,
+// or an input that is not its keyboard is no one's to wait for.
 bool started_alone();
+struct ConsoleSeen {
+    int processes = 0;      // attached to the console, this one included
+    bool window = false;    // the console has a window
+    bool keyboard = false;  // standard input is the console
+};
+inline bool waits_for_a_key(const ConsoleSeen& seen) {
+    return seen.processes == 1 && seen.window && seen.keyboard;
+}
 void wait_for_a_key();
 
 // The program writes UTF-8 (the block's alerts, the check's findings): a

@@ -245,7 +245,12 @@ void use_utf8_console() { SetConsoleOutputCP(CP_UTF8); }
 
 bool started_alone() {
     DWORD processes[2];
-    return GetConsoleProcessList(processes, 2) == 1;
+    DWORD mode = 0;
+    ConsoleSeen seen;
+    seen.processes = static_cast<int>(GetConsoleProcessList(processes, 2));
+    seen.window = GetConsoleWindow() != nullptr;
+    seen.keyboard = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+    return waits_for_a_key(seen);
 }
 
 void wait_for_a_key() { _getch(); }

@@ -40,6 +40,11 @@ inline const std::string kFileSizeLimit = "RTC_TEST_FILE_SIZE_LIMIT";
 // In an environment: the child has a console of its own, as a program
 // double-clicked in Explorer (Windows).
 inline const std::string kNewConsole = "RTC_TEST_NEW_CONSOLE";
+// In an environment: the child is started as a program starts one hidden,
+// with a console that has no window (Windows).
+inline const std::string kNoWindow = "RTC_TEST_NO_WINDOW";
+// In an environment: the child is started with no console at all (Windows).
+inline const std::string kDetached = "RTC_TEST_DETACHED";
 // In an environment: the child sees this folder's files over /etc's, in a
 // mount namespace of its own, so that a file at the PC's own place is read
 // and the machine's /etc is never touched (POSIX, root). A child that

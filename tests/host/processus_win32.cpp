@@ -155,7 +155,10 @@ Started* start_program(const std::string& program, const std::vector<std::string
     }
     DWORD flags = 0;
     for (const auto& pair : environment)
-        if (pair.first == kNewConsole) flags |= CREATE_NEW_CONSOLE;
+        flags |= pair.first == kNewConsole ? CREATE_NEW_CONSOLE
+                 : pair.first == kNoWindow ? CREATE_NO_WINDOW
+                 : pair.first == kDetached ? DETACHED_PROCESS
+                                           : 0;
     auto* started = new Started;
     started->started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, flags,
                                       nullptr, nullptr, &startup, &started->child) != 0;

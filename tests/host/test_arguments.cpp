@@ -7,6 +7,7 @@
 
 #include "host/options.h"
 #include "host/script/script.h"
+#include "host/systeme/systeme.h"
 
 namespace {
 
@@ -247,6 +248,20 @@ TEST(Script, ErrorsNameTheLineAndTheColumn) {
     for (const auto& [text, error] : cases) {
         EXPECT_EQ(host::parse_script(text, kPins).error, error) << text;
     }
+}
+
+// A key is waited for only in a console of its own that a person sees: a
+// double-click in Explorer. A console shared with cmd, one with no window
+// (a program started hidden), none at all, or an input from a file or a
+// pipe never waits.
+TEST(Arguments, OnlyAConsoleShownToAPersonWaitsForAKey) {
+    const std::pair<host::ConsoleSeen, bool> cases[] = {
+        {{1, true, true}, true},    {{2, true, true}, false},  {{1, false, true}, false},
+        {{0, false, false}, false}, {{1, true, false}, false},
+    };
+    for (const auto& [seen, waits] : cases)
+        EXPECT_EQ(host::waits_for_a_key(seen), waits)
+            << seen.processes << seen.window << seen.keyboard;
 }
 
 }  // namespace

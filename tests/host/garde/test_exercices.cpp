@@ -60,6 +60,7 @@ TEST(Exercises, FrozenStandsStillOnABoardOfItsOwnAndTheSharedClockRunsOn) {
               reading(stopped.c_str()));
 }
 
+#ifndef _WIN32
 // The exercise boards beside a shared clock.
 std::size_t boards_beside(const std::string& state) {
     std::size_t boards = 0;
@@ -68,7 +69,6 @@ std::size_t boards_beside(const std::string& state) {
     return boards;
 }
 
-#ifndef _WIN32
 // A window's exercise lasts while the window is open: planted from a shell
 // that has ended since, its board goes at the next launch of any copy.
 TEST(Exercises, AWindowsExerciseEndsWithTheWindow) {
