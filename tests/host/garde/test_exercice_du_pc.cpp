@@ -79,6 +79,19 @@ TEST(PcExercise, OneBoardPerExerciseAndNoneLeftOnceCleared) {
             << entry.path();
 }
 
+// A PC's file of nothing but comments plants nothing: a copy's own
+// exercise plays, and the teacher is told where it comes from.
+TEST(PcExercise, APcFileOfCommentsAloneLeavesTheCopysExercise) {
+    const std::string pc = scratch_file("exercice-commente.txt", "# rien cette semaine\r\n");
+    const std::string device = copy("copie-commentee", "frozen\n");
+    const std::string own = device.substr(0, device.size() - kDeviceFile.size()) + "iowvirt.txt";
+    const Environment lab{{"IOWVIRT_EXERCICE", pc}, {"RTC_HOST_CLOCK", "simulated"}};
+    EXPECT_NE(through(device, {"--exercice"}, lab).out.find(" : frozen (" + own + ")"),
+              std::string::npos);
+    const Finished check = through(device, {"--check"}, lab);
+    EXPECT_NE(check.out.find("DEFAUT   L'horloge avance"), std::string::npos) << check.out;
+}
+
 // A PC's file that cannot be read as the teacher meant: told in the
 // teacher's view, each unknown word with its line; the students' tools play
 // what could be read and say nothing of it, nor of the file.

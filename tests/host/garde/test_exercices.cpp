@@ -160,6 +160,25 @@ TEST(Exercises, AnExerciseStaysInItsCopy) {
     EXPECT_NE(good.out.find("Bilan : tout est bon"), std::string::npos) << good.out;
 }
 
+// Two exercises at once play on one board of their own: repaired, it stays
+// repaired while they are planted; cleared, it goes, and planted again it
+// is a new faulty board, not the students' repaired one.
+TEST(Exercises, TwoExercisesAtOnceStartAnewOnceCleared) {
+    const std::string state = scratch_folder("deux-pannes") + "etat";
+    const std::string copy = copy_with_words("deux-pannes-copie", "frozen invalid\n");
+    const std::string impossible = "    60     85     45     45     25    110";
+    EXPECT_EQ(last_reading(through(copy, state, kMonday, {"--read", "1"})),
+              reading(impossible.c_str()));
+    ASSERT_EQ(through(copy, state, kMonday + 10, kSet).status, 0);
+    EXPECT_EQ(last_reading(through(copy, state, kMonday + 60, {"--read", "1"})),
+              reading("     0     30     13     31     12     11"));
+    std::remove((copy + "iowvirt.txt").c_str());
+    through(copy, state, kMonday + 70, {"--read", "1"});
+    write_bytes(copy + "iowvirt.txt", "invalid frozen\n");
+    EXPECT_EQ(last_reading(through(copy, state, kMonday + 80, {"--read", "1"})),
+              reading(impossible.c_str()));
+}
+
 // The guide's answer key, word after word in any order, on a clock set
 // once: each word gives the verdict it gives on a freshly set clock.
 TEST(Exercises, TheAnswerKeyHoldsInAnyOrder) {

@@ -119,6 +119,13 @@ struct Program {
     F function(const char* name) {
         return reinterpret_cast<F>(dlsym(library, name));
     }
+    // Opened, and in I2C mode, as a run starts.
+    bool start() {
+        handle = function<Open>("IowKitOpenDevice")();
+        std::array<char, 8> enable{0x01, 0x01};
+        function<Write>("IowKitWrite")(handle, 1, enable.data(), 8);
+        return handle != nullptr;
+    }
     void exchange(std::array<char, 8> report, std::array<char, 8>& reply) {
         function<Write>("IowKitWrite")(handle, 1, report.data(), 8);
         function<Read>("IowKitRead")(handle, 1, reply.data(), 8);
@@ -126,6 +133,19 @@ struct Program {
     void set_year(char year) {
         std::array<char, 8> reply{};
         exchange({0x02, '\xC3', '\xD0', 0x06, year}, reply);
+    }
+    // As the block sets the clock: 12:30:00 on 24/12/2027, in one
+    // transaction of two reports.
+    void set_time() {
+        std::array<char, 8> reply{};
+        exchange({0x02, '\x86', '\xD0', 0x00, 0x00, 0x30, 0x12, 0x00}, reply);
+        exchange({0x02, 0x43, 0x24, 0x12, 0x27}, reply);
+    }
+    int seconds() {
+        std::array<char, 8> reply{};
+        exchange({0x02, '\xC2', '\xD0', 0x00}, reply);
+        exchange({0x03, 0x01, '\xD1'}, reply);
+        return static_cast<std::uint8_t>(reply[2]);
     }
     // As the block reads: the pointer at the seconds, then the year.
     int year() {
@@ -148,12 +168,8 @@ TEST_F(ShippedIow24, ProgramsOpenedBeforeTheFileWasMadeSeeEachOthersSettings) {
         programs.push_back({dlopen((folder + name + "/libiowkit.so").c_str(), RTLD_NOW)});
         ASSERT_NE(programs.back().library, nullptr) << dlerror();
     }
-    for (Program& p : programs) {
-        p.handle = p.function<Open>("IowKitOpenDevice")();
-        ASSERT_NE(p.handle, nullptr);
-        std::array<char, 8> enable{0x01, 0x01};
-        p.function<Write>("IowKitWrite")(p.handle, 1, enable.data(), 8);
-    }
+    for (Program& p : programs)
+        ASSERT_TRUE(p.start());
     Program &a = programs[0], &b = programs[1], &c = programs[2];
     ASSERT_FALSE(std::filesystem::exists(folder + "/etat"));
     b.set_year(0x27);  // makes the file
@@ -172,6 +188,31 @@ TEST_F(ShippedIow24, ProgramsOpenedBeforeTheFileWasMadeSeeEachOthersSettings) {
     ASSERT_TRUE(kept) << why;
     EXPECT_EQ(kept->chip.registers[6], 0x20);
     EXPECT_EQ(kept->sequence, 2u);
+}
+
+// Two programs with one board open, an exercise's (`invalid`, the seconds
+// ticking at each read): one sets the clock twice within a second; the
+// other reads each setting, and the clock running again, as it is on the
+// board once set.
+TEST_F(ShippedIow24, AnotherProgramsSettingsComeWithTheirOscillatorWithinASecond) {
+    words("invalid tick\n");
+    mkdir((folder + "/b").c_str(), 0755);
+    std::filesystem::copy_file(DEVICE_LIBRARY, folder + "/b/libiowkit.so");
+    std::ofstream(folder + "/b/iowvirt.txt") << "invalid tick\n";
+    Program a{library}, b{dlopen((folder + "/b/libiowkit.so").c_str(), RTLD_NOW)};
+    ASSERT_NE(b.library, nullptr) << dlerror();
+    for (Program* p : {&a, &b})
+        ASSERT_TRUE(p->start());
+    EXPECT_EQ(a.seconds(), 0x5A);  // laid by the exercise, standing still
+    EXPECT_EQ(a.seconds(), 0x5A);
+    b.set_time();
+    const int first = a.seconds();
+    EXPECT_EQ(a.seconds(), first + 1) << "the oscillator runs once the clock is set";
+    b.set_year(0x28);
+    EXPECT_EQ(a.year(), 0x28) << "a second setting within the same second";
+    for (Program* p : {&a, &b})
+        p->function<Close>("IowKitCloseDevice")(p->handle);
+    dlclose(b.library);
 }
 
 TEST_F(ShippedIow24, RegistersWrittenWithoutAStopAreKeptAtTheClose) {
