@@ -66,12 +66,11 @@ void Device::power_up() {
     usb.open_handles.clear();
     usb.unplugged_handles.clear();
     usb.replies.clear();
-    faults.bus_fault = faults.short_write = faults.failed_read = faults.short_read =
-        faults.unplug_on_write = Fault{};
-    faults.silent_after = -1;
-    faults.open_stalls = false;
-    faults.writes_before_stall = -1;
+    // Every armed fault gone at once, the ones to come included.
+    faults = Faults{};
     usb.read_timeout = kDefaultReadTimeout;
+    board.pc_now = system_ms;
+    board.tick_ms = 0;
     board.ticking = false;
     board.frozen = board.invalid = board.fresh = false;
     board.exercises = 0;

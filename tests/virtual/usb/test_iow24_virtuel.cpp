@@ -129,6 +129,36 @@ TEST_F(VirtualIow24, ArmedFaultsHitTheirCallsInOrderThenClear) {
     EXPECT_EQ(exchange({0x02, 0xC2, 0xD0, 0x00})[1], 0x02);
 }
 
+// A reset is a power-up: no fault armed before it, however it was armed,
+// strikes after it.
+TEST_F(VirtualIow24, NoArmedFaultOutlivesAReset) {
+    const std::pair<const char*, void (*)()> armed[] = {
+        {"failed transfers", [] { iowvirt::fail_next_transfers(100); }},
+        {"short writes", [] { iowvirt::short_next_writes(100, 3); }},
+        {"failed reads", [] { iowvirt::fail_next_reads(100); }},
+        {"short reads", [] { iowvirt::short_next_reads(100, 3); }},
+        {"silent reads", [] { iowvirt::silence_reads(0); }},
+        {"stalled opens", [] { iowvirt::stall_opens(true); }},
+        {"stalled writes", [] { iowvirt::stall_writes(0); }},
+        {"unplug on write", [] { iowvirt::unplug_on_write(0); }},
+        {"open fails", [] { iowvirt::set_open_fails(true); }},
+    };
+    for (const auto& [name, arm] : armed) {
+        IowKitCloseDevice(handle);
+        arm();
+        iowvirt::reset();
+        iowvirt::set_read_timeout(std::chrono::milliseconds(0));
+        handle = IowKitOpenDevice();
+        ASSERT_NE(handle, nullptr) << name;
+        EXPECT_EQ(write(Report{0x01, 0x01}), 8u) << name;
+        std::uint32_t count = 0;
+        EXPECT_EQ(write(Report{0x02, 0xC2, 0xD0, 0x00}), 8u) << name;
+        const Report reply = read(handle, &count);
+        EXPECT_EQ(count, 8u) << name;
+        EXPECT_EQ(reply[1] & 0x80, 0) << name;
+    }
+}
+
 TEST_F(VirtualIow24, UnpluggingKillsTheHandleAndAReplugNeedsANewOpen) {
     enable();
     iowvirt::unplug();
