@@ -193,8 +193,10 @@ int steps_of(const host::Options& o, const host::Loaded& loaded, host::Steps& st
     for (const std::string& line : host::levels_that_mislead(script, loaded.block.inputs))
         say("Attention : ", o.script + " : " + line);
     steps = std::move(script.steps);
-    // Results in the form the script came in: French Excel's for its forms.
-    format = format_for(o, script.separator == ',' ? host::Format::csv : host::Format::excel);
+    // Results in the form the script came in, French Excel's for its forms,
+    // for a file or a program; read in a console, the table.
+    const host::Format form = script.separator == ',' ? host::Format::csv : host::Format::excel;
+    format = format_for(o, host::output_is_console() ? host::Format::table : form);
     return 0;
 }
 

@@ -45,6 +45,8 @@ bool is_folder(const std::string& path);
 // The file standard output was sent to ("> res.csv"); empty for a console,
 // a pipe, or when the platform cannot tell.
 std::string standard_output_file();
+// Whether standard output is a console or a terminal a person reads.
+bool output_is_console();
 // No more of a results file is read for its first line.
 inline constexpr std::size_t kMostFirstLine = 64 * 1024;
 // The first line of that file when standard output adds to it (">>

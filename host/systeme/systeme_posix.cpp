@@ -80,6 +80,8 @@ std::string standard_output_file() {
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "";
 }
 
+bool output_is_console() { return isatty(STDOUT_FILENO) == 1; }
+
 std::string appended_output_start() {
     struct stat info {};
     if (fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) return "";

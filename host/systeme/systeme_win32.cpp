@@ -197,6 +197,11 @@ std::string standard_output_file() {
     return texte::utf8(std::wstring(path, length));
 }
 
+bool output_is_console() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 std::string appended_output_start() {
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     LARGE_INTEGER size{}, at{}, none{};

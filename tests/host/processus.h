@@ -20,6 +20,9 @@ inline const std::string kStdoutTo = "RTC_TEST_STDOUT";
 // In an environment: the child's stdout is added to this file, as the
 // shell's ">>" and cmd's do.
 inline const std::string kStdoutAddTo = "RTC_TEST_STDOUT_ADD";
+// In an environment: the child's stdout is a terminal, what it shows there
+// being its `out` (POSIX).
+inline const std::string kStdoutTerminal = "RTC_TEST_STDOUT_TERMINAL";
 // In an environment: the child's stderr goes to this file instead (POSIX).
 inline const std::string kStderrTo = "RTC_TEST_STDERR";
 // As the value of kStdoutTo or kStderrTo: the child starts with that

@@ -39,7 +39,35 @@ std::string slurp(const std::string& path) {
 struct Started {
     pid_t child;
     std::string out_path, err_path;
+    int terminal = -1;  // the terminal's side that reads what the child shows
 };
+
+namespace {
+
+// A terminal for the child's stdout (its other side kept here), when the
+// environment asks for one.
+int terminal_for(const Environment& environment) {
+    for (const auto& pair : environment) {
+        if (pair.first != kStdoutTerminal) continue;
+        const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) return master;
+    }
+    return -1;
+}
+
+// What the child showed on its terminal, its line ends as written.
+std::string shown(int terminal) {
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    close(terminal);
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+        text.erase(at, 1);
+    return text;
+}
+
+}  // namespace
 
 Started* start_program(const std::string& program, const std::vector<std::string>& arguments,
                        const Environment& environment) {
@@ -49,11 +77,12 @@ Started* start_program(const std::string& program, const std::vector<std::string
     char err_path[] = "/tmp/rtc-err-XXXXXX";
     const int out = mkstemp(out_path);
     const int err = mkstemp(err_path);
+    const int terminal = terminal_for(environment);
     const pid_t child = fork();
     if (child == 0) {
         // A program that hangs is killed, never waited for.
         alarm(kMostSeconds);
-        dup2(out, 1);
+        dup2(terminal >= 0 ? open(ptsname(terminal), O_RDWR | O_NOCTTY) : out, 1);
         dup2(err, 2);
         for (const auto& [name, value] : environment) {
             if (value == kUnset)
@@ -107,7 +136,7 @@ Started* start_program(const std::string& program, const std::vector<std::string
     }
     close(out);
     close(err);
-    return new Started{child, out_path, err_path};
+    return new Started{child, out_path, err_path, terminal};
 }
 
 Finished finish_program(Started* started) {
@@ -115,6 +144,7 @@ Finished finish_program(Started* started) {
     waitpid(started->child, &status, 0);
     Finished finished{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
                       slurp(started->out_path), slurp(started->err_path)};
+    if (started->terminal >= 0) finished.out = shown(started->terminal);
     unlink(started->out_path.c_str());
     unlink(started->err_path.c_str());
     delete started;

@@ -135,6 +135,23 @@ TEST(FirstHour, ResultsAddedToACsvFileStayOneTable) {
     EXPECT_EQ(read_bytes(other), "nom;note\r\nAda;18\r\n");
 }
 
+#ifndef _WIN32
+// Typed in a terminal, a script's results are the table a person reads, as
+// the demo shows; to a file or a program, the script's own form.
+TEST(FirstHour, AScriptsResultsInATerminalAreTheTable) {
+    const std::string script = scratch_file("console.csv", "RD;init\n5;0\n");
+    const Finished terminal = student({"--script", script}, {{kStdoutTerminal, "1"}});
+    EXPECT_EQ(terminal.status, 0) << terminal.err;
+    EXPECT_EQ(terminal.out.rfind(" pas  action      SEC", 0), 0u) << terminal.out;
+    EXPECT_NE(terminal.out.find("\n   1  lecture "), std::string::npos) << terminal.out;
+    const Finished piped = student({"--script", script});
+    EXPECT_EQ(piped.out.rfind(kBom + "pas;SEC;", 0), 0u) << piped.out;
+    const Finished asked =
+        student({"--script", script, "--format", "excel"}, {{kStdoutTerminal, "1"}});
+    EXPECT_EQ(asked.out.rfind(kBom + "pas;SEC;", 0), 0u) << asked.out;
+}
+#endif
+
 TEST(FirstHour, AVariableWithBlanksAroundItsNameIsTold) {
     const Finished run = student({"--read", "1"}, {{"IOWVIRT ", " no-chip"}});
     EXPECT_EQ(run.status, 0) << run.err;
