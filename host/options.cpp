@@ -184,7 +184,8 @@ std::optional<Moment> parse_moment(const std::string& whole, std::string& why) {
 
 Moment local_now() {
     const std::time_t now = std::time(nullptr);
-    // The host has a single thread: the shared result of localtime is safe.
+    // Only the host's main thread reads the local time (the watchdog's
+    // never does): the shared result of localtime is safe.
     const std::tm parts = *std::localtime(&now);
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
             parts.tm_hour,        parts.tm_min,     parts.tm_sec};

@@ -1,5 +1,7 @@
 // Calling convention and symbol visibility of the block's entry points and of
-// the IOW24 device library. This is the only place that knows the platform.
+// the IOW24 device library: the only platform knowledge of the block's and
+// the device library's headers (the virtual IOW24's control header has its
+// own for its exports).
 #pragma once
 
 #ifdef _WIN32

@@ -180,11 +180,10 @@ std::string csv_field(const std::string& text) {
     return quoted + "\"";
 }
 
-int fault_count(const std::vector<Finding>& findings) {
-    int count = 0;
+bool any_fault(const std::vector<Finding>& findings) {
     for (const Finding& f : findings)
-        count += f.verdict == Verdict::fault;
-    return count;
+        if (f.verdict == Verdict::fault) return true;
+    return false;
 }
 
 }  // namespace
@@ -343,13 +342,13 @@ std::string finding_line(Format format, const Finding& f) {
 }
 
 std::string summary_line(Format format, const std::vector<Finding>& findings, bool virtual_device) {
-    const int faults = fault_count(findings);
-    std::string text = faults == 0 ? "tout est bon : le bloc peut lire et écrire l'horloge."
-                                   : "un défaut ; corrigez-le, puis relancez la vérification.";
+    const bool faults = any_fault(findings);
+    std::string text = !faults ? "tout est bon : le bloc peut lire et écrire l'horloge."
+                               : "un défaut ; corrigez-le, puis relancez la vérification.";
     if (virtual_device) text += " IOW24 virtuel : aucun matériel n'a été vérifié.";
     if (format != Format::table) {
         const char s = separator_of(format);
-        return std::string("bilan") + s + (faults == 0 ? "OK" : "DEFAUT") + s + "\"Bilan\"" + s +
+        return std::string("bilan") + s + (!faults ? "OK" : "DEFAUT") + s + "\"Bilan\"" + s +
                csv_field(text);
     }
     return "Bilan : " + text;

@@ -1,5 +1,6 @@
 // What the stand-in host needs of the operating system: loading libraries
-// and finding functions in them, as a simulation host does.
+// and finding functions in them, as a simulation host does; its arguments,
+// files and standard streams; its console; ending the process.
 #pragma once
 
 #include <cstddef>

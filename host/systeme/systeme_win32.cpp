@@ -35,7 +35,7 @@ constexpr std::size_t kPeOffsetAt = 0x3C, kHeaderBytes = 4096;
 
 // Whether the file is a 64-bit Windows library, from its headers.
 bool sixty_four_bits(const std::string& path) {
-    std::string head, why;
+    std::string head;
     HANDLE file = CreateFileW(texte::utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
