@@ -79,7 +79,10 @@ std::string origins_text(const std::vector<std::string>& origins) {
 // exercise, whatever other copies are launched meanwhile; once no place
 // plants it, the board goes.
 void Device::keep_planted_boards(const std::string& shared, std::uint32_t words) {
-    const std::string window = fichiers::parent_window();
+    // The window is looked for only when its words are in force: a list of
+    // the processes is no cost for every open.
+    const std::string window =
+        setup.planted == Planted::window ? fichiers::parent_window() : std::string();
     const std::string here = setup.planted != Planted::window ? setup.planted_by
                              : window.empty()                 ? kWindowOrigin
                                                               : kWindowOrigin + (" " + window);
