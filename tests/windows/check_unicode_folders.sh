@@ -13,7 +13,9 @@ users=$prefix/drive_c/users
 failures=0
 fail() { printf 'FAILED: %s\n' "$*"; failures=$((failures + 1)); }
 ok() { printf 'ok: %s\n' "$*"; }
-names=("Élodie Bérénice" "Łukasz Dvořák" "学生 Ngô")
+# One name the ANSI code page can spell, one that no code page holds whole:
+# Polish, Czech, Chinese and Vietnamese letters together.
+names=("Élodie Bérénice" "学生 Łukasz Dvořák Ngô")
 
 made=()
 cleanup() { for folder in "${made[@]}"; do rm -rf "$folder"; done; }
