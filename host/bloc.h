@@ -28,6 +28,8 @@ using BeforeStep = std::function<void(std::size_t, std::vector<double>&)>;
 
 // The block's logic level: an input above it is high.
 inline constexpr double kLogicThreshold = 2.5;
+// An input above the threshold is high, as the block reads it (NaN is not).
+inline bool is_high(double value) { return value > kLogicThreshold; }
 
 struct CheckOptions {
     int period_ms;   // between reads

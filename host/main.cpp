@@ -91,7 +91,7 @@ bool plain_steps(const host::Options& o, const Block& block, host::Steps& steps,
 std::string action_of(const Block& block, const std::vector<double>& in) {
     std::string action = "-";
     for (std::size_t i = 0; i < in.size(); ++i) {
-        if (!(in[i] > host::kLogicThreshold)) continue;
+        if (!host::is_high(in[i])) continue;
         if (block.inputs[i] == "init") return "écriture";
         if (block.inputs[i] == "RD") action = "lecture";
     }

@@ -18,8 +18,6 @@ bool same_letters(std::string_view a, std::string_view b) {
 
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 std::string escaped(std::uint8_t byte) {
     switch (byte) {
         case 0:

@@ -9,6 +9,9 @@
 
 namespace texte {
 
+// The UTF-8 byte-order mark that Notepad and Excel's "CSV UTF-8" begin with.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 // A UTF-8 byte-order mark is dropped; UTF-16 with its mark (Notepad's and
 // Excel's "Unicode"), either byte order, becomes UTF-8; text that is not
 // UTF-8 is taken as Windows-1252. UTF-8 is left as it is.

@@ -21,8 +21,7 @@ std::size_t index_of(const std::vector<std::string>& pins, const char* name) {
     return static_cast<std::size_t>(std::find(pins.begin(), pins.end(), name) - pins.begin());
 }
 
-bool high(double value) { return value > kLogicThreshold; }
-bool low_but_set(double value) { return value > 0 && !high(value); }
+bool low_but_set(double value) { return value > 0 && !is_high(value); }
 
 // "ligne 3" or "lignes 3, 5, 9 et 4 autres".
 std::string lines_text(const std::vector<int>& lines) {
@@ -77,9 +76,9 @@ std::vector<std::string> levels_that_mislead(const Script& script,
     for (std::size_t step = 0; step < script.steps.size(); ++step) {
         const std::vector<double>& in = script.steps[step];
         const int line = script.step_lines[step];
-        any_high = any_high || high(in[init]) || high(in[rd]);
-        any_read = any_read || (high(in[rd]) && !high(in[init]));
-        if (high(in[init]) && high(in[rd])) both.push_back(line);
+        any_high = any_high || is_high(in[init]) || is_high(in[rd]);
+        any_read = any_read || (is_high(in[rd]) && !is_high(in[init]));
+        if (is_high(in[init]) && is_high(in[rd])) both.push_back(line);
         // A low "init" is told above; these rows have none at all.
         const bool values =
             std::any_of(std::begin(kClockInputs), std::end(kClockInputs), [&](const char* name) {

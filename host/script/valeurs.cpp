@@ -131,7 +131,7 @@ std::vector<std::string> values_the_clock_cannot_hold(const Script& script,
     };
     for (std::size_t step = 0; step < script.steps.size(); ++step) {
         const std::vector<double>& values = script.steps[step];
-        if (!(values[init] > kLogicThreshold)) continue;
+        if (!is_high(values[init])) continue;
         const auto value_of = [&](FieldIndex i) { return values[field_pin[i]]; };
         const auto whole = [&](FieldIndex i) {
             return static_cast<int>(as_written(kFields[i], value_of(i)));
@@ -160,7 +160,7 @@ std::string nothing_high(const Script& script, const std::vector<std::string>& p
     const std::size_t init = index_of(pins, kInit), rd = index_of(pins, kRd);
     if (init == pins.size() || rd == pins.size()) return "";
     for (const std::vector<double>& values : script.steps)
-        if (values[init] > kLogicThreshold || values[rd] > kLogicThreshold) return "";
+        if (is_high(values[init]) || is_high(values[rd])) return "";
     return "aucun pas ne met \"init\" ni \"RD\" au niveau haut : la simulation ne fera rien. "
            "Une entrée est haute au-dessus de 2,5 (des volts) : écrivez 5 pour haut, 0 pour "
            "bas.";

@@ -20,9 +20,8 @@ constexpr std::uint32_t kFirstVersion = 1;
 constexpr std::size_t kFirstSize = 92, kFirstRegistersAt = 12, kFirstMomentAt = 76,
                       kFirstIntoSecondAt = 84, kFirstChecksumAt = 88;
 constexpr std::int32_t kMsPerSecond = 1000;
-// Moments a chip of this century can have been kept at: from 2000-01-01 to
-// three centuries ahead. Anything else was not written by a clock.
-constexpr std::int64_t kFirstMomentMs = 946684800000, kLastMomentMs = 10413792000000;
+// Moments a chip of this century can have been kept at.
+constexpr std::int64_t kFirstMomentMs = kFirstMoment * 1000, kLastMomentMs = kLastMoment * 1000;
 
 // CRC-32 (the polynomial of ZIP and PNG), a byte at a time from a table:
 // every save reads the file's records again, so their check stays cheap.

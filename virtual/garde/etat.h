@@ -18,6 +18,10 @@
 namespace iowvirt {
 
 inline constexpr std::size_t kRecordSize = 104;
+
+// Moments a chip of this century can stand at, in seconds since 1970: from
+// 2000-01-01 to three centuries ahead. Anything else is no clock's.
+inline constexpr std::int64_t kFirstMoment = 946684800, kLastMoment = 10413792000;
 // The size of a state file: a reader needs no byte past it.
 inline constexpr std::size_t kStateFileSize = 2 * kRecordSize;
 

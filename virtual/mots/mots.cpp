@@ -22,8 +22,7 @@ std::vector<std::pair<std::string, int>> split(const std::string& text) {
     for (char c : text + "\n") {
         if (c == '\n' || c == '\r') comment = false;
         if (c == '#') comment = true;
-        const bool separator =
-            comment || c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r';
+        const bool separator = comment || kWordSeparators.find(c) != std::string_view::npos;
         if (!separator) word += c;
         if (separator && !word.empty()) {
             words.emplace_back(word, line);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace iowvirt {
@@ -29,6 +30,9 @@ struct Words {
     std::vector<int> unknown_lines;         // the line each was first written on
     std::vector<std::string> out_of_range;  // silent:N, silent-write:N with N too large
 };
+
+// What separates words: commas, blanks and line ends ("#" starts a comment).
+inline constexpr std::string_view kWordSeparators = " ,\t\r\n";
 
 // The most N of "silent:N" and "silent-write:N".
 inline constexpr int kMostCount = 999999999;

@@ -27,16 +27,14 @@ constexpr const char* kPcVariable = "IOWVIRT_EXERCICE";
 // for tests of long absences.
 constexpr const char* kNowVariable = "IOWVIRT_NOW";
 constexpr std::int64_t kMsPerSecond = 1000;
-// IOWVIRT_NOW takes the moments a clock chip of this century can stand at:
-// from 2000-01-01 to three centuries ahead.
-constexpr std::int64_t kFirstNow = 946684800, kLastNow = 10413792000;
+// IOWVIRT_NOW takes the moments a clock chip of this century can stand at.
+constexpr std::int64_t kFirstNow = kFirstMoment, kLastNow = kLastMoment;
 constexpr std::size_t kMostNowDigits = 11;
 // iowvirt.txt holds a few words; no more of its text is read. Read raw,
 // enough bytes for that much text in any form it may be saved in (UTF-16
 // takes two bytes or more for a byte of UTF-8).
 constexpr std::size_t kMostWordBytes = 4096;
 constexpr std::size_t kMostRawBytes = 4 * kMostWordBytes;
-constexpr const char* kWordSeparators = " ,\t\r\n";
 // Unknown words told one by one; the rest are counted.
 constexpr std::size_t kMostUnknownTold = 3;
 // In the teacher's view, which a teacher reads to mend the file.
