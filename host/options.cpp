@@ -20,15 +20,9 @@ constexpr int kMaxTimeoutMs = 3600000;
 constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2099;
 
-// Up to `most` digits, at least one; -1 otherwise.
+// Up to `most` digits (9 at the most), at least one; -1 otherwise.
 int digits(std::string_view text, std::size_t most) {
-    if (text.empty() || text.size() > most) return -1;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    return static_cast<int>(texte::digits_only(text, most));
 }
 
 bool whole_number(const std::string& text, int low, int high, int& value) {

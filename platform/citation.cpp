@@ -45,6 +45,16 @@ std::string code_point(std::string_view sequence) {
 
 }  // namespace
 
+std::int64_t digits_only(std::string_view text, std::size_t most_digits) {
+    if (text.empty() || text.size() > most_digits) return -1;
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 std::string hex_digits(std::uint64_t value, int digits) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string text;

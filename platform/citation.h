@@ -16,6 +16,10 @@ namespace texte {
 // that should be ASCII, where a look-alike would pass for the real thing.
 std::string cite(std::string_view text, std::size_t most = 40, bool ascii_only = false);
 
+// A whole number written with digits only, at least one and at most
+// `most_digits` of them (18 at the most); -1 otherwise.
+std::int64_t digits_only(std::string_view text, std::size_t most_digits);
+
 // `value`'s last `digits` hexadecimal digits, upper case: by hand, as a
 // printf would bring a whole formatter into the DLLs.
 std::string hex_digits(std::uint64_t value, int digits);

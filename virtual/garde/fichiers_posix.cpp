@@ -15,6 +15,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/citation.h"
 #include "virtual/garde/fichiers.h"
 #include "virtual/usb/occupe.h"
 
@@ -73,13 +74,8 @@ bool read_from_start(int fd, std::size_t most, std::vector<std::uint8_t>& bytes)
 
 // Digits only, none too many for a process number.
 bool whole_number(const std::string& text, long& value) {
-    if (text.empty() || text.size() > 9) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    return true;
+    value = static_cast<long>(texte::digits_only(text, 9));
+    return value >= 0;
 }
 
 // A program may have closed its standard input, output or error: a file

@@ -1,5 +1,7 @@
 #include "virtual/mots/mots.h"
 
+#include "platform/citation.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -37,7 +39,7 @@ std::vector<std::pair<std::string, int>> split(const std::string& text) {
 // The whole number after `prefix` in `word`, or -1.
 int count_after(const std::string& word, const std::string& prefix) {
     if (word.rfind(prefix, 0) != 0) return -1;
-    return static_cast<int>(whole_number(word.substr(prefix.size()), kMostDigits));
+    return static_cast<int>(texte::digits_only(word.substr(prefix.size()), kMostDigits));
 }
 
 // A count written in digits only, but more of them than kMostCount has.
@@ -54,16 +56,6 @@ bool add_once(std::vector<std::string>& list, const std::string& word) {
 }
 
 }  // namespace
-
-std::int64_t whole_number(const std::string& text, std::size_t most_digits) {
-    if (text.empty() || text.size() > most_digits) return -1;
-    std::int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
 
 Words read_words(const std::string& text) {
     Words w;

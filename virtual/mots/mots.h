@@ -43,8 +43,4 @@ Words read_words(const std::string& text);
 // silent:3"; empty when none.
 std::string words_in_force(const Words& words);
 
-// A whole number written with digits only, at most `most_digits` of them;
-// -1 otherwise.
-std::int64_t whole_number(const std::string& text, std::size_t most_digits);
-
 }  // namespace iowvirt

@@ -46,7 +46,7 @@ constexpr std::size_t kMostUnknownShown = 20;
 TimeSource pc_clock() {
     std::string now;
     if (!fichiers::variable(kNowVariable, now)) return system_ms;
-    const std::int64_t seconds = whole_number(now, kMostNowDigits);
+    const std::int64_t seconds = texte::digits_only(now, kMostNowDigits);
     if (seconds < kFirstNow || seconds > kLastNow) {
         tell(std::string(kNowVariable) + " vaut \"" + texte::cite(now) +
              "\" : il faut un nombre entier de secondes depuis 1970, de " +
