@@ -125,6 +125,8 @@ std::string library_folder() {
 
 std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size_t most,
                                               std::string& why) {
+    // Work on the disk, however slow, is no IOW24 time.
+    const Busy reading;
     // Not blocking: a pipe at the path must not hold the device's open.
     const int fd = open_file(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
@@ -143,6 +145,7 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size
 
 StateFile::Found StateFile::open(const std::string& path, std::size_t most,
                                  std::vector<std::uint8_t>& bytes, std::string& why) {
+    const Busy opening;
     close();
     const int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     int fd = open_file(path.c_str(), O_RDWR | flags);
@@ -172,6 +175,7 @@ StateFile::Found StateFile::open(const std::string& path, std::size_t most,
 }
 
 bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
+    const Busy reading;
     return is_open() && read_from_start(static_cast<int>(handle_), most, bytes);
 }
 
@@ -221,6 +225,7 @@ StateFile::Made StateFile::create(const std::string& path, const std::vector<std
 }
 
 bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
+    const Busy writing;
     if (!read_only_.empty()) {
         why = read_only_;
         return false;
@@ -234,6 +239,7 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
 }
 
 bool StateFile::read_records(std::vector<std::uint8_t>& bytes) {
+    const Busy reading;
     bytes.resize(kRecordsSize);
     ssize_t n;
     while ((n = ::pread(static_cast<int>(handle_), bytes.data(), bytes.size(), 0)) < 0 &&
@@ -291,6 +297,7 @@ std::string through_links(const std::string& path) {
 }
 
 void remove_own_temporaries(const std::string& path) {
+    const Busy cleaning;
     const std::string folder = folder_of(path);
     const std::string start = name_of(path) + kTemporaryMark;
     DIR* dir = opendir(folder.c_str());
@@ -313,6 +320,7 @@ void remove_own_temporaries(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
+    const Busy looking;
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }

@@ -86,6 +86,8 @@ std::string library_folder() {
 
 std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size_t most,
                                               std::string& why) {
+    // Work on the disk, however slow, is no IOW24 time.
+    const Busy reading;
     HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -106,6 +108,7 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size
 
 StateFile::Found StateFile::open(const std::string& path, std::size_t most,
                                  std::vector<std::uint8_t>& bytes, std::string& why) {
+    const Busy opening;
     close();
     constexpr DWORD kShared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShared, nullptr,
@@ -142,6 +145,7 @@ StateFile::Found StateFile::open(const std::string& path, std::size_t most,
 }
 
 bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
+    const Busy reading;
     return is_open() && read_from_start(reinterpret_cast<HANDLE>(handle_), most, bytes);
 }
 
@@ -191,6 +195,7 @@ StateFile::Made StateFile::create(const std::string& path, const std::vector<std
 }
 
 bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
+    const Busy writing;
     if (!read_only_.empty()) {
         why = read_only_;
         return false;
@@ -210,6 +215,7 @@ bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, 
 }
 
 bool StateFile::read_records(std::vector<std::uint8_t>& bytes) {
+    const Busy reading;
     bytes.resize(kRecordsSize);
     OVERLAPPED at{};
     DWORD n = 0;
@@ -266,6 +272,7 @@ std::string through_links(const std::string& path) {
 }
 
 void remove_own_temporaries(const std::string& path) {
+    const Busy cleaning;
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileW(wide(path + kTemporaryMark + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
@@ -286,6 +293,7 @@ void remove_own_temporaries(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
+    const Busy looking;
     const DWORD attributes = GetFileAttributesW(wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }

@@ -289,6 +289,33 @@ TEST(StateFilePlaces, ASlowDiskMakingTheFileIsNoIow24ThatStoppedAnswering) {
               reading("     0      0      8     15      6     22"));
 }
 
+// The disk slow anywhere the virtual IOW24 touches it: the state file slow
+// to open (2 s), the PC's exercise file slow to open, a save's write held
+// up (1.5 s). None of it is an IOW24 that stopped answering within the
+// 500 ms a device call is given.
+TEST(StateFilePlaces, SlowFileWorkIsNoIow24ThatStoppedAnswering) {
+    const std::string folder = scratch_folder("fichiers-lents");
+    const std::string state = folder + "etat", pc = folder + "exercice.txt";
+    write_bytes(pc, "# rien\n");
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    const std::pair<const char*, std::string> slow[] = {
+        {"RTC_TEST_SLOW_OPEN", state}, {"RTC_TEST_SLOW_OPEN", pc}, {"RTC_TEST_SLOW_WRITE", state}};
+    for (const auto& [what, path] : slow) {
+        const Finished run = run_program(kHost,
+                                         {"--set", "2022-06-15 08:00:00", "--read", "1",
+                                          "--period-ms", "0", "--timeout-ms", "500"},
+                                         {{"IOWVIRT_STATE", state},
+                                          {"IOWVIRT_EXERCICE", pc},
+                                          {"IOWVIRT_NOW", std::to_string(kMonday)},
+                                          {"LD_PRELOAD", own_folder() + "libdisque_lent.so"},
+                                          {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+                                          {what, path}});
+        EXPECT_EQ(run.status, 0) << what << " " << path << "\n" << run.err;
+        EXPECT_EQ(run.err.find("ne répond plus"), std::string::npos) << run.err;
+        EXPECT_EQ(last_reading(run), "   2  lecture       0      0      8     15      6     22");
+    }
+}
+
 TEST(StateFilePlaces, AFileThatCannotBeWrittenLeavesNothingBehind) {
     const std::string folder = scratch_folder("disque-plein");
     const Finished run = run_program(kHost, kSetAndRead,
