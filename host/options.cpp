@@ -185,123 +185,144 @@ Moment local_now() {
             parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
+namespace {
+
+// The options that take a value, and what that value is, in French.
+struct ValuedOption {
+    const char* name;
+    const char* needs;
+};
+constexpr ValuedOption kValued[] = {
+    {"--block", "le chemin du bloc"},           {"--device", "le chemin d'une iowkit.dll"},
+    {"--set", "une date et une heure, ou now"}, {"--read", "un nombre de pas"},
+    {"--period-ms", "des millisecondes"},       {"--timeout-ms", "des millisecondes"},
+    {"--script", "un nom de fichier"},          {"--format", "table, csv ou excel"},
+    {"--copies", "un nom de fichier"},
+};
+
+const char* value_needed(const std::string& option) {
+    for (const ValuedOption& valued : kValued)
+        if (option == valued.name) return valued.needs;
+    return nullptr;
+}
+
+// The options that take none: each sets its flag.
+struct Flag {
+    const char* name;
+    bool Options::*flag;
+};
+constexpr Flag kFlags[] = {
+    {"--help", &Options::help},
+    {"-h", &Options::help},
+    {"/?", &Options::help},
+    {"--version", &Options::version},
+    {"--exercice", &Options::exercise},
+    {"--check", &Options::check},
+    {"--hardware", &Options::hardware},
+    {"--trace", &Options::trace},
+    {"--console-alerts", &Options::console_alerts},
+};
+
+// --set's value; `next` is the argument after it, for a time the shell cut
+// off. The error, or nothing.
+std::string take_set(Options& o, const std::string& value, const std::string* next) {
+    // Given twice, the last one counts, as for every option.
+    o.set_now = false;
+    o.set_at.reset();
+    if (means_now(value)) {
+        o.set_now = true;
+        return "";
+    }
+    if (is_date_alone(value)) {
+        // The shell cut "DATE TIME" in two: the time is the next word.
+        std::string ignored;
+        const bool time_next =
+            next != nullptr && parse_moment(value + " " + *next, ignored).has_value();
+        const std::string example = value + " " + (time_next ? *next : std::string("23:59:58"));
+        return "--set " + quoted(value) +
+               " : la date et l'heure vont ensemble, entre guillemets : --set " + quoted(example);
+    }
+    std::string why;
+    o.set_at = parse_moment(value, why);
+    return o.set_at ? "" : "--set " + quoted(value) + " : " + why;
+}
+
+std::optional<Format> format_named(const std::string& name) {
+    if (name == "table") return Format::table;
+    if (name == "csv") return Format::csv;
+    if (name == "excel") return Format::excel;
+    return std::nullopt;
+}
+
+// An option with its value. The error, or nothing.
+std::string take_valued(Options& o, const std::string& option, const std::string& value,
+                        const std::string* next, bool& period_given) {
+    if (option == "--block") o.block = value;
+    if (option == "--device") o.device = value;
+    if (option == "--script") o.script = value;
+    if (option == "--copies") o.copies = value;
+    if (option == "--set") return take_set(o, value, next);
+    if (option == "--read" && !whole_number(value, 1, kMaxSteps, o.read_steps))
+        return "--read prend un nombre de pas de 1 à 1000000, pas " + quoted(value);
+    period_given = period_given || option == "--period-ms";
+    if (option == "--period-ms" && !whole_number(value, 0, kMaxPeriodMs, o.period_ms))
+        return "--period-ms prend des millisecondes de 0 à 3600000, pas " + quoted(value);
+    if (option == "--timeout-ms" && !whole_number(value, 1, kMaxTimeoutMs, o.timeout_ms))
+        return "--timeout-ms prend des millisecondes de 1 à 3600000, pas " + quoted(value);
+    if (option == "--format") {
+        o.format = format_named(value);
+        if (!o.format) return "--format vaut table, csv ou excel, pas " + quoted(value);
+    }
+    return "";
+}
+
+// Options that do not go together. The error, or nothing.
+std::string clash(const Options& o) {
+    const bool steps = o.set_now || o.set_at || o.read_steps > 0;
+    if (!o.script.empty() && steps)
+        return "--script fait ses propres pas ; il ne va pas avec --set ni --read";
+    if (o.check && (!o.script.empty() || o.read_steps > 0))
+        return "--check lit l'horloge lui-même ; il ne va pas avec --read ni --script";
+    if (o.hardware && !o.check) return "--hardware ne va qu'avec --check";
+    if (o.exercise && (o.check || !o.script.empty() || steps))
+        return "--exercice montre l'exercice en place sans rien lancer ; il ne va pas avec "
+               "--check, --script, --set ni --read";
+    if (!o.copies.empty() && !o.exercise) return "--copies ne va qu'avec --exercice";
+    return "";
+}
+
+}  // namespace
+
 Parsed parse_arguments(const std::vector<std::string>& arguments) {
     Parsed parsed;
     Options& o = parsed.options;
-    auto fail = [&parsed](const std::string& message) {
-        parsed.error = message;
-        return parsed;
-    };
     bool period_given = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
+    for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
         const std::string& a = arguments[i];
         const bool has_value = i + 1 < arguments.size();
         const std::string value = has_value ? arguments[i + 1] : std::string();
-        // What an option's value is, for the options that take one.
-        const char* const needs = a == "--block"        ? "le chemin du bloc"
-                                  : a == "--device"     ? "le chemin d'une iowkit.dll"
-                                  : a == "--set"        ? "une date et une heure, ou now"
-                                  : a == "--read"       ? "un nombre de pas"
-                                  : a == "--period-ms"  ? "des millisecondes"
-                                  : a == "--timeout-ms" ? "des millisecondes"
-                                  : a == "--script"     ? "un nom de fichier"
-                                  : a == "--format"     ? "table, csv ou excel"
-                                  : a == "--copies"     ? "un nom de fichier"
-                                                        : nullptr;
-        if (needs != nullptr) {
+        const char* const needs = value_needed(a);
+        const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
+                                       [&](const Flag& f) { return a == f.name; });
+        if (needs == nullptr && flag == std::end(kFlags)) {
+            parsed.error = "argument inconnu " + quoted(a);
+        } else if (needs == nullptr) {
+            o.*(flag->flag) = true;
+        } else if (!has_value || value.rfind("--", 0) == 0) {
             // The next option is no value: "--script --period-ms 0" lost its file name.
-            if (!has_value || value.rfind("--", 0) == 0)
-                return fail(a + " demande " + needs +
-                            (has_value ? " ; " + quoted(value) + " est une autre option" : ""));
+            parsed.error = a + " demande " + needs +
+                           (has_value ? " ; " + quoted(value) + " est une autre option" : "");
+        } else if (value.empty()) {
             // An empty value would quietly mean the default, or nothing.
-            if (value.empty()) return fail(a + " demande " + needs + ", pas \"\"");
-            ++i;
-        }
-        if (a == "--help" || a == "-h" || a == "/?") {
-            o.help = true;
-        } else if (a == "--block") {
-            o.block = value;
-        } else if (a == "--device") {
-            o.device = value;
-        } else if (a == "--set") {
-            // Given twice, the last one counts, as for every option.
-            o.set_now = false;
-            o.set_at.reset();
-            if (means_now(value)) {
-                o.set_now = true;
-            } else if (is_date_alone(value)) {
-                // The shell cut "DATE TIME" in two: the time is the next word.
-                std::string ignored;
-                const bool time_next =
-                    i + 1 < arguments.size() &&
-                    parse_moment(value + " " + arguments[i + 1], ignored).has_value();
-                const std::string example =
-                    value + " " + (time_next ? arguments[i + 1] : std::string("23:59:58"));
-                return fail("--set " + quoted(value) +
-                            " : la date et l'heure vont ensemble, entre guillemets : --set " +
-                            quoted(example));
-            } else {
-                std::string why;
-                o.set_at = parse_moment(value, why);
-                if (!o.set_at) return fail("--set " + quoted(value) + " : " + why);
-            }
-        } else if (a == "--read") {
-            if (!whole_number(value, 1, kMaxSteps, o.read_steps)) {
-                return fail("--read prend un nombre de pas de 1 à 1000000, pas " + quoted(value));
-            }
-        } else if (a == "--period-ms") {
-            period_given = true;
-            if (!whole_number(value, 0, kMaxPeriodMs, o.period_ms)) {
-                return fail("--period-ms prend des millisecondes de 0 à 3600000, pas " +
-                            quoted(value));
-            }
-        } else if (a == "--timeout-ms") {
-            if (!whole_number(value, 1, kMaxTimeoutMs, o.timeout_ms)) {
-                return fail("--timeout-ms prend des millisecondes de 1 à 3600000, pas " +
-                            quoted(value));
-            }
-        } else if (a == "--script") {
-            o.script = value;
-        } else if (a == "--format") {
-            if (value == "table") {
-                o.format = Format::table;
-            } else if (value == "csv") {
-                o.format = Format::csv;
-            } else if (value == "excel") {
-                o.format = Format::excel;
-            } else {
-                return fail("--format vaut table, csv ou excel, pas " + quoted(value));
-            }
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a == "--exercice") {
-            o.exercise = true;
-        } else if (a == "--copies") {
-            o.copies = value;
-        } else if (a == "--check") {
-            o.check = true;
-        } else if (a == "--hardware") {
-            o.hardware = true;
-        } else if (a == "--trace") {
-            o.trace = true;
-        } else if (a == "--console-alerts") {
-            o.console_alerts = true;
+            parsed.error = a + " demande " + needs + ", pas \"\"";
         } else {
-            return fail("argument inconnu " + quoted(a));
+            ++i;
+            const std::string* next = i + 1 < arguments.size() ? &arguments[i + 1] : nullptr;
+            parsed.error = take_valued(o, a, value, next, period_given);
         }
     }
-    if (!o.script.empty() && (o.set_now || o.set_at || o.read_steps > 0)) {
-        return fail("--script fait ses propres pas ; il ne va pas avec --set ni --read");
-    }
-    if (o.check && (!o.script.empty() || o.read_steps > 0)) {
-        return fail("--check lit l'horloge lui-même ; il ne va pas avec --read ni --script");
-    }
-    if (o.hardware && !o.check) return fail("--hardware ne va qu'avec --check");
-    if (o.exercise && (o.check || !o.script.empty() || o.set_now || o.set_at || o.read_steps > 0))
-        return fail(
-            "--exercice montre l'exercice en place sans rien lancer ; il ne va pas avec --check, "
-            "--script, --set ni --read");
-    if (!o.copies.empty() && !o.exercise) return fail("--copies ne va qu'avec --exercice");
+    if (parsed.error.empty()) parsed.error = clash(o);
+    if (!parsed.error.empty()) return parsed;
     if (o.check && !period_given) o.period_ms = kCheckPeriodMs;
     // The check's first read; it makes the second one itself, when worth it.
     if (o.check) o.read_steps = 1;
