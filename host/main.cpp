@@ -293,12 +293,9 @@ int version(const host::Options& o) {
 
 namespace {
 
-int run_program(int argc, char** argv) {
-    const host::ClosedStreams closed = host::keep_standard_streams();
-    host::use_utf8_console();
-    const host::Parsed parsed = host::parse_arguments(host::arguments(argc, argv));
-    if (!parsed.error.empty()) return usage_error(parsed.error);
-    const host::Options& o = parsed.options;
+// What is said before anything runs: a closed output (the status, or 0),
+// a simulated clock, variables with blanks in their names.
+int before_anything(const host::ClosedStreams& closed, const host::Options& o) {
     // Results, or the trace asked for, with nowhere to go: nothing is run,
     // so that nothing is changed for output no one will see.
     if (closed.output || (closed.error && o.trace))
@@ -314,24 +311,20 @@ int run_program(int argc, char** argv) {
             stderr);
     for (const std::string& line : host::spaced_variables(host::environment_names()))
         say("Attention : ", line);
-    if (o.help) {
-        std::fputs(host::usage("rtc_host").c_str(), stdout);
-        return finish_output(0);
-    }
-    if (o.version) return version(o);
-    if (o.exercise) return exercise(o);
+    return 0;
+}
 
-    host::Loaded loaded;
+// The libraries loaded and the device's calls routed through the host, as
+// the options ask; the status, or 0.
+int load_and_route(const host::Options& o, host::Loaded& loaded) {
     const host::LoadError failed = host::load(o, loaded);
     if (!failed.message.empty()) return error(kExitLibrary, failed.message, failed.hint);
-
     std::string why;
     if (!host::route_device_calls(loaded.library, loaded.functions, o.trace, why))
         return error(kExitLibrary, why);
     if (o.console_alerts && !host::route_alerts_to_console(loaded.library, why))
         return error(kExitLibrary, why);
     if (o.console_alerts) host::keep_device_boxes_on_console(loaded.device);
-
     // Words beside the program count for nothing when the virtual IOW24
     // loaded is elsewhere (the package's is in its folder).
     if (const std::string stray = host::stray_words_file(loaded); !stray.empty())
@@ -340,41 +333,62 @@ int run_program(int argc, char** argv) {
     // IOW24 is waited for there, and a slow disk is no IOW24 that stopped
     // answering.
     host::bound_closes(!host::virtual_device(loaded));
-    // Nor is its state file's creation, or a box of its own waiting for the
-    // user, an IOW24 that stopped answering.
+    // Nor is its files' work, or a box of its own waiting for the user, an
+    // IOW24 that stopped answering.
     host::not_counted_while(host::virtual_busy(loaded));
+    return 0;
+}
+
+// A run of the steps, each one's outputs printed; the status.
+int run_steps(const host::Options& o, const host::Loaded& loaded, host::Steps& steps,
+              const host::BeforeStep& before_step, host::Format format) {
+    // Reads faster than the clock counts give the same time twice: not a
+    // frozen clock, which a student would take it for.
+    if (o.period_ms < kSecondMs && reads_of(loaded.block, steps) > 1)
+        std::fprintf(stderr,
+                     "Remarque : l'horloge compte en secondes entières ; des lectures à "
+                     "moins d'une seconde d'écart (--period-ms %d) peuvent donner la même "
+                     "heure.\n",
+                     o.period_ms);
+    bool header = true;
+    if (const std::string refused = adding_to(format, loaded.block, header); !refused.empty())
+        return error(kExitOutput, refused);
+    host::start_watchdog(o.timeout_ms, stalled);
+    run(loaded.block, steps, format, o.period_ms, before_step, header);
+    host::stop_watchdog();
+    return 0;
+}
+
+int run_program(int argc, char** argv) {
+    const host::ClosedStreams closed = host::keep_standard_streams();
+    host::use_utf8_console();
+    const host::Parsed parsed = host::parse_arguments(host::arguments(argc, argv));
+    if (!parsed.error.empty()) return usage_error(parsed.error);
+    const host::Options& o = parsed.options;
+    if (const int status = before_anything(closed, o); status != 0) return status;
+    if (o.help) {
+        std::fputs(host::usage("rtc_host").c_str(), stdout);
+        return finish_output(0);
+    }
+    if (o.version) return version(o);
+    if (o.exercise) return exercise(o);
+
+    host::Loaded loaded;
+    if (const int status = load_and_route(o, loaded); status != 0) return status;
     host::Steps steps;
     host::BeforeStep before_step;
     host::Format format = host::Format::table;
     if (const int status = steps_of(o, loaded, steps, before_step, format); status != 0)
         return status;
-    int status = 0;
-    if (o.check) {
-        status = host::check_wiring(
-            loaded.block, std::move(steps),
-            {o.period_ms, o.timeout_ms, format, host::library_path(loaded.device),
-             host::virtual_device(loaded), o.device, o.hardware,
-             host::packaged_virtual_device(loaded), before_step});
-    } else {
-        // Reads faster than the clock counts give the same time twice: not
-        // a frozen clock, which a student would take it for.
-        if (o.period_ms < kSecondMs && reads_of(loaded.block, steps) > 1)
-            std::fprintf(stderr,
-                         "Remarque : l'horloge compte en secondes entières ; des lectures à "
-                         "moins d'une seconde d'écart (--period-ms %d) peuvent donner la même "
-                         "heure.\n",
-                         o.period_ms);
-        bool header = true;
-        if (const std::string refused = adding_to(format, loaded.block, header); !refused.empty()) {
-            host::unload(loaded);
-            return error(kExitOutput, refused);
-        }
-        host::start_watchdog(o.timeout_ms, stalled);
-        run(loaded.block, steps, format, o.period_ms, before_step, header);
-        host::stop_watchdog();
-    }
+    const int status =
+        o.check ? host::check_wiring(
+                      loaded.block, std::move(steps),
+                      {o.period_ms, o.timeout_ms, format, host::library_path(loaded.device),
+                       host::virtual_device(loaded), o.device, o.hardware,
+                       host::packaged_virtual_device(loaded), before_step})
+                : run_steps(o, loaded, steps, before_step, format);
     host::unload(loaded);
-    return finish_output(status);
+    return status == kExitOutput ? status : finish_output(status);
 }
 
 }  // namespace
