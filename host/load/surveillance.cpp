@@ -1,5 +1,6 @@
 #include "host/load/surveillance.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -13,6 +14,8 @@ namespace host {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// How often a call in progress is looked at for the device's own work.
+constexpr std::chrono::milliseconds kBusyLook{50};
 constexpr const char* kClose = "IowKitCloseDevice";
 
 // Shared by the host's thread and the watchdog's, under `mutex`.
@@ -43,13 +46,18 @@ void watchdog() {
             w.changed.wait(lock);
             continue;
         }
-        if (w.changed.wait_until(lock, w.deadline) == std::cv_status::timeout && w.in_call &&
-            Clock::now() >= w.deadline) {
-            // Time the device spends on its own work starts the bound anew.
-            if (w.busy != nullptr && w.busy() != 0) {
-                w.deadline = Clock::now() + std::chrono::milliseconds(w.place.timeout_ms);
-                continue;
-            }
+        // Time the device spends on its own work starts the bound anew from
+        // the last moment it was seen at it: looked at often enough that a
+        // call ending such work just before its bound is not cut short.
+        const auto bound = std::chrono::milliseconds(w.place.timeout_ms);
+        const auto look = std::min(w.deadline, Clock::now() + std::min(bound, kBusyLook));
+        w.changed.wait_until(lock, look);
+        if (!w.running || !w.in_call) continue;
+        if (w.busy != nullptr && w.busy() != 0) {
+            w.deadline = Clock::now() + bound;
+            continue;
+        }
+        if (Clock::now() >= w.deadline) {
             w.fired = true;
             const Stall stall = w.place;
             lock.unlock();
