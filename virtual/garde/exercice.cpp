@@ -39,7 +39,6 @@ constexpr std::uint32_t kEveryBoard[] = {kBoardFrozen, kBoardInvalid, kBoardFroz
 // (its number and start). The board lasts while one of them still plants
 // it.
 constexpr const char* kOriginsMark = ".origine";
-constexpr const char* kWindowOrigin = "IOWVIRT";
 // A few places; no more of the file is read, nor trusted.
 constexpr std::size_t kMostOriginBytes = 16384;
 constexpr std::size_t kMostOrigins = 32;
@@ -79,13 +78,9 @@ std::string origins_text(const std::vector<std::string>& origins) {
 // exercise, whatever other copies are launched meanwhile; once no place
 // plants it, the board goes.
 void Device::keep_planted_boards(const std::string& shared, std::uint32_t words) {
-    // The window is looked for only when its words are in force: a list of
-    // the processes is no cost for every open.
-    const std::string window =
-        setup.planted == Planted::window ? fichiers::parent_window() : std::string();
-    const std::string here = setup.planted != Planted::window ? setup.planted_by
-                             : window.empty()                 ? kWindowOrigin
-                                                              : kWindowOrigin + (" " + window);
+    // Where this launch's words were planted: a words file's path, or the
+    // window's variable with that window.
+    const std::string& here = setup.planted_by;
     for (const std::uint32_t each : kEveryBoard) {
         const std::string board_file = board_path(shared, each);
         fichiers::remove_own_temporaries(board_file + kOriginsMark);

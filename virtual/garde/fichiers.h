@@ -125,13 +125,6 @@ bool exists(const std::string& path);
 // beside it first, then renamed over it.
 bool write_whole(const std::string& path, const std::string& text);
 
-// The window a program was started from (its parent process), as its
-// number and start, so that a number used again is no longer it; empty
-// when the platform cannot tell.
-std::string parent_window();
-// Whether the window `parent_window` named is still open.
-bool window_open(const std::string& window);
-
 // Removes a file of the virtual IOW24's own; nothing when there is none.
 void remove_file(const std::string& path);
 

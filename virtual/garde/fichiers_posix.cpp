@@ -340,42 +340,6 @@ bool write_whole(const std::string& path, const std::string& text) {
     return false;
 }
 
-namespace {
-
-// A process's start, in clock ticks since boot (the 22nd field of its
-// stat line, after its name, which may hold anything); empty when gone.
-std::string started(long pid) {
-    std::string why;
-    const auto bytes = read("/proc/" + std::to_string(pid) + "/stat", 4096, why);
-    if (!bytes) return "";
-    const std::string line(bytes->begin(), bytes->end());
-    const std::size_t name_end = line.rfind(')');
-    if (name_end == std::string::npos) return "";
-    std::size_t at = name_end + 1;
-    // Fields 3 to 21 come before it.
-    for (int field = 3; field <= 22 && at != std::string::npos; ++field)
-        at = line.find(' ', at + 1);
-    if (at == std::string::npos) return "";
-    const std::size_t end = line.find(' ', at + 1);
-    return line.substr(at + 1, end == std::string::npos ? end : end - at - 1);
-}
-
-}  // namespace
-
-std::string parent_window() {
-    const long parent = static_cast<long>(getppid());
-    const std::string start = started(parent);
-    return start.empty() ? "" : std::to_string(parent) + " " + start;
-}
-
-bool window_open(const std::string& window) {
-    const std::size_t blank = window.find(' ');
-    long pid = 0;
-    if (blank == std::string::npos || !whole_number(window.substr(0, blank), pid)) return false;
-    const std::string start = started(pid);
-    return !start.empty() && start == window.substr(blank + 1);
-}
-
 void remove_file(const std::string& path) { ::unlink(path.c_str()); }
 
 std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {

@@ -1,6 +1,4 @@
 #include <windows.h>
-// After windows.h, which it needs.
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -316,46 +314,6 @@ bool write_whole(const std::string& path, const std::string& text) {
         return true;
     DeleteFileW(wide(temporary).c_str());
     return false;
-}
-
-namespace {
-
-// A process's creation time, while it runs; empty once it has ended.
-std::string started(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (process == nullptr) return "";
-    FILETIME created{}, exited{}, kernel{}, user{};
-    DWORD code = 0;
-    const bool running = GetProcessTimes(process, &created, &exited, &kernel, &user) &&
-                         GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-    CloseHandle(process);
-    if (!running) return "";
-    return std::to_string(static_cast<std::uint64_t>(created.dwHighDateTime) << 32 |
-                          created.dwLowDateTime);
-}
-
-}  // namespace
-
-std::string parent_window() {
-    HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (all == INVALID_HANDLE_VALUE) return "";
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    DWORD parent = 0;
-    for (bool more = Process32FirstW(all, &entry); more; more = Process32NextW(all, &entry))
-        if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
-    CloseHandle(all);
-    const std::string start = parent == 0 ? "" : started(parent);
-    return start.empty() ? "" : std::to_string(parent) + " " + start;
-}
-
-bool window_open(const std::string& window) {
-    const std::size_t blank = window.find(' ');
-    if (blank == 0 || blank == std::string::npos ||
-        window.find_first_not_of("0123456789") != blank || blank > 9)
-        return false;
-    const std::string start = started(static_cast<DWORD>(std::stoul(window.substr(0, blank))));
-    return !start.empty() && start == window.substr(blank + 1);
 }
 
 void remove_file(const std::string& path) { DeleteFileW(wide(path).c_str()); }

@@ -12,6 +12,7 @@
 #include "platform/citation.h"
 #include "platform/decodage.h"
 #include "virtual/garde/fichiers.h"
+#include "virtual/mots/fenetre.h"
 #include "virtual/mots/mots.h"
 #include "virtual/usb/device.h"
 
@@ -268,7 +269,7 @@ bool Device::plants(const std::string& origin, std::uint32_t words) {
     // open (or, when the system could not tell which it was, for good).
     const std::string window = std::string(kWordsVariable) + " ";
     if (origin == kWordsVariable) return true;
-    if (origin.rfind(window, 0) == 0) return fichiers::window_open(origin.substr(window.size()));
+    if (origin.rfind(window, 0) == 0) return fenetre::window_open(origin.substr(window.size()));
     std::string unread;
     const Words planted = read_words(words_file(origin, &unread));
     return board_words_of(planted.frozen, planted.invalid) == words;
@@ -283,6 +284,10 @@ void Device::configure() {
     if (from.from == Planted::pc) words.unknown.clear(), words.out_of_range.clear();
     setup.planted = from.from;
     setup.planted_by = from.source;
+    // A window's words are planted in that window: named by its process.
+    if (const std::string window = from.from == Planted::window ? fenetre::parent_window() : "";
+        !window.empty())
+        setup.planted_by += " " + window;
     if (!setup.configured || from.text != setup.applied_words) apply_words(words, from.source);
     setup.configured = true;
     setup.applied_words = from.text;

@@ -17,7 +17,9 @@ struct Setup {
     bool configured = false;
     std::string applied_words;
     Planted planted = Planted::copy;
-    std::string planted_by;  // IOWVIRT, or the words file's path
+    // The words file's path, or IOWVIRT followed by the window it was set
+    // in (its process's number and start) when the system can tell.
+    std::string planted_by;
 };
 
 }  // namespace iowvirt
