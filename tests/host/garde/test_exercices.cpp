@@ -86,6 +86,23 @@ TEST(Exercises, AWindowsExerciseEndsWithTheWindow) {
     host(state, kMonday + 20, {"--read", "1"});
     EXPECT_EQ(boards_beside(state), 0u);
 }
+
+// The window is known by its process's start, not by anything that
+// changes while it stays open, such as its size: this test program, the
+// window here, grows between two launches and its exercise stands.
+TEST(Exercises, AWindowThatGrowsIsStillTheSameWindow) {
+    const std::string state = scratch_folder("fenetre-grandit") + "etat";
+    ASSERT_EQ(host(state, kMonday, kSet).status, 0);
+    const std::string stopped = "    10     30     13     31     12     11";
+    EXPECT_EQ(last_reading(host(state, kMonday + 10, {"--read", "1"}, "frozen")),
+              reading(stopped.c_str()));
+    std::vector<char> grown(256 << 20, 1);
+    // A launch without the words looks at whether the window is open.
+    host(state, kMonday + 300, {"--read", "1"});
+    EXPECT_EQ(boards_beside(state), 2u) << static_cast<int>(grown.back());
+    EXPECT_EQ(last_reading(host(state, kMonday + 600, {"--read", "1"}, "frozen")),
+              reading(stopped.c_str()));
+}
 #endif
 
 TEST(Exercises, InvalidValuesStayOnTheirBoardUntilItIsSetAndNeverReachTheSharedClock) {
