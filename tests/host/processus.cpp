@@ -1,9 +1,51 @@
 // Running the build's programs, whatever the platform: each child with a
 // virtual clock of its own unless the test shares one.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/host/processus.h"
+
+// Each platform's own: its folder of temporary files, with a trailing
+// separator, and this test program's process number.
+std::string temp_folder();
+unsigned long own_number();
+
+namespace {
+
+// Process numbers come round again (a machine's count wraps within a run
+// of the suite; Wine numbers anew in each session of its server): a test
+// program of an earlier run may have had this one's number, and its
+// scratch files, a words file that still plants an exercise among them,
+// must not stand in this run's way.
+std::string own_scratch(const std::string& name) {
+    const std::string prefix = "rtc-host-test-" + std::to_string(own_number()) + "-";
+    static const bool cleared = [&prefix] {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(temp_folder(), ignored))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                std::filesystem::remove_all(entry.path(), ignored);
+        return true;
+    }();
+    (void)cleared;
+    return temp_folder() + prefix + name;
+}
+
+}  // namespace
+
+std::string scratch_folder(const std::string& name) {
+    const std::string path = own_scratch(name);
+    std::error_code ignored;
+    std::filesystem::create_directory(path, ignored);
+    return path + static_cast<char>(std::filesystem::path::preferred_separator);
+}
+
+std::string scratch_file(const std::string& name, const std::string& content) {
+    const std::string path = own_scratch(name);
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
 
 Environment with_own_state(const Environment& environment) {
     static int count = 0;

@@ -160,14 +160,6 @@ Finished run_killed(const std::string& program, const std::vector<std::string>& 
     return finish_program(started);
 }
 
-std::string scratch_folder(const std::string& name) {
-    const std::string path = "/tmp/rtc-host-test-" + std::to_string(getpid()) + "-" + name;
-    mkdir(path.c_str(), 0755);
-    return path + "/";
-}
+std::string temp_folder() { return "/tmp/"; }
 
-std::string scratch_file(const std::string& name, const std::string& content) {
-    const std::string path = "/tmp/rtc-host-test-" + std::to_string(getpid()) + "-" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
+unsigned long own_number() { return static_cast<unsigned long>(getpid()); }

@@ -36,21 +36,7 @@ std::string temp_folder() {
     return std::string(path, length);
 }
 
-// Wine numbers processes anew in each session of its server: a test
-// program of an earlier run may have had this one's number, and its
-// scratch files must not stand in this run's way.
-std::string own_scratch(const std::string& name) {
-    static const bool cleared = [] {
-        const std::string prefix = "rtc-host-test-" + std::to_string(GetCurrentProcessId()) + "-";
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::directory_iterator(temp_folder(), ignored))
-            if (entry.path().filename().string().rfind(prefix, 0) == 0)
-                std::filesystem::remove_all(entry.path(), ignored);
-        return true;
-    }();
-    (void)cleared;
-    return temp_folder() + "rtc-host-test-" + std::to_string(GetCurrentProcessId()) + "-" + name;
-}
+unsigned long own_number() { return GetCurrentProcessId(); }
 
 // The child's text, with its console line ends made plain.
 std::string slurp(const std::string& path) {
@@ -196,14 +182,3 @@ Finished finish_program(Started* started) {
     return finished;
 }
 
-std::string scratch_folder(const std::string& name) {
-    const std::string path = own_scratch(name);
-    CreateDirectoryA(path.c_str(), nullptr);
-    return path + "\\";
-}
-
-std::string scratch_file(const std::string& name, const std::string& content) {
-    const std::string path = own_scratch(name);
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
