@@ -15,6 +15,14 @@ std::string own_folder() {
     return full.substr(0, full.find_last_of("\\/") + 1);
 }
 
+std::string temp_folder() {
+    char path[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, path);
+    return std::string(path, length);
+}
+
+unsigned long own_number() { return GetCurrentProcessId(); }
+
 namespace {
 
 constexpr DWORD kMostMs = 120000;
@@ -29,14 +37,6 @@ std::wstring wide(const std::string& text) {
                         length);
     return result;
 }
-
-std::string temp_folder() {
-    char path[MAX_PATH];
-    const DWORD length = GetTempPathA(MAX_PATH, path);
-    return std::string(path, length);
-}
-
-unsigned long own_number() { return GetCurrentProcessId(); }
 
 // The child's text, with its console line ends made plain.
 std::string slurp(const std::string& path) {
