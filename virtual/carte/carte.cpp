@@ -8,9 +8,9 @@ void Board::deliver_set(const std::tm& local) {
     given = true;
 }
 
-ChipState Board::kept_chip() {
+ChipState Board::kept_chip(std::int64_t lived) {
     ChipState kept = chip.state();
-    if (ticking) kept.at_ms = pc_now();
+    if (ticking) kept.at_ms = lived;
     return kept;
 }
 

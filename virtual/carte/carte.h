@@ -1,5 +1,5 @@
 // The board: the clock chip on its I²C bus, and the exercises a teacher
-// lays on it. Its moments are on the PC's clock, ticks or not.
+// lays on it.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +15,7 @@ std::int64_t system_ms();
 struct Board {
     Ds1307 chip{system_ms};
     I2cFunction i2c{chip};
-    // The PC's clock, or the moment IOWVIRT_NOW stands for: what the state
-    // file's moments are on.
+    // The PC's clock, or the moment IOWVIRT_NOW stands for.
     TimeSource pc_now = system_ms;
     // IOWVIRT=tick: the chip's time moves one second at each pointer set to
     // the seconds register.
@@ -32,10 +31,9 @@ struct Board {
     // false for a chip just powered on in this process.
     bool given = false;
 
-    // The chip's state, its moment on the PC's clock: ticks run ahead of it,
-    // and a record stamped with them would be taken for one kept while the
-    // PC's clock was behind.
-    ChipState kept_chip();
+    // The chip's state, its moment at `lived` (the time it has lived on
+    // the PC's clock): ticks are no time lived.
+    ChipState kept_chip(std::int64_t lived);
     // As a board comes from the maker, set and running: at `local`, the
     // PC's time of day and date, in 24-hour mode.
     void deliver_set(const std::tm& local);

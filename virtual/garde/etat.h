@@ -1,7 +1,7 @@
 // The file in which the virtual clock chip keeps its registers between
 // launches, as a real chip keeps them on its battery. It holds two records,
-// each with a format mark, a version, a sequence number, the chip's state
-// and a checksum; a save rewrites the older one in place. A record caught
+// each with a format mark, a version, a sequence number, the chip's state,
+// the time it has lived and a checksum; a save rewrites the older one in place. A record caught
 // in the middle of a write fails its checksum and the other one stands, so
 // a reader never takes part of a write, and a file that is not whole or not
 // ours is never trusted.
@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "virtual/carte/ds1307.h"
+#include "virtual/garde/vecu.h"
 
 namespace iowvirt {
 
-inline constexpr std::size_t kRecordSize = 104;
+inline constexpr std::size_t kRecordSize = 128;
 
 // Moments a chip of this century can stand at, in seconds since 1970: from
 // 2000-01-01 to three centuries ahead. Anything else is no clock's.
@@ -40,16 +41,15 @@ inline constexpr std::uint32_t kBoardWords = kBoardFrozen | kBoardInvalid;
 inline constexpr std::uint32_t board_words_of(bool frozen, bool invalid) {
     return (frozen ? kBoardFrozen : 0) | (invalid ? kBoardInvalid : 0);
 }
-// Kept by a launch that found the PC's clock behind the record before it
-// (a PC clock slow for a while, a dead CMOS battery, a file from a PC that
-// was ahead): it stands only while the PC's clock stays behind that
-// record's moment, and that record is kept whole meanwhile.
-inline constexpr std::uint32_t kSpell = 1u << 5;
+// The lived time's `high_stale`.
+inline constexpr std::uint32_t kHighStale = 1u << 6;
 inline constexpr std::uint32_t kKnownFlags =
-    kStoodStill | kInvalidLaid | kInvalidStanding | kBoardWords | kSpell;
+    kStoodStill | kInvalidLaid | kInvalidStanding | kBoardWords | kHighStale;
 
+// The chip's moments (`chip.at_ms`) are on its lived time.
 struct SavedState {
     ChipState chip;
+    LivedTime lived;
     std::uint32_t flags = 0;
     std::uint64_t sequence = 0;  // the newer record has the higher one
 };
@@ -63,20 +63,14 @@ std::vector<std::uint8_t> encode_state(const SavedState& state);
 // Whether the bytes begin as a state file does, in either record: a file
 // that does not is some other program's or a user's, never to be touched.
 bool is_state_file(const std::vector<std::uint8_t>& bytes);
-// The one-record file of the first version (92 bytes, or more when an
-// upgrade was cut short).
-bool is_first_version(const std::vector<std::uint8_t>& bytes);
+// A file of an earlier version (the first: one record of 92 bytes; the
+// second: two records of 104, their moments on the PC's clock), or more
+// when an upgrade to this version was cut short: its next save rewrites it.
+bool is_earlier_version(const std::vector<std::uint8_t>& bytes);
 
 // The newer whole record, each judged on its own, or nothing and why not
-// (in French). Also takes the one-record file of the first version.
+// (in French). Also takes the files of earlier versions.
 std::optional<SavedState> decode_state(const std::vector<std::uint8_t>& bytes, std::string& why);
-
-// The record the chip counts from at `now_ms` on the PC's clock: the newer
-// one, but the one before it once the PC's clock is past that one's moment
-// again when the newer was kept in a spell (`kSpell`), as if the spell had
-// never been. Numbered as the newer, so that saves still go after it.
-SavedState counted_from(const std::vector<std::uint8_t>& bytes, const SavedState& newer,
-                        std::int64_t now_ms);
 
 // A record caught in the middle of another program's write fails its
 // checksum; the file is read this many times before it is judged.

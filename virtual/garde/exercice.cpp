@@ -103,9 +103,9 @@ void Device::keep_planted_boards(const std::string& shared, std::uint32_t words)
 void Device::load_state() {
     close_state();
     keeping.upgrade_pending = false;
+    keeping.new_chip_to_keep = false;
     keeping.sequence = 0;
     board.exercises = 0;
-    keeping.spell = false;
     const std::uint32_t words = board_words_of(board.frozen, board.invalid);
     SavedState kept;
     bool found = false;
@@ -125,10 +125,9 @@ void Device::load_state() {
     }
     keeping.bytes_saved = board.chip.bytes_written();
     keep_exercises();
-    // A moment kept ahead of the PC's clock (set back, or a file from
-    // another PC): the chip took its kept time as the time now. Kept so,
-    // the next launch counts from now, not from a moment still to come.
-    if (found && !keeping.state_path.empty() && kept_ahead(kept)) save_state(true);
+    // A damaged file was put aside: the new chip lasts, halted, until set.
+    if (keeping.new_chip_to_keep) save_state();
+    keeping.new_chip_to_keep = false;
 }
 
 bool Device::read_board(std::uint32_t words, SavedState& kept) {
@@ -150,6 +149,7 @@ bool Device::read_board(std::uint32_t words, SavedState& kept) {
     if (!from_shared) {
         deliver_set();
         kept.chip = board.chip.state();
+        kept.lived = keeping.lived;
     }
     return true;
 }

@@ -38,7 +38,7 @@ std::optional<std::vector<std::uint8_t>> read(const std::string& path, std::size
 class StateFile {
   public:
     // The two records of a state file.
-    static constexpr std::size_t kRecordsSize = 208;
+    static constexpr std::size_t kRecordsSize = 256;
     enum class Found { nothing, regular, not_regular, unreadable };
 
     StateFile() = default;
@@ -82,6 +82,8 @@ class StateFile {
         return now[0] != stamp_[0] || now[1] != stamp_[1];
     }
     void mark() { stamp(stamp_); }
+    // The next `changed` says yes.
+    void forget_mark() { stamp_[0] = stamp_[1] = -1; }
     // Flushes to the disk, then closes.
     void close();
     bool is_open() const { return handle_ != kNone; }

@@ -4,6 +4,7 @@
 // each transaction that wrote registers, and the file flushed at the last
 // close. A program that wrote nothing leaves the file as it found it.
 #include <algorithm>
+#include <limits>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -23,6 +24,12 @@ static_assert(fichiers::StateFile::kRecordsSize == kStateFileSize);
 constexpr std::uint8_t kNoValidTime[] = {0x5A, 0x7F, 0x3F, 0x00, 0x3F, 0x1F, 0xAA};
 constexpr const char* kMemoryOnly =
     "l'horloge ne garde son heure que tant que ce programme tourne.";
+constexpr std::int64_t kMsPerSecond = 1000;
+
+// The lived moment at which the chip kept in `chip` begins its next second.
+std::int64_t next_second(const ChipState& chip) {
+    return chip.at_ms - chip.into_second_ms + kMsPerSecond;
+}
 
 }  // namespace
 
@@ -53,8 +60,8 @@ void Device::choose_state_path() {
                           ") ; " + kMemoryOnly);
 }
 
-bool Device::kept_ahead(const SavedState& kept) {
-    return kept.sequence == keeping.sequence && kept.chip.at_ms > board.pc_now();
+TimeSource Device::lived_clock() {
+    return [this] { return keeping.lived.at(board.pc_now()); };
 }
 
 bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState& kept,
@@ -83,8 +90,8 @@ bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState
         return file.read_again(kStateFileSize, b);
     };
     if (const auto state = decode_settled(bytes, again, kReadTries, why)) {
-        kept = counted_from(bytes, *state, board.pc_now());
-        first_version = is_first_version(bytes);
+        kept = *state;
+        first_version = is_earlier_version(bytes);
         return true;
     }
     file.close();
@@ -101,7 +108,8 @@ bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState
     const auto aside =
         fichiers::put_aside(path, path + ".illisible-" + std::to_string(fichiers::now_seconds()));
     board.chip.power_on();
-    board.given = true;  // a new chip, as the message says
+    board.given = true;  // a new chip, as the message says, kept as such
+    keeping.new_chip_to_keep = aside.has_value();
     alert_once("le fichier de l'horloge " + texte::cite_path(path) + " est illisible (" + why +
                ") ; " +
                (aside ? "il est gardé sous " + texte::cite_path(*aside)
@@ -136,13 +144,16 @@ void Device::keep_exercises() {
 void Device::take_newer_setting() {
     if (!keeping.state_file.is_open()) return take_first_setting();
     if (!keeping.state_file.changed()) return;
+    // Marked before the read: a write after it is seen at the next look. A
+    // record caught in the middle of a write is looked at again then.
     keeping.state_file.mark();
     std::vector<std::uint8_t> bytes;
     std::string why;
-    if (!keeping.state_file.read_records(bytes)) return;
-    const auto newest = decode_state(bytes, why);
-    if (!newest || newest->sequence <= keeping.sequence) return;
-    const SavedState kept = counted_from(bytes, *newest, board.pc_now());
+    const auto newest = keeping.state_file.read_records(bytes) ? decode_state(bytes, why)
+                                                               : std::nullopt;
+    if (!newest) return keeping.state_file.forget_mark();
+    if (newest->sequence <= keeping.sequence) return;
+    const SavedState kept = *newest;
     take_kept(kept);
     board.chip.set_stopped((kept.flags & (kStoodStill | kInvalidStanding)) != 0);
     keeping.bytes_saved = board.chip.bytes_written();
@@ -163,10 +174,12 @@ void Device::take_first_setting() {
 }
 
 void Device::take_kept(const SavedState& kept) {
+    keeping.lived = kept.lived;
     board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
     keeping.sequence = kept.sequence;
-    keeping.spell = (kept.flags & kSpell) != 0;
-    board.exercises = kept.flags & ~kSpell;
+    keeping.shown_until = next_second(kept.chip);
+    keeping.kept_pc = kept.lived.last_pc;
+    board.exercises = kept.flags;
     board.given = true;
 }
 
@@ -177,6 +190,7 @@ void Device::deliver_set() {
 
 void Device::registers_written() {
     board.given = true;
+    keeping.lived.set_made();
     if ((board.exercises & kInvalidStanding) != 0) {
         board.exercises &= ~kInvalidStanding;
         board.chip.set_stopped((board.exercises & kStoodStill) != 0);
@@ -184,17 +198,29 @@ void Device::registers_written() {
     save_state();
 }
 
-void Device::save_state(bool reanchor) {
+// A read that shows a second the file does not hold yet keeps it, so that
+// no program launched later, the PC's clock set back meanwhile, shows an
+// earlier time: at most once a second, a record rewritten in place.
+void Device::keep_shown() {
+    if (!keeping.state_file.is_open() || board.ticking) return;
+    const std::int64_t lived = keeping.lived.at(board.pc_now());
+    if (lived < keeping.shown_until && keeping.lived.last_pc >= keeping.kept_pc) return;
+    save_state(true);
+}
+
+void Device::save_state(bool shown) {
     keeping.bytes_saved = board.chip.bytes_written();
-    if (keeping.state_path.empty()) return;
+    if (keeping.state_path.empty() || (shown && !keeping.state_file.is_open())) return;
     std::string why;
     bool saved = false;
+    SavedState state{board.kept_chip(keeping.lived.at(board.pc_now())), keeping.lived,
+                     board.exercises, keeping.sequence + 1};
+    keeping.shown_until = next_second(state.chip);
+    keeping.kept_pc = state.lived.last_pc;
     if (!keeping.state_file.is_open()) {
-        keeping.spell = false;
         std::vector<std::uint8_t> found;
-        const auto made = keeping.state_file.create(
-            keeping.state_path,
-            encode_state({board.kept_chip(), board.exercises, keeping.sequence + 1}), found, why);
+        const auto made =
+            keeping.state_file.create(keeping.state_path, encode_state(state), found, why);
         if (made == fichiers::StateFile::Made::made) {
             ++keeping.sequence;
             return;
@@ -209,21 +235,17 @@ void Device::save_state(bool reanchor) {
     if (keeping.state_file.is_open()) {
         // Numbered after the newest record any program wrote, so that the
         // latest save wins, however many others made since this one opened;
-        // no other save comes between the look and the write.
+        // no other save comes between the look and the write. What a read
+        // showed never goes over another program's newer record.
         const fichiers::SaveLock held(keeping.state_file);
         const std::uint64_t newest = newest_sequence();
-        if (reanchor && newest > keeping.sequence) return;
-        keeping.sequence = std::max(keeping.sequence, newest);
-        // A spell's record is rewritten in place: the record before the
-        // spell stays whole, to count from once the PC's clock is past it.
-        if (!(reanchor && keeping.spell)) ++keeping.sequence;
-        keeping.spell = reanchor;
-        const SavedState state{board.kept_chip(), board.exercises | (reanchor ? kSpell : 0),
-                               keeping.sequence};
+        if (shown && newest > keeping.sequence) return;
+        keeping.sequence = std::max(keeping.sequence, newest) + 1;
+        state.sequence = keeping.sequence;
         if (keeping.upgrade_pending) {
-            // A file of the first version becomes one of two records: the
-            // second first, which stands alone, then the first over the old
-            // record.
+            // A file of an earlier version becomes two records of this one:
+            // the second first, which stands alone, then the first over the
+            // old record.
             const auto record = encode_record(state);
             saved = keeping.state_file.rewrite(kRecordSize, record, why) &&
                     keeping.state_file.rewrite(0, record, why);
@@ -234,6 +256,12 @@ void Device::save_state(bool reanchor) {
         }
     }
     if (saved) return;
+    if (shown) {
+        // A file this program may only read: what it shows is its own.
+        keeping.shown_until = std::numeric_limits<std::int64_t>::max();
+        keeping.kept_pc = std::numeric_limits<std::int64_t>::min();
+        return;
+    }
     tell_once("impossible d'écrire " + texte::cite_path(keeping.state_path) + " (" + why + ") ; " +
               kMemoryOnly);
     keeping.state_file.close();

@@ -300,7 +300,9 @@ void Device::configure() {
 void Device::apply_words(const Words& words, const std::string& source) {
     const TimeSource clock = pc_clock();
     board.pc_now = clock;
-    board.chip.set_time_source(clock);
+    // Another clock: what the last one was seen at says nothing of it.
+    keeping.lived = LivedTime{};
+    board.chip.set_time_source(lived_clock());
     usb.plugged = !words.absent;
     board.i2c.set_chip_connected(!words.no_chip);
     board.frozen = words.frozen;

@@ -57,7 +57,9 @@ Device::Device() {
 
 void Device::power_up() {
     board.given = false;
-    board.chip.set_time_source(system_ms);
+    board.pc_now = system_ms;
+    keeping.lived = LivedTime{};
+    board.chip.set_time_source(lived_clock());
     board.chip.power_on();
     board.i2c.reset();
     board.i2c.set_chip_connected(true);
@@ -175,6 +177,7 @@ std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
     const Report request = as_report(buffer);
     if (points_at_the_seconds(request)) {
         take_newer_setting();
+        keep_shown();
         if (board.ticking) board.tick_ms += kTickMs;
     }
     const bool fault = I2cFunction::is_transfer(request) && faults.bus_fault.strikes();

@@ -80,16 +80,15 @@ struct Device {
     // Whether `origin` (a words file, or the window's variable) still plants
     // the board of `words`.
     bool plants(const std::string& origin, std::uint32_t words);
-    // Whether the state just taken back was kept at a moment still ahead of
-    // the PC's clock.
-    bool kept_ahead(const SavedState& kept);
+    // The chip's time source: the time it has lived, on the PC's clock.
+    TimeSource lived_clock();
     void keep_exercises();
     // The board as delivered, at the PC's time.
     void deliver_set();
-    // `reanchor`: the kept time taken as now, by a launch that found the
-    // PC's clock behind it; kept as a spell record, and not over a record
-    // another program saved since.
-    void save_state(bool reanchor = false);
+    // `shown`: what a read showed, kept only in a file already open, and
+    // not over a record another program saved since.
+    void save_state(bool shown = false);
+    void keep_shown();
     std::uint64_t newest_sequence();
     // Another program's newer setting, taken before a read of the time.
     void take_newer_setting();

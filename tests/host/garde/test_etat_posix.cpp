@@ -14,6 +14,7 @@
 #include <random>
 
 #include "tests/host/horloge_gardee.h"
+#include "virtual/garde/etat.h"
 #include "tests/premiere_version.h"
 
 namespace {
@@ -124,7 +125,9 @@ TEST(StateFilePlaces, AHugeFileIsJudgedOnItsFirstBytesAndPutAside) {
     const Finished run = host(state, kMonday, {"--read", "1"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("est illisible (fichier trop long)"), std::string::npos) << run.err;
-    EXPECT_EQ(files_in(folder).size(), 1u);
+    // Put aside, and the new chip kept in a new file.
+    EXPECT_EQ(files_in(folder).size(), 2u);
+    EXPECT_EQ(read_bytes(state).size(), iowvirt::kStateFileSize);
 }
 
 TEST(StateFilePlaces, ALinkIsFollowedAndItsTargetWritten) {
@@ -134,7 +137,7 @@ TEST(StateFilePlaces, ALinkIsFollowedAndItsTargetWritten) {
     host(link, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
     struct stat info {};
     ASSERT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
-    EXPECT_EQ(read_bytes(target).size(), 208u);
+    EXPECT_EQ(read_bytes(target).size(), iowvirt::kStateFileSize);
     host(link, kMonday, {"--set", "2022-06-15 08:00:00", "--period-ms", "0"});
     EXPECT_EQ(last_reading(host(target, kMonday, {"--read", "1"})),
               reading("     0      0      8     15      6     22"));
@@ -353,7 +356,7 @@ TEST(StateFilePlaces, TheDefaultFoldersOfANewAccountAreMade) {
                                 {"XDG_STATE_HOME", xdg},
                                 {"IOWVIRT_NOW", std::to_string(kMonday)}});
     EXPECT_EQ(run.err.find("IOW24 virtuel"), std::string::npos) << run.err;
-    EXPECT_EQ(read_bytes(xdg + "/rtc_iow24/horloge-virtuelle.bin").size(), 208u);
+    EXPECT_EQ(read_bytes(xdg + "/rtc_iow24/horloge-virtuelle.bin").size(), iowvirt::kStateFileSize);
 
     const std::string home = scratch_folder("maison") + "eleve";
     run = run_program(kHost, kSetAndRead,
@@ -362,7 +365,7 @@ TEST(StateFilePlaces, TheDefaultFoldersOfANewAccountAreMade) {
                        {"HOME", home},
                        {"IOWVIRT_NOW", std::to_string(kMonday)}});
     EXPECT_EQ(run.err.find("IOW24 virtuel"), std::string::npos) << run.err;
-    EXPECT_EQ(read_bytes(home + "/.local/state/rtc_iow24/horloge-virtuelle.bin").size(), 208u);
+    EXPECT_EQ(read_bytes(home + "/.local/state/rtc_iow24/horloge-virtuelle.bin").size(), iowvirt::kStateFileSize);
 }
 
 TEST(StateFilePlaces, NoUsablePlaceIsSaidOnce) {

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "tests/host/horloge_gardee.h"
+#include "virtual/garde/etat.h"
 #include "tests/premiere_version.h"
 
 namespace {
@@ -85,12 +86,12 @@ TEST(KeptTime, AHaltedClockStaysHaltedAndAClockSetBackNeverGoesBack) {
     host(running, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
     EXPECT_EQ(last_reading(host(running, kMonday + 60, {"--read", "1"})),
               reading("    58     31     13     31     12     11"));
-    // The PC's clock set back an hour: the chip takes the time it kept as
-    // the time now, never an earlier one, and counts on from there.
+    // The PC's clock set back an hour: the chip takes the time last shown
+    // as the time now, never an earlier one, and counts on from there.
     EXPECT_EQ(last_reading(host(running, kMonday - 3600, {"--read", "1"})),
-              reading("    58     30     13     31     12     11"));
+              reading("    58     31     13     31     12     11"));
     EXPECT_EQ(last_reading(host(running, kMonday - 3598, {"--read", "1"})),
-              reading("     0     31     13     31     12     11"));
+              reading("     0     32     13     31     12     11"));
     // Years ahead (a file from a PC whose clock was wrong): two launches
     // two seconds apart still see two seconds go by.
     const std::string ahead = scratch_folder("en-avance") + "etat";
@@ -123,9 +124,8 @@ TEST(KeptTime, APcClockWrongForAWhileAddsNothingOnceRightAgain) {
         {"slow, then slower, then right",
          {{-600, read, "     0      0     12      1      6     25"},
           {-590, read, "    10      0     12      1      6     25"},
-          // Reads keep nothing: further back, the spell's own record
-          // stands still.
-          {-7200, read, "     0      0     12      1      6     25"},
+          // Further back, what was shown stands still.
+          {-7200, read, "    10      0     12      1      6     25"},
           {3600, read, "     0      0     13      1      6     25"}}},
     };
     for (const auto& [what, launches] : cases) {
@@ -197,13 +197,13 @@ TEST(KeptTime, ABadFileIsNeverTrustedNorOverwritten) {
     const std::string good_state = scratch_folder("bon") + "etat";
     host(good_state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
     const std::string good = read_bytes(good_state);
-    ASSERT_EQ(good.size(), 208u);
+    ASSERT_EQ(good.size(), iowvirt::kStateFileSize);
     std::string other_version = good, damaged = good;
-    other_version[8] = 3;
-    other_version[104 + 8] = 3;
+    other_version[8] = 4;
+    other_version[iowvirt::kRecordSize + 8] = 4;
     // Both records damaged: neither stands.
     damaged[30] ^= 0x01;
-    damaged[104 + 30] ^= 0x01;
+    damaged[iowvirt::kRecordSize + 30] ^= 0x01;
     const std::pair<const char*, std::string> files[] = {
         {"fichier tronqué", good.substr(0, 150)},
         {"fichier trop long", good + "\n"},
@@ -224,10 +224,11 @@ TEST(KeptTime, ABadFileIsNeverTrustedNorOverwritten) {
         EXPECT_EQ(run.err.find("IOW24 virtuel", run.err.find(said) + 1), std::string::npos)
             << "said once: " << run.err;
         EXPECT_EQ(read_bytes(aside_named(run, state)), bytes) << why << ": kept aside as it was";
-        // A run that only read writes no new file; one that sets does, whole.
-        EXPECT_FALSE(std::ifstream(state).good()) << why;
-        host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
-        EXPECT_EQ(read_bytes(state).size(), 208u) << why;
+        // The new chip is kept, whole, and stays halted at the next launch
+        // an hour on, as the message said, until it is set.
+        EXPECT_EQ(read_bytes(state).size(), iowvirt::kStateFileSize) << why;
+        EXPECT_EQ(last_reading(host(state, kMonday + 3600, {"--read", "1"})), reading(kNewChip))
+            << why;
     }
 }
 
@@ -265,7 +266,8 @@ TEST(KeptTime, OneFlippedBitLosesNothingAndAFirstVersionFileIsUpgradedForGood) {
     const std::string state = scratch_folder("un-bit") + "etat";
     host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
     const std::string good = read_bytes(state);
-    for (const std::size_t bit : {0u, 8u * 8, 8u * 50, 8u * 104 + 3, 8u * 207 + 7}) {
+    for (const std::size_t bit : {std::size_t{0}, std::size_t{8 * 8}, std::size_t{8 * 50}, 8 * iowvirt::kRecordSize + 3,
+                                   8 * iowvirt::kStateFileSize - 1}) {
         std::string flipped = good;
         flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
         write_bytes(state, flipped);
@@ -288,9 +290,26 @@ TEST(KeptTime, OneFlippedBitLosesNothingAndAFirstVersionFileIsUpgradedForGood) {
         EXPECT_EQ(read.err.find("IOW24 virtuel"), std::string::npos) << read.err;
         // Two records of the current version from the first set on.
         const std::string file = read_bytes(old);
-        ASSERT_EQ(file.size(), 208u);
-        EXPECT_EQ(std::string({file[8], file[104 + 8]}), std::string("\x02\x02", 2)) << year;
+        ASSERT_EQ(file.size(), iowvirt::kStateFileSize);
+        EXPECT_EQ(std::string({file[8], file[iowvirt::kRecordSize + 8]}),
+                  std::string("\x03\x03", 2))
+            << year;
     }
+
+    // The release before kept two records of 104 bytes: read as they are,
+    // then two records of the current version from the first set on.
+    const std::string second = scratch_folder("deuxieme-version") + "etat";
+    write_bytes(second, second_version_record(0x57, kMonday * 1000, 3) +
+                            second_version_record(0x58, kMonday * 1000, 4));
+    EXPECT_EQ(last_reading(host(second, kMonday, {"--read", "1"})),
+              reading("    58      0      0      0      0      0"));
+    host(second, kMonday, {"--set", "2022-06-15 08:00:00", "--period-ms", "0"});
+    EXPECT_EQ(last_reading(host(second, kMonday + 60, {"--read", "1"})),
+              reading("     0      1      8     15      6     22"));
+    const std::string upgraded = read_bytes(second);
+    ASSERT_EQ(upgraded.size(), iowvirt::kStateFileSize);
+    EXPECT_EQ(std::string({upgraded[8], upgraded[iowvirt::kRecordSize + 8]}),
+              std::string("\x03\x03", 2));
 }
 
 TEST(KeptTime, EachLaunchCarriesOnTheFilesSequence) {
@@ -359,12 +378,21 @@ TEST(KeptTime, TwoBadFilesWithinASecondAreBothKeptAside) {
         << aside_named(first, state);
 }
 
-TEST(KeptTime, AProgramThatOnlyReadsLeavesTheFileAsItFoundIt) {
+// A read keeps only the second it showed, once: reads at a moment already
+// kept write nothing.
+TEST(KeptTime, AProgramThatOnlyReadsKeepsOnlyWhatItShowed) {
     const std::string state = scratch_folder("lecteur") + "etat";
     host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
     const std::string set = read_bytes(state);
-    host(state, kMonday + 3600, {"--read", "3", "--period-ms", "0"});
+    host(state, kMonday, {"--read", "3", "--period-ms", "0"});
     EXPECT_EQ(read_bytes(state), set);
+    host(state, kMonday + 3600, {"--read", "3", "--period-ms", "0"});
+    const std::string shown = read_bytes(state);
+    EXPECT_NE(shown, set);
+    host(state, kMonday + 3600, {"--read", "3", "--period-ms", "0"});
+    EXPECT_EQ(read_bytes(state), shown);
+    EXPECT_EQ(last_reading(host(state, kMonday + 7200, {"--read", "1"})),
+              reading("    58     30     15     31     12     11"));
 }
 
 TEST(KeptTime, AReaderRunAcrossAnotherProgramsSetLeavesThatSet) {
@@ -420,7 +448,7 @@ TEST(KeptTime, TwoProcessesWritingAtOnceLeaveAWholeFile) {
         for (const Finished& run : runs)
             EXPECT_EQ(run.err.find("IOW24 virtuel"), std::string::npos) << run.err;
     }
-    ASSERT_EQ(read_bytes(state).size(), 208u);
+    ASSERT_EQ(read_bytes(state).size(), iowvirt::kStateFileSize);
     const Finished read = host(state, kMonday, {"--read", "1"});
     EXPECT_EQ(read.err.find("IOW24 virtuel"), std::string::npos) << read.err;
     const std::string last = last_reading(read);

@@ -22,6 +22,7 @@ SavedState at(std::int64_t ms, std::int32_t into, std::uint64_t sequence, std::u
     state.chip.registers[0] = seconds;
     state.chip.at_ms = ms;
     state.chip.into_second_ms = into;
+    state.lived = {ms, ms, ms, ms, false, true};
     state.sequence = sequence;
     return state;
 }
@@ -163,6 +164,41 @@ TEST(StateFile, AFileOfTheFirstFormatStillGivesItsTime) {
     EXPECT_EQ(decode_state(upgrading, why)->chip.registers[0], 0x50);
     first[20] ^= 1;
     EXPECT_EQ(why_refused(first), "somme de contrôle fausse");
+}
+
+// The second format's two records of 104 bytes: the newer gives its time,
+// its moment on the PC's clock its lived time. One kept while the PC's
+// clock was behind the other's moment leaves that moment the furthest the
+// PC's clock was seen at: what it holds counts on from there, not before.
+TEST(StateFile, AFileOfTheSecondFormatStillGivesItsTime) {
+    const auto file = [](const std::string& first, const std::string& second) {
+        const std::string text = first + second;
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    };
+    std::string why;
+    auto state = decode_state(file(second_version_record(0x10, kMonday, 4),
+                                   second_version_record(0x11, kMonday + 5000, 5)),
+                              why);
+    ASSERT_TRUE(state) << why;
+    EXPECT_EQ(state->chip.registers[0], 0x11);
+    EXPECT_EQ(state->sequence, 5u);
+    EXPECT_EQ(state->lived, (iowvirt::LivedTime{kMonday + 5000, kMonday + 5000, kMonday + 5000,
+                                                kMonday + 5000, false, true}));
+
+    const std::int64_t kBios = 946684800000;
+    state = decode_state(file(second_version_record(0x20, kBios, 8, 1u << 5),
+                              second_version_record(0x19, kMonday, 7)),
+                         why);
+    ASSERT_TRUE(state) << why;
+    EXPECT_EQ(state->chip.registers[0], 0x20);
+    EXPECT_EQ(state->flags, 0u);
+    EXPECT_EQ(state->lived, (iowvirt::LivedTime{kMonday, kBios, kBios, kBios, true, true}));
+
+    // The first record alone, the second one torn by an upgrade cut short.
+    auto upgrading = file(second_version_record(0x30, kMonday, 2), std::string(60, 'Z'));
+    state = decode_state(upgrading, why);
+    ASSERT_TRUE(state) << why;
+    EXPECT_EQ(state->chip.registers[0], 0x30);
 }
 
 }  // namespace

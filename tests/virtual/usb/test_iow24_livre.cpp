@@ -224,7 +224,7 @@ TEST_F(ShippedIow24, RegistersWrittenWithoutAStopAreKeptAtTheClose) {
     EXPECT_EQ(write(handle, 1, seconds.data(), 8), 8u);
     EXPECT_FALSE(std::filesystem::exists(folder + "/etat"));
     close(handle);
-    EXPECT_EQ(std::filesystem::file_size(folder + "/etat"), 208u);
+    EXPECT_EQ(std::filesystem::file_size(folder + "/etat"), iowvirt::kStateFileSize);
 }
 
 // A simulator started with no console: its standard streams closed. The
@@ -252,7 +252,7 @@ TEST_F(ShippedIow24, TheStateFileNeverTakesAClosedStandardStreamsPlace) {
         }
         EXPECT_EQ(written, 8u) << run;
         EXPECT_FALSE(taken) << run;
-        EXPECT_EQ(std::filesystem::file_size(folder + "/etat"), 208u) << run;
+        EXPECT_EQ(std::filesystem::file_size(folder + "/etat"), iowvirt::kStateFileSize) << run;
     }
 }
 
