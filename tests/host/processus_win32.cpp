@@ -181,4 +181,3 @@ Finished finish_program(Started* started) {
     delete started;
     return finished;
 }
-

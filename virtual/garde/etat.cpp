@@ -69,7 +69,6 @@ bool sane(const SavedState& state) {
     const LivedTime& lived = state.lived;
     return in_range(state.chip.at_ms) && in_range(lived.last_pc) && in_range(lived.high_pc) &&
            in_range(lived.high_lived) && lived.last_pc <= lived.high_pc &&
-           lived.high_lived <= state.chip.at_ms &&
            state.chip.into_second_ms >= 0 && state.chip.into_second_ms < kMsPerSecond &&
            (state.flags & ~kKnownFlags) == 0;
 }
@@ -122,6 +121,7 @@ std::optional<SavedState> record_at(const std::uint8_t* in, Record& judged) {
     state.lived.last_lived = state.chip.at_ms;
     state.lived.high_stale = (state.flags & kHighStale) != 0;
     state.lived.known = true;
+    state.flags &= ~kHighStale;
     return judged_sane(state, judged);
 }
 

@@ -128,6 +128,12 @@ void Device::load_state() {
     // A damaged file was put aside: the new chip lasts, halted, until set.
     if (keeping.new_chip_to_keep) save_state();
     keeping.new_chip_to_keep = false;
+    // A launch that finds the PC's clock further behind than the file saw
+    // it, or right again after a spell behind, keeps that, so that no
+    // program counts the jump as time.
+    if (found && (keeping.lived.last_pc < keeping.kept_pc ||
+                  (kept.lived.last_pc < kept.lived.high_pc && !keeping.lived.behind())))
+        save_state(true);
 }
 
 bool Device::read_board(std::uint32_t words, SavedState& kept) {

@@ -75,15 +75,21 @@ class StateFile {
     void unlock();
     // Whether another program may have written the file since it was
     // opened, or since the last `mark`: its modification time or size
-    // changed. One system call, no read.
+    // changed. One system call, no read. A file's time moves on in steps of
+    // the system's tick: a write in the same tick as the mark leaves it as
+    // it was, so a mark taken that close to the file's time says yes until
+    // a later one.
     bool changed() {
         std::int64_t now[2] = {stamp_[0], stamp_[1]};
         stamp(now);
-        return now[0] != stamp_[0] || now[1] != stamp_[1];
+        return racy_ || now[0] != stamp_[0] || now[1] != stamp_[1];
     }
-    void mark() { stamp(stamp_); }
+    void mark() {
+        stamp(stamp_);
+        racy_ = recent(stamp_[0]);
+    }
     // The next `changed` says yes.
-    void forget_mark() { stamp_[0] = stamp_[1] = -1; }
+    void forget_mark() { racy_ = true; }
     // Flushes to the disk, then closes.
     void close();
     bool is_open() const { return handle_ != kNone; }
@@ -96,8 +102,12 @@ class StateFile {
     std::string read_only_;
     bool dirty_ = false;              // written since opened
     std::int64_t stamp_[2] = {0, 0};  // modification time and size at the last mark
+    bool racy_ = false;               // the mark was taken within a tick of that time
     // The file's modification time and size now, on each platform.
     void stamp(std::int64_t (&out)[2]);
+    // Whether a modification time is so close to now that another write
+    // may still come with the same one.
+    static bool recent(std::int64_t modified);
 };
 
 // A save's hold on the state file, for as long as it lives.

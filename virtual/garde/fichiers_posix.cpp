@@ -256,6 +256,15 @@ void StateFile::stamp(std::int64_t (&out)[2]) {
     out[1] = static_cast<std::int64_t>(info.st_size);
 }
 
+bool StateFile::recent(std::int64_t modified) {
+    // Coarser than any file system's tick.
+    constexpr std::int64_t kTickNs = 100'000'000;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return modified >=
+           static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec - kTickNs;
+}
+
 void StateFile::lock_for_save() {
     if (!is_open() || !read_only_.empty()) return;
     // Another program's save may be held up on a slow disk.

@@ -236,6 +236,15 @@ void StateFile::stamp(std::int64_t (&out)[2]) {
     out[1] = static_cast<std::int64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
 }
 
+bool StateFile::recent(std::int64_t modified) {
+    // Coarser than any file system's tick, in 100 ns units.
+    constexpr std::int64_t kTick = 1'000'000;
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return modified >=
+           (static_cast<std::int64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) - kTick;
+}
+
 void StateFile::lock_for_save() {
     if (!is_open() || !read_only_.empty()) return;
     // Another program's save may be held up on a slow disk.

@@ -4,8 +4,8 @@
 // each transaction that wrote registers, and the file flushed at the last
 // close. A program that wrote nothing leaves the file as it found it.
 #include <algorithm>
-#include <limits>
 #include <cstdio>
+#include <limits>
 #include <set>
 #include <string>
 
@@ -149,8 +149,8 @@ void Device::take_newer_setting() {
     keeping.state_file.mark();
     std::vector<std::uint8_t> bytes;
     std::string why;
-    const auto newest = keeping.state_file.read_records(bytes) ? decode_state(bytes, why)
-                                                               : std::nullopt;
+    const auto newest =
+        keeping.state_file.read_records(bytes) ? decode_state(bytes, why) : std::nullopt;
     if (!newest) return keeping.state_file.forget_mark();
     if (newest->sequence <= keeping.sequence) return;
     const SavedState kept = *newest;
@@ -174,7 +174,15 @@ void Device::take_first_setting() {
 }
 
 void Device::take_kept(const SavedState& kept) {
+    // This program saw the PC's clock further on than the record's program
+    // did, and it has gone back since: that record was made behind what
+    // this program saw, which stays the moment to be past again.
+    const LivedTime mine = keeping.lived;
     keeping.lived = kept.lived;
+    if (mine.known && mine.high_pc > std::max(kept.lived.high_pc, board.pc_now())) {
+        keeping.lived.high_pc = mine.high_pc;
+        keeping.lived.high_lived = std::max(kept.lived.high_lived, mine.high_lived);
+    }
     board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
     keeping.sequence = kept.sequence;
     keeping.shown_until = next_second(kept.chip);
@@ -200,11 +208,14 @@ void Device::registers_written() {
 
 // A read that shows a second the file does not hold yet keeps it, so that
 // no program launched later, the PC's clock set back meanwhile, shows an
-// earlier time: at most once a second, a record rewritten in place.
+// earlier time; and so does one that finds the PC's clock a second or more
+// from where the file last saw it, so that every program counts from there.
+// At most once a second while the PC's clock runs on.
 void Device::keep_shown() {
     if (!keeping.state_file.is_open() || board.ticking) return;
     const std::int64_t lived = keeping.lived.at(board.pc_now());
-    if (lived < keeping.shown_until && keeping.lived.last_pc >= keeping.kept_pc) return;
+    const std::int64_t pc = keeping.lived.last_pc;
+    if (lived < keeping.shown_until && pc >= keeping.kept_pc && pc < keeping.kept_pc + 1000) return;
     save_state(true);
 }
 
@@ -238,9 +249,18 @@ void Device::save_state(bool shown) {
         // no other save comes between the look and the write. What a read
         // showed never goes over another program's newer record.
         const fichiers::SaveLock held(keeping.state_file);
-        const std::uint64_t newest = newest_sequence();
-        if (shown && newest > keeping.sequence) return;
-        keeping.sequence = std::max(keeping.sequence, newest) + 1;
+        const std::optional<SavedState> newest = newest_record();
+        const std::uint64_t newest_sequence = newest ? newest->sequence : 0;
+        if (shown && newest_sequence > keeping.sequence) return;
+        // A setting made while another program saw the PC's clock further
+        // on than it reads now was made behind.
+        if (!shown && newest && newest->lived.high_pc > keeping.lived.high_pc &&
+            newest->lived.high_pc > keeping.lived.last_pc) {
+            keeping.lived.high_pc = newest->lived.high_pc;
+            keeping.lived.high_stale = true;
+            state.lived = keeping.lived;
+        }
+        keeping.sequence = std::max(keeping.sequence, newest_sequence) + 1;
         state.sequence = keeping.sequence;
         if (keeping.upgrade_pending) {
             // A file of an earlier version becomes two records of this one:
@@ -268,12 +288,11 @@ void Device::save_state(bool shown) {
     keeping.state_path.clear();
 }
 
-std::uint64_t Device::newest_sequence() {
+std::optional<SavedState> Device::newest_record() {
     std::vector<std::uint8_t> bytes;
     std::string why;
-    if (!keeping.state_file.read_records(bytes)) return 0;
-    const auto state = decode_state(bytes, why);
-    return state ? state->sequence : 0;
+    if (!keeping.state_file.read_records(bytes)) return std::nullopt;
+    return decode_state(bytes, why);
 }
 
 void Device::close_state() { keeping.state_file.close(); }

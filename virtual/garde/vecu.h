@@ -12,6 +12,11 @@
 
 namespace iowvirt {
 
+// No PC's clock that is right reads before this release was made
+// (2026-12-01 00:00:00 UTC, in ms): one that does, a dead CMOS battery's
+// BIOS date, is behind, whatever it was seen at before.
+inline constexpr std::int64_t kReleasedMs = 1'796'083'200'000;
+
 struct LivedTime {
     std::int64_t high_pc = 0;     // the furthest moment the PC's clock was seen at (ms)
     std::int64_t high_lived = 0;  // lived time then

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -89,7 +90,7 @@ struct Device {
     // not over a record another program saved since.
     void save_state(bool shown = false);
     void keep_shown();
-    std::uint64_t newest_sequence();
+    std::optional<SavedState> newest_record();
     // Another program's newer setting, taken before a read of the time.
     void take_newer_setting();
     void take_first_setting();

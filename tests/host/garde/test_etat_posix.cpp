@@ -14,8 +14,8 @@
 #include <random>
 
 #include "tests/host/horloge_gardee.h"
-#include "virtual/garde/etat.h"
 #include "tests/premiere_version.h"
+#include "virtual/garde/etat.h"
 
 namespace {
 
@@ -365,7 +365,8 @@ TEST(StateFilePlaces, TheDefaultFoldersOfANewAccountAreMade) {
                        {"HOME", home},
                        {"IOWVIRT_NOW", std::to_string(kMonday)}});
     EXPECT_EQ(run.err.find("IOW24 virtuel"), std::string::npos) << run.err;
-    EXPECT_EQ(read_bytes(home + "/.local/state/rtc_iow24/horloge-virtuelle.bin").size(), iowvirt::kStateFileSize);
+    EXPECT_EQ(read_bytes(home + "/.local/state/rtc_iow24/horloge-virtuelle.bin").size(),
+              iowvirt::kStateFileSize);
 }
 
 TEST(StateFilePlaces, NoUsablePlaceIsSaidOnce) {

@@ -7,8 +7,8 @@
 #include <tuple>
 
 #include "tests/host/horloge_gardee.h"
-#include "virtual/garde/etat.h"
 #include "tests/premiere_version.h"
+#include "virtual/garde/etat.h"
 
 namespace {
 
@@ -266,8 +266,8 @@ TEST(KeptTime, OneFlippedBitLosesNothingAndAFirstVersionFileIsUpgradedForGood) {
     const std::string state = scratch_folder("un-bit") + "etat";
     host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
     const std::string good = read_bytes(state);
-    for (const std::size_t bit : {std::size_t{0}, std::size_t{8 * 8}, std::size_t{8 * 50}, 8 * iowvirt::kRecordSize + 3,
-                                   8 * iowvirt::kStateFileSize - 1}) {
+    for (const std::size_t bit : {std::size_t{0}, std::size_t{8 * 8}, std::size_t{8 * 50},
+                                  8 * iowvirt::kRecordSize + 3, 8 * iowvirt::kStateFileSize - 1}) {
         std::string flipped = good;
         flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
         write_bytes(state, flipped);
