@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "virtual/carte/ds1307.h"
-#include "virtual/garde/etat.h"
+#include "virtual/pile/etat.h"
 
 namespace {
 

@@ -152,11 +152,7 @@ void Device::take_newer_setting() {
     const auto newest =
         keeping.state_file.read_records(bytes) ? decode_state(bytes, why) : std::nullopt;
     if (!newest) return keeping.state_file.forget_mark();
-    if (newest->sequence <= keeping.sequence) return;
-    const SavedState kept = *newest;
-    take_kept(kept);
-    board.chip.set_stopped((kept.flags & (kStoodStill | kInvalidStanding)) != 0);
-    keeping.bytes_saved = board.chip.bytes_written();
+    if (newest->sequence > keeping.sequence) take_setting(*newest);
 }
 
 // Opened where no file was yet (a new account): the file another program
@@ -167,7 +163,10 @@ void Device::take_first_setting() {
     bool first_version = false;
     if (!read_state(keeping.state_file, keeping.state_path, kept, first_version)) return;
     keeping.upgrade_pending = first_version;
-    if (kept.sequence <= keeping.sequence) return;
+    if (kept.sequence > keeping.sequence) take_setting(kept);
+}
+
+void Device::take_setting(const SavedState& kept) {
     take_kept(kept);
     board.chip.set_stopped((kept.flags & (kStoodStill | kInvalidStanding)) != 0);
     keeping.bytes_saved = board.chip.bytes_written();
@@ -176,12 +175,14 @@ void Device::take_first_setting() {
 void Device::take_kept(const SavedState& kept) {
     // This program saw the PC's clock further on than the record's program
     // did, and it has gone back since: that record was made behind what
-    // this program saw, which stays the moment to be past again.
+    // this program saw, which stays the moment to be past again. Its lived
+    // time then is on this program's own count, no measure of the record's:
+    // the record's time now stands for it.
     const LivedTime mine = keeping.lived;
     keeping.lived = kept.lived;
     if (mine.known && mine.high_pc > std::max(kept.lived.high_pc, board.pc_now())) {
         keeping.lived.high_pc = mine.high_pc;
-        keeping.lived.high_lived = std::max(kept.lived.high_lived, mine.high_lived);
+        keeping.lived.high_lived = kept.lived.last_lived;
     }
     board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
     keeping.sequence = kept.sequence;

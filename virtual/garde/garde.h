@@ -6,7 +6,7 @@
 #include <string>
 
 #include "virtual/garde/fichiers.h"
-#include "virtual/garde/vecu.h"
+#include "virtual/pile/vecu.h"
 
 namespace iowvirt {
 

@@ -15,10 +15,10 @@
 
 #include "iow/iowkit.h"
 #include "virtual/carte/carte.h"
-#include "virtual/garde/etat.h"
 #include "virtual/garde/garde.h"
 #include "virtual/mots/mots.h"
 #include "virtual/mots/reglages.h"
+#include "virtual/pile/etat.h"
 #include "virtual/usb/iowvirt.h"
 #include "virtual/usb/pannes.h"
 #include "virtual/usb/usb.h"
@@ -94,6 +94,8 @@ struct Device {
     // Another program's newer setting, taken before a read of the time.
     void take_newer_setting();
     void take_first_setting();
+    // Another program's newer record, as the chip stands in it.
+    void take_setting(const SavedState& kept);
     // The chip, its exercises and the file's numbering, from a record.
     void take_kept(const SavedState& kept);
     // A transaction that wrote registers is over.

@@ -8,7 +8,7 @@
 
 #include "tests/host/horloge_gardee.h"
 #include "tests/premiere_version.h"
-#include "virtual/garde/etat.h"
+#include "virtual/pile/etat.h"
 
 namespace {
 

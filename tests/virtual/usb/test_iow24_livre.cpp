@@ -15,7 +15,7 @@
 #include <string>
 
 #include "iow/iowkit.h"
-#include "virtual/garde/etat.h"
+#include "virtual/pile/etat.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/premiere_version.h"
-#include "virtual/garde/etat.h"
+#include "virtual/pile/etat.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "virtual/garde/vecu.h"
+#include "virtual/pile/vecu.h"
 
 #include <algorithm>
 

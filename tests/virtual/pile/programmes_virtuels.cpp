@@ -1,4 +1,4 @@
-#include "tests/virtual/garde/programmes_virtuels.h"
+#include "tests/virtual/pile/programmes_virtuels.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "tests/virtual/garde/modele_pile.h"
+#include "tests/virtual/pile/modele_pile.h"
 
 #include <unistd.h>
 
@@ -7,8 +7,8 @@
 #include <random>
 #include <sstream>
 
-#include "tests/virtual/garde/programmes_virtuels.h"
-#include "virtual/garde/vecu.h"
+#include "tests/virtual/pile/programmes_virtuels.h"
+#include "virtual/pile/vecu.h"
 
 namespace pile_modele {
 
@@ -49,6 +49,9 @@ struct Model {
     bool behind_kept = false;
     // Jumps within spells behind taken for time lived, whatever the setting.
     std::int64_t excess_ms = 0;
+    // What a launch saw of the PC's clock and kept nowhere, when the clock
+    // is then found behind it: it may be lost too.
+    std::int64_t unkept_ms = 0;
     std::int64_t look_pc = 0;  // the PC's clock at the last look of any program
     std::int64_t look_offset = 0;
     // The furthest any program saw the PC's clock at, a launch included: a
@@ -65,17 +68,19 @@ struct Model {
 void looked(Model& model, const Clock& clock, bool shows) {
     const std::int64_t jump = clock.offset_ms - model.look_offset;
     const std::int64_t pc = clock.pc();
-    if (model.set && jump > 0) {
+    if (jump > 0) {
         // Jumps taken for time lived leave the clock believed that much
-        // further behind.
+        // further behind, a setting or not.
         const bool within =
             pc <= model.seen_pc + model.excess_ms && model.look_pc >= iowvirt::kReleasedMs;
         if (within) model.excess_ms += jump;
         std::int64_t past = std::max<std::int64_t>(0, std::min(jump, pc - model.shown_pc));
         if (model.behind_kept && pc >= model.shown_pc) past = 0;
-        model.gain_ms += std::max(within ? jump : 0, past);
+        if (model.set) model.gain_ms += std::max(within ? jump : 0, past);
     }
     if (pc >= model.shown_pc) model.behind_kept = false;
+    if (pc < model.seen_pc)
+        model.unkept_ms = std::max(model.unkept_ms, model.seen_pc - model.shown_pc);
     if (shows) model.shown_pc = std::max(model.shown_pc, pc);
     model.seen_pc = std::max(model.seen_pc, clock.pc());
     model.look_pc = clock.pc();
@@ -112,6 +117,7 @@ void setting(Model& model, const Clock& clock, const Op& op) {
                   model.shown_pc,
                   behind_kept,
                   model.excess_ms,
+                  0,
                   model.look_pc,
                   model.look_offset,
                   model.seen_pc};
@@ -135,7 +141,7 @@ std::string judged(Model& model, const Clock& clock, const Reading& reading) {
     if (r < model.shown) return out.str() + "2. went back from " + std::to_string(model.shown);
     const std::int64_t may_gain = (model.gain_ms + kSecond - 1) / kSecond;
     if (r > w + lived + may_gain) return out.str() + "3. gained time";
-    const std::int64_t may_lose = (model.lost_ms + model.lag_ms) / kSecond + 1;
+    const std::int64_t may_lose = (model.lost_ms + model.lag_ms + model.unkept_ms) / kSecond + 1;
     if (model.gain_ms == 0 && !model.wrong_at_set && r < w + lived - may_lose)
         return out.str() + "4. lost more than the PC's clock was behind (" +
                std::to_string(may_lose) + " s)";

@@ -1,4 +1,4 @@
-#include "virtual/garde/etat.h"
+#include "virtual/pile/etat.h"
 
 #include <array>
 #include <cstring>

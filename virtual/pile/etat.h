@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "virtual/carte/ds1307.h"
-#include "virtual/garde/vecu.h"
+#include "virtual/pile/vecu.h"
 
 namespace iowvirt {
 
