@@ -144,7 +144,7 @@ TEST(KeptTime, APcClockWrongForAWhileAddsNothingOnceRightAgain) {
 // Ticks are not kept: a set made while the clock ticked counts on with the
 // PC's clock once the word is gone.
 TEST(KeptTime, ASetMadeWhileTickingCountsOnWithThePcsClock) {
-    const std::string state = scratch_folder("tic") + "etat";
+    const std::string state = scratch_folder("tic-reglage") + "etat";
     std::string script = "RD,init,sec,min,heu,dat,moi,ann\n";
     for (int i = 0; i < 600; ++i)
         script += "5,0\n";
