@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::int64_t kStartMs = 1'796'634'000'000;  // 2026-12-07 09:00:00 UTC
 constexpr std::int64_t k2000Ms = 946'684'800'000;
-constexpr std::int64_t kSecond = 1000, kMinute = 60 * kSecond, kHour = 60 * kMinute;
+constexpr std::int64_t kSecond = 1000, kMinute = 60 * kSecond;
 constexpr int kMostRunning = 3;
 constexpr std::size_t kSteps = 40;
 
