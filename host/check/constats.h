@@ -9,18 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "host/load/journal.h"
 #include "host/options.h"
 
 namespace host {
-
-// One call of the device library as the block made it.
-struct Exchange {
-    enum class Call { open, close, write, read };
-    Call call;
-    std::array<std::uint8_t, 8> report;  // as written, or as the read left it
-    std::uint32_t result;                // bytes moved; for open, 1 when a device was found
-};
-using Journal = std::vector<Exchange>;
 
 // Where the IOW24 stopped answering, when it did: the finding it faults
 // ("iow24", "i2c", "horloge" or "avance") and what the watchdog saw.

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/check/constats.h"
+#include "host/load/journal.h"
 #include "iow/iowkit.h"
 
 namespace host {

@@ -17,7 +17,7 @@
 
 #include "platform/citation.h"
 #include "virtual/garde/fichiers.h"
-#include "virtual/usb/occupe.h"
+#include "virtual/garde/occupe.h"
 
 namespace iowvirt::fichiers {
 

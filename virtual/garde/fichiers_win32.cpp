@@ -10,7 +10,7 @@
 
 #include "platform/utf16.h"
 #include "virtual/garde/fichiers.h"
-#include "virtual/usb/occupe.h"
+#include "virtual/garde/occupe.h"
 
 namespace iowvirt::fichiers {
 

@@ -1,7 +1,7 @@
 // The device library's four functions, served by the virtual IOW24.
 #include "iow/iowkit.h"
+#include "virtual/garde/occupe.h"
 #include "virtual/usb/device.h"
-#include "virtual/usb/occupe.h"
 
 using iowvirt::device;
 

@@ -29,7 +29,7 @@ int asked(const char* variable, int otherwise) {
 
 TEST(BatteryModel, EveryPropertyHoldsAtEveryReadOfRandomSequences) {
     const int first = asked("RTC_PILE_SEED", 1);
-    const int count = asked("RTC_PILE_SEQUENCES", 600);
+    const int count = asked("RTC_PILE_SEQUENCES", 2000);
     for (int seed = first; seed < first + count; ++seed) {
         const std::vector<Op> ops = random_sequence(static_cast<unsigned>(seed));
         const std::string failure = run_sequence(ops);

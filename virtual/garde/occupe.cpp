@@ -1,4 +1,4 @@
-#include "virtual/usb/occupe.h"
+#include "virtual/garde/occupe.h"
 
 #include <atomic>
 
