@@ -2,10 +2,12 @@
 // test: fsync of the file named by RTC_TEST_SLOW_FSYNC (or of one made
 // beside it under a longer name) takes 400 ms, the first write to the file
 // named by RTC_TEST_SLOW_WRITE is held up for 1.5 s, as a program preempted
-// or scanned by an antivirus in mid-save, and opening the file named by
-// RTC_TEST_SLOW_OPEN takes 2 s.
+// or scanned by an antivirus in mid-save, opening the file named by
+// RTC_TEST_SLOW_OPEN takes 2 s, and the first lock taken on the file named
+// by RTC_TEST_SLOW_LOCK waits 1.5 s, as for another program's save.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -42,7 +44,7 @@ Fn next(const char* name) {
     return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
 }
 
-std::atomic<bool> write_held{false};
+std::atomic<bool> write_held{false}, lock_held{false};
 
 void hold_first_write(int fd) {
     if (names("RTC_TEST_SLOW_WRITE", fd) && !write_held.exchange(true)) pause_ms(1500);
@@ -80,4 +82,11 @@ extern "C" ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t at) 
     static const auto real = next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite64");
     hold_first_write(fd);
     return real(fd, buffer, count, at);
+}
+
+extern "C" int flock(int fd, int operation) {
+    static const auto real = next<int (*)(int, int)>("flock");
+    if ((operation & LOCK_EX) != 0 && names("RTC_TEST_SLOW_LOCK", fd) && !lock_held.exchange(true))
+        pause_ms(1500);
+    return real(fd, operation);
 }

@@ -301,8 +301,10 @@ TEST(StateFilePlaces, SlowFileWorkIsNoIow24ThatStoppedAnswering) {
     const std::string state = folder + "etat", pc = folder + "exercice.txt";
     write_bytes(pc, "# rien\n");
     host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
-    const std::pair<const char*, std::string> slow[] = {
-        {"RTC_TEST_SLOW_OPEN", state}, {"RTC_TEST_SLOW_OPEN", pc}, {"RTC_TEST_SLOW_WRITE", state}};
+    const std::pair<const char*, std::string> slow[] = {{"RTC_TEST_SLOW_OPEN", state},
+                                                        {"RTC_TEST_SLOW_OPEN", pc},
+                                                        {"RTC_TEST_SLOW_WRITE", state},
+                                                        {"RTC_TEST_SLOW_LOCK", state}};
     for (const auto& [what, path] : slow) {
         const Finished run = run_program(kHost,
                                          {"--set", "2022-06-15 08:00:00", "--read", "1",
