@@ -46,8 +46,16 @@ Fn next(const char* name) {
 
 std::atomic<bool> write_held{false}, lock_held{false};
 
+// The hold starts: the file RTC_TEST_HOLD_SIGNAL names is made, for the
+// test to start what must come during it.
 void hold_first_write(int fd) {
-    if (names("RTC_TEST_SLOW_WRITE", fd) && !write_held.exchange(true)) pause_ms(1500);
+    if (!names("RTC_TEST_SLOW_WRITE", fd) || write_held.exchange(true)) return;
+    if (const char* signal = std::getenv("RTC_TEST_HOLD_SIGNAL")) {
+        static const auto real_open = next<int (*)(const char*, int, ...)>("open");
+        const int made = real_open(signal, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (made >= 0) close(made);
+    }
+    pause_ms(1500);
 }
 
 }  // namespace

@@ -9,9 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <random>
+#include <thread>
 
 #include "tests/host/horloge_gardee.h"
 #include "tests/premiere_version.h"
@@ -319,6 +322,34 @@ TEST(StateFilePlaces, SlowFileWorkIsNoIow24ThatStoppedAnswering) {
         EXPECT_EQ(run.err.find("ne répond plus"), std::string::npos) << run.err;
         EXPECT_EQ(last_reading(run), "   2  lecture       0      0      8     15      6     22");
     }
+}
+
+// A save looks at the records only once it holds the lock: a program
+// launched while another's save is in mid-write (the PC's clock behind, so
+// that its launch keeps what it found) never writes over that save.
+TEST(StateFilePlaces, ASaveLooksAtTheRecordsOnlyOnceItHoldsTheLock) {
+    const std::string folder = scratch_folder("verrou-regard");
+    const std::string state = folder + "etat", held = folder + "ecriture-retenue";
+    host(state, kMonday, {"--set", "2011-12-31 13:30:58", "--period-ms", "0"});
+    std::atomic<bool> done{false};
+    std::thread setter([&] {
+        run_program(kHost, {"--set", "2022-06-15 08:00:00", "--period-ms", "0"},
+                    {{"IOWVIRT_STATE", state},
+                     {"IOWVIRT_NOW", std::to_string(kMonday)},
+                     {"LD_PRELOAD", own_folder() + "libdisque_lent.so"},
+                     {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+                     {"RTC_TEST_SLOW_WRITE", state},
+                     {"RTC_TEST_HOLD_SIGNAL", held}});
+        done = true;
+    });
+    // Not a wait for time: for the setter's save to be in mid-write.
+    while (!done && !std::ifstream(held).good())
+        std::this_thread::yield();
+    EXPECT_FALSE(done) << "the setter's write was never held";
+    host(state, kMonday - 3600, {"--read", "1"});
+    setter.join();
+    EXPECT_EQ(last_reading(host(state, kMonday + 60, {"--read", "1"})),
+              reading("     0      1      8     15      6     22"));
 }
 
 TEST(StateFilePlaces, AFileThatCannotBeWrittenLeavesNothingBehind) {
