@@ -173,17 +173,7 @@ void Device::take_setting(const SavedState& kept) {
 }
 
 void Device::take_kept(const SavedState& kept) {
-    // This program saw the PC's clock further on than the record's program
-    // did, and it has gone back since: that record was made behind what
-    // this program saw, which stays the moment to be past again. Its lived
-    // time then is on this program's own count, no measure of the record's:
-    // the record's time now stands for it.
-    const LivedTime mine = keeping.lived;
     keeping.lived = kept.lived;
-    if (mine.known && mine.high_pc > std::max(kept.lived.high_pc, board.pc_now())) {
-        keeping.lived.high_pc = mine.high_pc;
-        keeping.lived.high_lived = kept.lived.last_lived;
-    }
     board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
     keeping.sequence = kept.sequence;
     keeping.shown_until = next_second(kept.chip);
