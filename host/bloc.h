@@ -31,6 +31,19 @@ inline constexpr double kLogicThreshold = 2.5;
 // An input above the threshold is high, as the block reads it (NaN is not).
 inline bool is_high(double value) { return value > kLogicThreshold; }
 
+// The two inputs that make a step do something.
+inline constexpr const char* kInitPin = "init";
+inline constexpr const char* kReadPin = "RD";
+
+// Where the pin named `name` is among the block's `pins`: pins.size() when
+// it is not.
+inline std::size_t pin_index(const std::vector<std::string>& pins, const char* name) {
+    std::size_t i = 0;
+    while (i < pins.size() && pins[i] != name)
+        ++i;
+    return i;
+}
+
 struct CheckOptions {
     int period_ms;   // between reads
     int timeout_ms;  // of each device call

@@ -9,17 +9,11 @@ namespace host {
 
 namespace {
 
-constexpr const char* kInit = "init";
-constexpr const char* kRd = "RD";
 // The inputs a step with "init" high writes into the clock.
 constexpr const char* kClockInputs[] = {"sec", "min", "heu", "dat", "moi", "ann"};
 // Lines named in a warning; past them, a count.
 constexpr std::size_t kMostLines = 10;
 constexpr std::size_t kMostValues = 3;
-
-std::size_t index_of(const std::vector<std::string>& pins, const char* name) {
-    return static_cast<std::size_t>(std::find(pins.begin(), pins.end(), name) - pins.begin());
-}
 
 bool low_but_set(double value) { return value > 0 && !is_high(value); }
 
@@ -66,11 +60,11 @@ void low_level(const Script& script, std::size_t pin, const char* name,
 std::vector<std::string> levels_that_mislead(const Script& script,
                                              const std::vector<std::string>& pins) {
     std::vector<std::string> said;
-    const std::size_t init = index_of(pins, kInit), rd = index_of(pins, kRd);
+    const std::size_t init = pin_index(pins, kInitPin), rd = pin_index(pins, kReadPin);
     if (init == pins.size() || rd == pins.size() || script.pin_columns.size() != pins.size())
         return said;
-    low_level(script, init, kInit, said);
-    low_level(script, rd, kRd, said);
+    low_level(script, init, kInitPin, said);
+    low_level(script, rd, kReadPin, said);
     std::vector<int> unwritten, both;
     bool any_high = false, any_read = false;
     for (std::size_t step = 0; step < script.steps.size(); ++step) {
@@ -82,7 +76,7 @@ std::vector<std::string> levels_that_mislead(const Script& script,
         // A low "init" is told above; these rows have none at all.
         const bool values =
             std::any_of(std::begin(kClockInputs), std::end(kClockInputs), [&](const char* name) {
-                const std::size_t pin = index_of(pins, name);
+                const std::size_t pin = pin_index(pins, name);
                 return pin < pins.size() && in[pin] != 0;
             });
         if (values && !(in[init] > 0)) unwritten.push_back(line);
@@ -103,6 +97,16 @@ std::vector<std::string> levels_that_mislead(const Script& script,
         said.push_back(lines_text(script.short_lines) +
                        " : moins de valeurs que de colonnes ; les cellules qui manquent valent 0");
     return said;
+}
+
+std::string nothing_high(const Script& script, const std::vector<std::string>& pins) {
+    const std::size_t init = pin_index(pins, kInitPin), rd = pin_index(pins, kReadPin);
+    if (init == pins.size() || rd == pins.size()) return "";
+    for (const std::vector<double>& values : script.steps)
+        if (is_high(values[init]) || is_high(values[rd])) return "";
+    return "aucun pas ne met \"init\" ni \"RD\" au niveau haut : la simulation ne fera rien. "
+           "Une entrée est haute au-dessus de 2,5 (des volts) : écrivez 5 pour haut, 0 pour "
+           "bas.";
 }
 
 }  // namespace host

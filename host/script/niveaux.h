@@ -18,4 +18,8 @@ namespace host {
 std::vector<std::string> levels_that_mislead(const Script& script,
                                              const std::vector<std::string>& pins);
 
+// A French sentence when no step drives "init" or "RD" high, so that the
+// run would do nothing; empty otherwise.
+std::string nothing_high(const Script& script, const std::vector<std::string>& pins);
+
 }  // namespace host

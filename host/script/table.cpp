@@ -34,7 +34,7 @@ std::string format_value(double value, bool decimal_comma) {
     if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
         std::snprintf(text, sizeof text, "%.0f", value);
     } else {
-        std::snprintf(text, sizeof text, "%g", value);
+        std::snprintf(text, sizeof text, "%.15g", value);
     }
     std::string shown = text;
     if (decimal_comma) {

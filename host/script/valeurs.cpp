@@ -7,6 +7,7 @@
 #include "host/bloc.h"
 #include "host/options.h"
 #include "host/protocole.h"
+#include "host/script/table.h"
 #include "rtc/bcd.h"
 
 namespace host {
@@ -36,29 +37,9 @@ constexpr Field kFields[] = {
     {"ann", 2000, 2099, 2000, "une année de 2000 à 2099", "ANN", 0, ""},
 };
 enum FieldIndex { kSec, kMin, kHeu, kDat, kMoi, kAnn, kFieldCount };
-constexpr const char* kInit = "init";
-constexpr const char* kRd = "RD";
 constexpr const char* kMonths[12] = {"janvier",   "février", "mars",     "avril",
                                      "mai",       "juin",    "juillet",  "août",
                                      "septembre", "octobre", "novembre", "décembre"};
-
-// As the script writes it: a decimal comma in the forms of French Excel.
-std::string number_text(double value, char separator) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    std::string written = text;
-    if (separator != ',')
-        for (char& c : written)
-            if (c == '.') c = ',';
-    return written;
-}
-
-std::size_t index_of(const std::vector<std::string>& pins, const char* name) {
-    std::size_t i = 0;
-    while (i < pins.size() && pins[i] != name)
-        ++i;
-    return i;
-}
 
 // A field of the clock: its pin's index and its column (0: left out of
 // the header, so 0 at every step).
@@ -91,8 +72,8 @@ std::string not_held(const Written& w, double value, char separator) {
     std::snprintf(gets, sizeof gets,
                   "elle recevra l'octet 0x%02X, que le bloc relira comme %s = %g", byte,
                   field.output, bcd_vers_decimal(byte));
-    std::string line = "l'horloge ne peut pas tenir " + number_text(value, separator) + " (" +
-                       field.what + ") ; " + gets;
+    std::string line = "l'horloge ne peut pas tenir " + format_value(value, separator != ',') +
+                       " (" + field.what + ") ; " + gets;
     if ((byte & field.setting) != 0) line += std::string(", et ") + field.setting_does;
     return line + ".";
 }
@@ -112,14 +93,14 @@ std::vector<std::string> values_the_clock_cannot_hold(const Script& script,
                                                       std::size_t most) {
     std::vector<std::string> lines;
     std::size_t found = 0;
-    const std::size_t init = index_of(pins, kInit);
+    const std::size_t init = pin_index(pins, kInitPin);
     if (init == pins.size() || script.pin_columns.size() != pins.size()) return lines;
     // Told from left to right, as the teacher reads the line; the fields
     // the header leaves out after them.
     std::vector<Written> written;
     std::size_t field_pin[kFieldCount];
     for (int i = 0; i < kFieldCount; ++i) {
-        field_pin[i] = index_of(pins, kFields[i].pin);
+        field_pin[i] = pin_index(pins, kFields[i].pin);
         if (field_pin[i] == pins.size()) return lines;  // not this block's pins
         written.push_back({&kFields[i], field_pin[i], script.pin_columns[field_pin[i]]});
     }
@@ -154,16 +135,6 @@ std::vector<std::string> values_the_clock_cannot_hold(const Script& script,
         lines.push_back("et " + std::to_string(found - most) +
                         " autres valeurs que l'horloge ne peut pas tenir.");
     return lines;
-}
-
-std::string nothing_high(const Script& script, const std::vector<std::string>& pins) {
-    const std::size_t init = index_of(pins, kInit), rd = index_of(pins, kRd);
-    if (init == pins.size() || rd == pins.size()) return "";
-    for (const std::vector<double>& values : script.steps)
-        if (is_high(values[init]) || is_high(values[rd])) return "";
-    return "aucun pas ne met \"init\" ni \"RD\" au niveau haut : la simulation ne fera rien. "
-           "Une entrée est haute au-dessus de 2,5 (des volts) : écrivez 5 pour haut, 0 pour "
-           "bas.";
 }
 
 }  // namespace host

@@ -18,8 +18,4 @@ std::vector<std::string> values_the_clock_cannot_hold(const Script& script,
                                                       const std::vector<std::string>& pins,
                                                       std::size_t most = 20);
 
-// A French sentence when no step drives "init" or "RD" high, so that the
-// run would do nothing; empty otherwise.
-std::string nothing_high(const Script& script, const std::vector<std::string>& pins);
-
 }  // namespace host
