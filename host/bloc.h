@@ -44,23 +44,4 @@ inline std::size_t pin_index(const std::vector<std::string>& pins, const char* n
     return i;
 }
 
-struct CheckOptions {
-    int period_ms;   // between reads
-    int timeout_ms;  // of each device call
-    Format format;
-    std::string library;  // the device library's full path
-    bool virtual_device;
-    std::string device;  // --device as given, empty without it: advice repeats it
-    bool hardware;       // the virtual IOW24 is a fault
-    bool packaged;       // the library is the package's own virtual IOW24
-    BeforeStep before_step;
-};
-
-// One run of the block that checks the way to the clock chip: the start,
-// the steps before the last one (setting the clock, with --set), then the
-// last step, with "RD" high, and again every `period_ms` until the seconds
-// change, when the first read looks sound. Prints the findings; the exit
-// status. A device call that stalls is a finding too, and ends the process.
-int check_wiring(const Block& block, Steps steps, const CheckOptions& options);
-
 }  // namespace host

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/check/controle_cablage.h"
 #include "host/load/chargement.h"
 #include "host/load/relais.h"
 #include "host/load/surveillance.h"
@@ -381,12 +382,15 @@ int run_program(int argc, char** argv) {
     if (const int status = steps_of(o, loaded, steps, before_step, format); status != 0)
         return status;
     const int status =
-        o.check ? host::check_wiring(
-                      loaded.block, std::move(steps),
-                      {o.period_ms, o.timeout_ms, format, host::library_path(loaded.device),
-                       host::virtual_device(loaded), o.device, o.hardware,
-                       host::packaged_virtual_device(loaded), before_step})
-                : run_steps(o, loaded, steps, before_step, format);
+        o.check
+            ? host::check_wiring(loaded.block, std::move(steps),
+                                 {o.period_ms,
+                                  o.timeout_ms,
+                                  format,
+                                  {host::library_path(loaded.device), host::virtual_device(loaded),
+                                   o.device, o.hardware, host::packaged_virtual_device(loaded)},
+                                  before_step})
+            : run_steps(o, loaded, steps, before_step, format);
     host::unload(loaded);
     return status == kExitOutput ? status : finish_output(status);
 }

@@ -213,9 +213,9 @@ bool worth_a_second_read(const CheckRun& run) {
 // The command that sets the clock and checks again, on the board that was
 // checked: without the run's --device it would set another one.
 std::string set_and_check(const CheckRun& run) {
-    if (run.device.empty()) return "rtc_host --set now --check";
-    const bool spaces = run.device.find(' ') != std::string::npos;
-    return "rtc_host --device " + (spaces ? "\"" + run.device + "\"" : run.device) +
+    if (run.bench.device.empty()) return "rtc_host --set now --check";
+    const bool spaces = run.bench.device.find(' ') != std::string::npos;
+    return "rtc_host --device " + (spaces ? "\"" + run.bench.device + "\"" : run.bench.device) +
            " --set now --check";
 }
 
@@ -237,13 +237,15 @@ std::vector<Finding> diagnose(const CheckRun& run) {
     const Reading first = reading_of(run.first_read);
     const Reading second = reading_of(run.second_read);
 
-    add("bibliotheque", "Bibliothèque de l'IOW24", !(run.hardware && run.virtual_device),
-        run.library + (run.virtual_device ? " : l'IOW24 virtuel de rtc_iow24, pas du matériel."
-                                          : " : pas l'IOW24 virtuel."),
-        run.library +
+    add("bibliotheque", "Bibliothèque de l'IOW24",
+        !(run.bench.hardware && run.bench.virtual_device),
+        run.bench.library + (run.bench.virtual_device
+                                 ? " : l'IOW24 virtuel de rtc_iow24, pas du matériel."
+                                 : " : pas l'IOW24 virtuel."),
+        run.bench.library +
             " : c'est l'IOW24 virtuel de rtc_iow24, pas la bibliothèque du fabricant ; aucun "
             "matériel ne peut être vérifié avec elle. " +
-            (run.packaged
+            (run.bench.packaged
                  ? std::string("C'est celle du paquet, à garder : pour le matériel, donnez "
                                "--device iowkit.dll (comme « Verifier le cablage.cmd »), pour "
                                "que Windows trouve la vraie iowkit.dll.")
@@ -253,7 +255,7 @@ std::vector<Finding> diagnose(const CheckRun& run) {
         "introuvable. Vérifiez le câble USB, que l'IOW24 apparaît dans le gestionnaire de "
         "périphériques, et qu'aucun autre programme (le simulateur ?) ne l'utilise." +
             std::string(
-                run.virtual_device
+                run.bench.virtual_device
                     ? ""
                     : " Pour essayer sans matériel : « Verifier le cablage virtuel.cmd »."));
     add("i2c", "Mode I²C de l'IOW24", i2c_mode_taken(run.start), "activé.",

@@ -21,19 +21,24 @@ struct CheckStall {
     std::string what;
 };
 
-// The start of the run, its first step with "RD" high, and the read where
-// the seconds were first seen to change, `wait_ms` after the first one (the
-// last read made when they never did; empty when the first read showed a
-// fault). `library`: the device library's full path.
-struct CheckRun {
-    Journal start, first_read, second_read;
-    int wait_ms = 0;
-    std::string library{};
+// What is checked: the device library, and what the user asked of it.
+struct Bench {
+    std::string library{};  // the device library's full path
     bool virtual_device = false;
     std::string device{};   // --device of the run, for the commands a finding advises
     bool hardware = false;  // asked for hardware: the virtual IOW24 is a fault
     bool packaged = false;  // the virtual IOW24 is the package's own copy
-    int gap_ms = 0;         // between the last two reads
+};
+
+// The start of the run, its first step with "RD" high, and the read where
+// the seconds were first seen to change, `wait_ms` after the first one (the
+// last read made when they never did; empty when the first read showed a
+// fault).
+struct CheckRun {
+    Journal start, first_read, second_read;
+    int wait_ms = 0;
+    Bench bench{};
+    int gap_ms = 0;                                        // between the last two reads
     std::int64_t first_read_ms = 0, previous_read_ms = 0;  // on the host's clock
     std::optional<CheckStall> stall{};
 };

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "host/bloc.h"
-#include "host/check/constats.h"
+#include "host/check/controle_cablage.h"
 #include "host/load/relais.h"
 #include "host/load/surveillance.h"
 #include "host/script/table.h"
@@ -34,7 +33,7 @@ bool print(CheckRun& run, const CheckOptions& options) {
     for (const Finding& finding : findings)
         std::printf("%s\n", texte::cite_path(finding_line(format, finding)).c_str());
     std::printf("%s\n",
-                texte::cite_path(summary_line(format, findings, run.virtual_device)).c_str());
+                texte::cite_path(summary_line(format, findings, run.bench.virtual_device)).c_str());
     std::fflush(stdout);
     return all_good(findings);
 }
@@ -86,15 +85,11 @@ void read_until_the_seconds_change(const Block& block, std::vector<double>& read
 
 int check_wiring(const Block& block, Steps steps, const CheckOptions& options) {
     CheckRun run;
-    run.library = options.library;
-    run.virtual_device = options.virtual_device;
-    run.device = options.device;
-    run.hardware = options.hardware;
-    run.packaged = options.packaged;
+    run.bench = options.bench;
     // Hardware asked for, the virtual IOW24 found: nothing of the board is
     // checked, and the block is not run, so that its "IOW24 détecté" does
     // not stand above findings it contradicts.
-    if (run.hardware && run.virtual_device) return print(run, options) ? 0 : kExitFault;
+    if (run.bench.hardware && run.bench.virtual_device) return print(run, options) ? 0 : kExitFault;
     Phase phase = Phase::start;
     // The IOW24 stopped answering: what was found so far, and the end.
     start_watchdog(options.timeout_ms, [&](const Stall& stall) {

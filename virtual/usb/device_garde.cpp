@@ -64,6 +64,42 @@ TimeSource Device::lived_clock() {
     return [this] { return keeping.lived.at(board.pc_now()); };
 }
 
+void Device::load_state() {
+    close_state();
+    keeping.upgrade_pending = false;
+    keeping.new_chip_to_keep = false;
+    keeping.sequence = 0;
+    board.exercises = 0;
+    const std::uint32_t words = board_words_of(board.frozen, board.invalid);
+    SavedState kept;
+    bool found = false;
+    if (!keeping.state_path.empty()) keep_planted_boards(keeping.state_path, words);
+    if (!keeping.state_path.empty() && words != 0) {
+        found = read_board(words, kept);
+    } else if (!keeping.state_path.empty()) {
+        found = read_state(keeping.state_file, keeping.state_path, kept, keeping.upgrade_pending);
+    }
+    if (found) {
+        take_kept(kept);
+    } else if (!board.given && !board.fresh) {
+        // Never kept (a new account, a new place, a file deleted): a board
+        // as delivered, set to the PC's time and running, so that nothing
+        // looks wrong that no one planted. `fresh` plays a never-set chip.
+        deliver_set();
+    }
+    keeping.bytes_saved = board.chip.bytes_written();
+    keep_exercises();
+    // A damaged file was put aside: the new chip lasts, halted, until set.
+    if (keeping.new_chip_to_keep) save_state();
+    keeping.new_chip_to_keep = false;
+    // A launch that finds the PC's clock further behind than the file saw
+    // it, or right again after a spell behind, keeps that, so that no
+    // program counts the jump as time.
+    if (found && (keeping.lived.last_pc < keeping.kept_pc ||
+                  (kept.lived.last_pc < kept.lived.high_pc && !keeping.lived.behind())))
+        save_state(true);
+}
+
 bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState& kept,
                         bool& first_version) {
     path = fichiers::through_links(path);

@@ -133,7 +133,7 @@ TEST(Findings, SentencesLeadToTheNextStep) {
     EXPECT_NE(host::diagnose(run)[1].sentence.find(
                   "Pour essayer sans matériel : « Verifier le cablage virtuel.cmd »."),
               std::string::npos);
-    run.virtual_device = true;
+    run.bench.virtual_device = true;
     EXPECT_EQ(host::diagnose(run)[1].sentence.find("sans matériel"), std::string::npos);
     const CheckRun impossible{start(), reading({0x60, 0x85, 0x45}, {0x45, 0x25, 0x10}), {}, 1500};
     EXPECT_NE(host::diagnose(impossible)[5].sentence.find(
@@ -144,10 +144,10 @@ TEST(Findings, SentencesLeadToTheNextStep) {
 
 TEST(Findings, ThePackagesOwnVirtualIow24IsKeptAndAnotherCopyDeleted) {
     CheckRun run = healthy();
-    run.virtual_device = run.hardware = true;
-    run.library = "C:\\TP\\virtuel\\iowkit.dll";
+    run.bench.virtual_device = run.bench.hardware = true;
+    run.bench.library = "C:\\TP\\virtuel\\iowkit.dll";
     EXPECT_NE(host::diagnose(run)[0].sentence.find("Supprimez cette copie"), std::string::npos);
-    run.packaged = true;
+    run.bench.packaged = true;
     EXPECT_EQ(host::diagnose(run)[0].sentence.find("Supprimez"), std::string::npos);
 }
 
@@ -274,8 +274,8 @@ TEST(Findings, LinesForPeopleAndRowsForScripts) {
 
 TEST(Findings, TheFirstNamesTheDeviceLibraryAndTheSummarySaysWhenNoHardwareWasChecked) {
     CheckRun run = healthy();
-    run.library = "C:\\paquet\\virtuel\\iowkit.dll";
-    run.virtual_device = true;
+    run.bench.library = "C:\\paquet\\virtuel\\iowkit.dll";
+    run.bench.virtual_device = true;
     std::vector<Finding> f = host::diagnose(run);
     EXPECT_EQ(host::finding_line(Format::table, f[0]),
               "OK       Biblioth\u00e8que de l'IOW24 : C:\\paquet\\virtuel\\iowkit.dll : l'IOW24 "
@@ -283,8 +283,8 @@ TEST(Findings, TheFirstNamesTheDeviceLibraryAndTheSummarySaysWhenNoHardwareWasCh
     EXPECT_EQ(host::summary_line(Format::table, f, true),
               "Bilan : tout est bon : le bloc peut lire et \u00e9crire l'horloge. IOW24 virtuel : "
               "aucun mat\u00e9riel n'a \u00e9t\u00e9 v\u00e9rifi\u00e9.");
-    run.library = "C:\\Windows\\SysWOW64\\iowkit.dll";
-    run.virtual_device = false;
+    run.bench.library = "C:\\Windows\\SysWOW64\\iowkit.dll";
+    run.bench.virtual_device = false;
     f = host::diagnose(run);
     EXPECT_EQ(f[0].sentence, "C:\\Windows\\SysWOW64\\iowkit.dll : pas l'IOW24 virtuel.");
     EXPECT_EQ(host::summary_line(Format::table, f, false).find("virtuel"), std::string::npos);

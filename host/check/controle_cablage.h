@@ -1,0 +1,25 @@
+// The wiring check as the program runs it.
+#pragma once
+
+#include "host/bloc.h"
+#include "host/check/constats.h"
+#include "host/options.h"
+
+namespace host {
+
+struct CheckOptions {
+    int period_ms;   // between reads
+    int timeout_ms;  // of each device call
+    Format format;
+    Bench bench;
+    BeforeStep before_step;
+};
+
+// One run of the block that checks the way to the clock chip: the start,
+// the steps before the last one (setting the clock, with --set), then the
+// last step, with "RD" high, and again every `period_ms` until the seconds
+// change, when the first read looks sound. Prints the findings; the exit
+// status. A device call that stalls is a finding too, and ends the process.
+int check_wiring(const Block& block, Steps steps, const CheckOptions& options);
+
+}  // namespace host
