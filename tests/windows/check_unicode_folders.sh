@@ -48,10 +48,13 @@ for name in "${names[@]}"; do
     [ -f "$cours/horloge ł.bin" ] && ok "$name: IOWVIRT_STATE made exactly \"horloge ł.bin\"" ||
         fail "$name: no \"horloge ł.bin\" in $cours: $(ls "$cours")"
 
-    out=$(run "$dir" rtc_host.exe --version)
-    grep -qxF "bloc : $windir\\rtc_iow24.dll" <<<"$out" &&
-        ok "$name: --version names the block's path exactly" ||
-        fail "$name: --version printed"$'\n'"$out"
+    # Each name once: the block's path in --version, a missing script.
+    if [ "$name" = "${names[0]}" ]; then
+        out=$(run "$dir" rtc_host.exe --version)
+        grep -qxF "bloc : $windir\\rtc_iow24.dll" <<<"$out" &&
+            ok "$name: --version names the block's path exactly" ||
+            fail "$name: --version printed"$'\n'"$out"
+    fi
 
     out=$(run "$dir" rtc_host.exe --set now --check --console-alerts)
     grep -qF "OK       Bibliothèque de l'IOW24 : $windir\\virtuel\\iowkit.dll : " <<<"$out" &&
@@ -64,6 +67,7 @@ for name in "${names[@]}"; do
     grep -qxF "2;45;30;13;8;3;11" <<<"$out" && ok "$name: a script of that folder runs" ||
         fail "$name: the script run printed"$'\n'"$out"
 
+    [ "$name" = "${names[0]}" ] && continue
     out=$(run "$dir" rtc_host.exe --script "$win\\absent ł.csv")
     grep -qxF "Erreur : impossible de lire le script $win\\absent ł.csv : fichier introuvable" \
         <<<"$out" && ok "$name: a missing script is named exactly" ||
