@@ -2,7 +2,8 @@
 // its battery: taken back from its state file at every open with no handle
 // open, the file kept open meanwhile, a record rewritten in place after
 // each transaction that wrote registers, and the file flushed at the last
-// close. A program that wrote nothing leaves the file as it found it.
+// close. A program that only reads writes at most the second it showed and
+// where it saw the PC's clock, never over another program's newer record.
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -219,7 +220,7 @@ void Device::take_kept(const SavedState& kept) {
 }
 
 void Device::deliver_set() {
-    const std::int64_t seconds = board.pc_now() / 1000;
+    const std::int64_t seconds = board.pc_now() / kMsPerSecond;
     board.deliver_set(fichiers::local_time(seconds));
 }
 
@@ -242,7 +243,8 @@ void Device::keep_shown() {
     if (!keeping.state_file.is_open() || board.ticking) return;
     const std::int64_t lived = keeping.lived.at(board.pc_now());
     const std::int64_t pc = keeping.lived.last_pc;
-    if (lived < keeping.shown_until && pc >= keeping.kept_pc && pc < keeping.kept_pc + 1000) return;
+    if (lived < keeping.shown_until && pc >= keeping.kept_pc && pc < keeping.kept_pc + kMsPerSecond)
+        return;
     save_state(true);
 }
 

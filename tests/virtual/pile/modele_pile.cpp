@@ -104,23 +104,23 @@ void setting(Model& model, const Clock& clock, const Op& op) {
     const std::int64_t unseen =
         clock.offset_ms < 0 && clock.pc() >= model.shown_pc ? -clock.offset_ms : 0;
     const bool behind_kept = clock.pc() < model.shown_pc;
-    model = Model{true,
-                  op.value,
-                  clock.true_ms,
-                  op.halted,
-                  clock.offset_ms == 0 && !behind,
-                  clock.offset_ms != 0 || behind,
-                  unseen,
-                  0,
-                  0,
-                  op.value,
-                  model.shown_pc,
-                  behind_kept,
-                  model.excess_ms,
-                  0,
-                  model.look_pc,
-                  model.look_offset,
-                  model.seen_pc};
+    // What was seen of the PC's clock outlives the setting; all else starts
+    // anew from it.
+    const Model before = model;
+    model = Model{};
+    model.shown_pc = before.shown_pc;
+    model.excess_ms = before.excess_ms;
+    model.look_pc = before.look_pc;
+    model.look_offset = before.look_offset;
+    model.seen_pc = before.seen_pc;
+    model.set = true;
+    model.value = model.shown = op.value;
+    model.set_true = clock.true_ms;
+    model.halted = op.halted;
+    model.clean = clock.offset_ms == 0 && !behind;
+    model.wrong_at_set = clock.offset_ms != 0 || behind;
+    model.gain_ms = unseen;
+    model.behind_kept = behind_kept;
 }
 
 // What is wrong with a reading, or nothing.
