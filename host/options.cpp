@@ -133,6 +133,13 @@ bool means_now(const std::string& text) {
     return texte::same_letters(word, "now") || texte::same_letters(word, "maintenant");
 }
 
+std::optional<int> parse_hour(const std::string& text) {
+    Moment m{};
+    if (!time_of(trimmed(text), m) || m.hour > 23 || m.minute > 59 || m.second > 59)
+        return std::nullopt;
+    return m.hour * 60 + m.minute;
+}
+
 bool is_date_alone(const std::string& text) {
     Moment m{};
     return date_of(trimmed(text), m);
@@ -197,7 +204,7 @@ constexpr ValuedOption kValued[] = {
     {"--set", "une date et une heure, ou now"}, {"--read", "un nombre de pas"},
     {"--period-ms", "des millisecondes"},       {"--timeout-ms", "des millisecondes"},
     {"--script", "un nom de fichier"},          {"--format", "table, csv ou excel"},
-    {"--copies", "un nom de fichier"},
+    {"--copies", "un nom de fichier"},          {"--depuis", "une heure, comme 8h00"},
 };
 
 const char* value_needed(const std::string& option) {
@@ -221,6 +228,8 @@ constexpr Flag kFlags[] = {
     {"--hardware", &Options::hardware},
     {"--trace", &Options::trace},
     {"--console-alerts", &Options::console_alerts},
+    {"--salle", &Options::room},
+    {"--sans-navigateur", &Options::no_browser},
 };
 
 // --set's value; `next` is the argument after it, for a time the shell cut
@@ -261,6 +270,13 @@ std::string take_valued(Options& o, const std::string& option, const std::string
     if (option == "--device") o.device = value;
     if (option == "--script") o.script = value;
     if (option == "--copies") o.copies = value;
+    if (option == "--depuis") {
+        const std::optional<int> minutes = parse_hour(value);
+        if (!minutes)
+            return "--depuis prend une heure de la journée, comme 8h00 ou 13:30, pas " +
+                   quoted(value);
+        o.since_minutes = *minutes;
+    }
     if (option == "--set") return take_set(o, value, next);
     if (option == "--read" && !whole_number(value, 1, kMaxSteps, o.read_steps))
         return "--read prend un nombre de pas de 1 à 1000000, pas " + quoted(value);
@@ -288,6 +304,11 @@ std::string clash(const Options& o) {
         return "--exercice montre l'exercice en place sans rien lancer ; il ne va pas avec "
                "--check, --script, --set ni --read";
     if (!o.copies.empty() && !o.exercise) return "--copies ne va qu'avec --exercice";
+    if (o.room && (o.exercise || o.check || !o.script.empty() || steps))
+        return "--salle montre la salle sans rien lancer ; il ne va pas avec --exercice, --check, "
+               "--script, --set ni --read";
+    if ((o.since_minutes != 0 || o.no_browser) && !o.room)
+        return "--depuis et --sans-navigateur ne vont qu'avec --salle";
     return "";
 }
 
@@ -308,6 +329,9 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
             parsed.error = "argument inconnu " + quoted(a);
         } else if (needs == nullptr) {
             o.*(flag->flag) = true;
+            // --salle names its folder, or this PC's room when nothing follows.
+            if (a == "--salle" && has_value && value.rfind("--", 0) != 0)
+                o.room_folder = value, ++i;
         } else if (!has_value || value.rfind("--", 0) == 0) {
             // The next option is no value: "--script --period-ms 0" lost its file name.
             parsed.error = a + " demande " + needs +
@@ -326,7 +350,8 @@ Parsed parse_arguments(const std::vector<std::string>& arguments) {
     if (o.check && !period_given) o.period_ms = kCheckPeriodMs;
     // The check's first read; it makes the second one itself, when worth it.
     if (o.check) o.read_steps = 1;
-    if (o.script.empty() && !o.set_now && !o.set_at && o.read_steps == 0) o.read_steps = 1;
+    if (o.script.empty() && !o.set_now && !o.set_at && o.read_steps == 0 && !o.room)
+        o.read_steps = 1;
     return parsed;
 }
 

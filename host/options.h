@@ -42,6 +42,13 @@ struct Options {
     // which students read: the teacher's command files use it.
     bool exercise = false;
     std::string copies;  // a file naming more copies of the virtual IOW24 to show
+    // The teacher's view of a room (never in the help either): its folder,
+    // empty for the one this PC names; reports counted from `since_minutes`
+    // after midnight today; the page opened in the browser unless told not.
+    bool room = false;
+    std::string room_folder;
+    int since_minutes = 0;
+    bool no_browser = false;
 };
 
 struct Parsed {
@@ -63,6 +70,8 @@ std::optional<Moment> parse_moment(const std::string& text, std::string& why);
 bool is_date_alone(const std::string& text);
 // "now" or "maintenant", in any case, with blanks around it or not.
 bool means_now(const std::string& text);
+// An hour of the day, "8h00", "8h", "08:30": minutes after midnight.
+std::optional<int> parse_hour(const std::string& text);
 Moment local_now();
 
 std::string usage(const std::string& program);

@@ -35,6 +35,7 @@ bool print(CheckRun& run, const CheckOptions& options) {
     std::printf("%s\n",
                 texte::cite_path(summary_line(format, findings, run.bench.virtual_device)).c_str());
     std::fflush(stdout);
+    if (options.reported) options.reported(findings);
     return all_good(findings);
 }
 

@@ -1,6 +1,9 @@
 // The wiring check as the program runs it.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "host/bloc.h"
 #include "host/check/constats.h"
 #include "host/options.h"
@@ -13,6 +16,8 @@ struct CheckOptions {
     Format format;
     Bench bench;
     BeforeStep before_step;
+    // Given the findings once they are printed: the report to the room.
+    std::function<void(const std::vector<Finding>&)> reported;
 };
 
 // One run of the block that checks the way to the clock chip: the start,

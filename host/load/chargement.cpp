@@ -17,6 +17,7 @@ constexpr std::size_t kNameBuffer = 64;
 constexpr const char* kVirtualIdentity = "iowvirt_identity";
 constexpr const char* kVirtualSetting = "iowvirt_setting";
 constexpr const char* kVirtualBusy = "iowvirt_busy";
+constexpr const char* kVirtualBench = "iowvirt_bench";
 
 constexpr const char* kVirtualFolder = "virtuel";
 
@@ -191,6 +192,21 @@ std::string stray_words_file(const Loaded& loaded) {
 SettingFn virtual_setting(const Loaded& loaded) {
     if (loaded.device == nullptr) return nullptr;
     return reinterpret_cast<SettingFn>(find_function(loaded.device, kVirtualSetting));
+}
+
+SettingFn virtual_bench(const Loaded& loaded) {
+    if (loaded.device == nullptr) return nullptr;
+    return reinterpret_cast<SettingFn>(find_function(loaded.device, kVirtualBench));
+}
+
+std::string block_version(const Loaded& loaded) {
+    const std::string version =
+        loaded.library == nullptr ? "" : file_version(library_path(loaded.library));
+    return version.empty() ? kVersion : version;
+}
+
+std::string device_version(const Loaded& loaded) {
+    return loaded.device == nullptr ? "" : file_version(library_path(loaded.device));
 }
 
 BusyFn virtual_busy(const Loaded& loaded) {

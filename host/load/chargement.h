@@ -41,6 +41,13 @@ bool packaged_virtual_device(const Loaded& loaded);
 // The virtual IOW24's report of its exercise words; null for another library.
 using SettingFn = const char* (*)();
 SettingFn virtual_setting(const Loaded& loaded);
+// The virtual IOW24's facts for the room's report; null for another library.
+SettingFn virtual_bench(const Loaded& loaded);
+// The block's and the device library's versions, for a report: the file
+// version where the platform keeps one, else the package's own for the
+// block; empty when unknown.
+std::string block_version(const Loaded& loaded);
+std::string device_version(const Loaded& loaded);
 // The virtual IOW24's word that it is at work that is no USB traffic; null
 // for another library.
 using BusyFn = int (*)();

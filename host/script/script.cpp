@@ -7,69 +7,14 @@
 
 #include "platform/citation.h"
 #include "platform/decodage.h"
+#include "platform/tableur.h"
 
 namespace host {
 
 namespace {
 
-// The separators a header may use: it holds pin names only, so the first
-// of these it holds is the one.
-constexpr std::string_view kSeparators = ";\t,";
-constexpr char kQuote = '"';
-
-struct Field {
-    std::string text;
-    std::size_t column;  // from 1
-};
-
-// One line's fields, or the reason it cannot be split.
-struct Fields {
-    std::vector<Field> fields;
-    std::string error;
-};
-
-bool blank(char c, char separator) { return c == ' ' || (c == '\t' && separator != '\t'); }
-
-// Splits one line as Excel writes it: a field is plain text up to the
-// separator, or quoted, with "" for a quote inside.
-Fields split(std::string_view line, char separator) {
-    Fields out;
-    std::size_t at = 0;
-    for (std::size_t column = 1;; ++column) {
-        while (at < line.size() && blank(line[at], separator))
-            ++at;
-        Field field{"", column};
-        if (at < line.size() && line[at] == kQuote) {
-            for (++at;; ++at) {
-                if (at == line.size()) {
-                    out.error = "colonne " + std::to_string(column) + " : guillemet sans fin";
-                    return out;
-                }
-                if (line[at] == kQuote && (at + 1 == line.size() || line[at + 1] != kQuote)) break;
-                if (line[at] == kQuote) ++at;
-                field.text += line[at];
-            }
-            ++at;
-            while (at < line.size() && blank(line[at], separator))
-                ++at;
-            if (at < line.size() && line[at] != separator) {
-                out.error =
-                    "colonne " + std::to_string(column) + " : du texte après les guillemets";
-                return out;
-            }
-        } else {
-            const std::size_t end = std::min(line.find(separator, at), line.size());
-            std::size_t last = end;
-            while (last > at && blank(line[last - 1], separator))
-                --last;
-            field.text = line.substr(at, last - at);
-            at = end;
-        }
-        out.fields.push_back(std::move(field));
-        if (at >= line.size()) return out;
-        ++at;  // the separator
-    }
-}
+using texte::Cell;
+using texte::Cells;
 
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
@@ -142,44 +87,6 @@ Reading number(const std::string& text, bool decimal_comma, double& value) {
     return Reading::good;
 }
 
-// Lines ended by LF, CRLF or a lone CR, as editors and older exports write them.
-class Lines {
-  public:
-    explicit Lines(std::string_view text) : text_(text) {}
-    bool next(std::string_view& line) {
-        if (at_ >= text_.size()) return false;
-        const std::size_t end = std::min(text_.find_first_of("\r\n", at_), text_.size());
-        line = text_.substr(at_, end - at_);
-        at_ = end + 1;
-        if (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n') ++at_;
-        ++number_;
-        return true;
-    }
-    int number() const { return number_; }
-
-  private:
-    std::string_view text_;
-    std::size_t at_ = 0;
-    int number_ = 0;
-};
-
-bool blank_line(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
-
-// The error values Excel leaves in a cell whose formula failed, in French and
-// in English. They start with '#' as comments do, and are never one.
-constexpr std::string_view kExcelErrors[] = {
-    "#N/A",          "#VALEUR!", "#DIV/0!",  "#REF!",     "#NOM?",     "#NOMBRE!", "#NUL!",
-    "#VALUE!",       "#NAME?",   "#NUM!",    "#NULL!",    "#CHAMP!",   "#CALC!",   "#SPILL!",
-    "#PROPAGATION!", "#FIELD!",  "#BLOQUÉ!", "#BLOCKED!", "#CONNECT!", "#INCONNU!"};
-
-bool excel_error(std::string_view text) {
-    for (std::string_view error : kExcelErrors)
-        if (text == error) return true;
-    return false;
-}
-
 // A column whose header cell is empty: Excel saves every column it once
 // used, even when cleared.
 constexpr std::size_t kUnnamed = static_cast<std::size_t>(-1);
@@ -202,26 +109,19 @@ constexpr const char* kDecimalCommaHint =
     " ; pour écrire des virgules décimales (45,9), séparez les colonnes par des "
     "points-virgules, comme Excel en français enregistre un CSV";
 
-// The header's separator; a header of one column has none, as French
-// Excel saves a one-column sheet, so its values' commas are decimal commas.
-char separator_of_header(std::string_view line) {
-    const std::size_t first = line.find_first_of(kSeparators);
-    return first == std::string_view::npos ? ';' : line[first];
-}
-
 // A row with nothing to read: blank but for the notes, as Excel leaves a row
 // whose contents were cleared, or a row of notes alone.
-bool nothing_to_read(const std::vector<Field>& fields, const std::vector<std::size_t>& columns) {
-    for (const Field& f : fields)
+bool nothing_to_read(const std::vector<Cell>& fields, const std::vector<std::size_t>& columns) {
+    for (const Cell& f : fields)
         if (!f.text.empty() && (f.column > columns.size() || columns[f.column - 1] != kNotes))
             return false;
     return true;
 }
 
 // The number of values up to the last one that is not blank.
-std::size_t last_filled(const std::vector<Field>& fields) {
+std::size_t last_filled(const std::vector<Cell>& fields) {
     std::size_t count = 0;
-    for (const Field& f : fields)
+    for (const Cell& f : fields)
         if (!f.text.empty()) count = f.column;
     return count;
 }
@@ -229,7 +129,7 @@ std::size_t last_filled(const std::vector<Field>& fields) {
 constexpr const char* kNotesHint = " ; le nom d'une colonne de notes commence par # (#remarque)";
 
 // Every header cell that names no input, in one message.
-std::string unknown_columns(const std::vector<Field>& unknown, int line,
+std::string unknown_columns(const std::vector<Cell>& unknown, int line,
                             const std::vector<std::string>& pins) {
     std::string text = "ligne " + std::to_string(line);
     if (unknown.size() == 1) {
@@ -246,10 +146,10 @@ std::string unknown_columns(const std::vector<Field>& unknown, int line,
 }
 
 template <typename At>
-bool read_header(const std::vector<Field>& fields, const std::vector<std::string>& pins,
+bool read_header(const std::vector<Cell>& fields, const std::vector<std::string>& pins,
                  std::vector<std::size_t>& columns, int line, const At& at, std::string& error) {
-    std::vector<Field> unknown;
-    for (const Field& f : fields) {
+    std::vector<Cell> unknown;
+    for (const Cell& f : fields) {
         if (f.text.empty() || f.text[0] == kComment) {
             columns.push_back(f.text.empty() ? kUnnamed : kNotes);
             continue;
@@ -275,11 +175,11 @@ bool read_header(const std::vector<Field>& fields, const std::vector<std::string
 // A line that starts with '#' is a comment; but not an Excel error value,
 // nor, before the header, a header whose first column is a notes column,
 // nor a row under such a header (a note that starts with '#').
-bool comment(std::string_view line, const std::vector<Field>& fields, bool header_read,
+bool comment(std::string_view line, const std::vector<Cell>& fields, bool header_read,
              const std::vector<std::size_t>& columns, const std::vector<std::string>& pins) {
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == line.npos || line[first] != kComment) return false;
-    if (!fields.empty() && excel_error(fields[0].text)) return false;
+    if (!fields.empty() && texte::excel_error(fields[0].text)) return false;
     if (header_read) return columns.empty() || columns[0] != kNotes;
     for (std::size_t i = 1; i < fields.size(); ++i)
         if (pin_named(fields[i].text, pins) != pins.size()) return false;
@@ -291,26 +191,26 @@ bool comment(std::string_view line, const std::vector<Field>& fields, bool heade
 Script parse_script(const std::string& text, const std::vector<std::string>& pins) {
     Script script;
     const std::string plain = texte::en_utf8(text);
-    Lines lines(plain);
+    texte::Lines lines(plain);
     // The pin index of each column; kUnnamed: none; kNotes: the teacher's.
     std::vector<std::size_t> columns;
     bool header_read = false;
     std::size_t named = 0;  // columns up to the header's last name
     std::string_view line;
     while (lines.next(line)) {
-        if (blank_line(line)) continue;
+        if (texte::blank_line(line)) continue;
         const auto where = [&] { return "ligne " + std::to_string(lines.number()); };
-        const char separator = header_read ? script.separator : separator_of_header(line);
-        const Fields split_line = split(line, separator);
+        const char separator = header_read ? script.separator : texte::separator_of_header(line);
+        const Cells split_line = texte::split_cells(line, separator);
         if (!split_line.error.empty()) {
             script.error = where() + ", " + split_line.error;
             return script;
         }
-        const std::vector<Field>& fields = split_line.fields;
+        const std::vector<Cell>& fields = split_line.cells;
         if (comment(line, fields, header_read, columns, pins)) continue;
         // A row Excel left after its contents were cleared: no step.
         if (nothing_to_read(fields, columns)) continue;
-        const auto at = [&](const Field& f) {
+        const auto at = [&](const Cell& f) {
             return where() + ", colonne " + std::to_string(f.column);
         };
         if (!header_read) {
@@ -333,7 +233,7 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
         // Cells missing at the end, as typed by hand, are blank ones.
         if (fields.size() < named) script.short_lines.push_back(lines.number());
         std::vector<double> step(pins.size(), 0.0);
-        for (const Field& f : fields) {
+        for (const Cell& f : fields) {
             if (f.column > columns.size()) {
                 if (f.text.empty()) continue;
                 script.error = where() + " : " + std::to_string(last_filled(fields)) +
@@ -343,7 +243,7 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
             }
             const std::size_t pin = columns[f.column - 1];
             if (pin == kNotes || f.text.empty()) continue;
-            if (excel_error(f.text)) {
+            if (texte::excel_error(f.text)) {
                 script.error = at(f) + " : Excel y a écrit l'erreur " + f.text +
                                " : la formule de cette cellule a échoué ; corrigez-la dans "
                                "Excel, puis enregistrez de nouveau";

@@ -42,6 +42,9 @@ inline std::string file_name(const std::string& path) {
 // The folder the program was started from, with a trailing separator.
 std::string program_folder();
 bool file_exists(const std::string& path);
+// Opens a document as a double-click would (a page in the default
+// browser), without waiting for the program that shows it.
+void open_document(const std::string& path);
 bool is_folder(const std::string& path);
 // The file standard output was sent to ("> res.csv"); empty for a console,
 // a pipe, or when the platform cannot tell.

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cerrno>
 #include <climits>
@@ -65,6 +66,21 @@ std::vector<std::string> environment_names() {
         names.push_back(text.substr(0, text.find('=')));
     }
     return names;
+}
+
+void open_document(const std::string& path) {
+    // Started twice removed, so that no child is left for this process to
+    // wait for; where no desktop opener is installed, nothing happens.
+    const pid_t child = fork();
+    if (child == 0) {
+        if (fork() == 0) {
+            const int nothing = open("/dev/null", O_RDWR);
+            dup2(nothing, STDIN_FILENO), dup2(nothing, STDOUT_FILENO), dup2(nothing, STDERR_FILENO);
+            execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
+        }
+        _exit(0);
+    }
+    if (child > 0) waitpid(child, nullptr, 0);
 }
 
 bool is_folder(const std::string& path) {

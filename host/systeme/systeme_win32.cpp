@@ -180,6 +180,10 @@ std::vector<std::string> environment_names() {
     return names;
 }
 
+void open_document(const std::string& path) {
+    ShellExecuteW(nullptr, L"open", texte::utf16(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 bool is_folder(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(texte::utf16(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

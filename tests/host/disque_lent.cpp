@@ -3,8 +3,10 @@
 // beside it under a longer name) takes 400 ms, the first write to the file
 // named by RTC_TEST_SLOW_WRITE is held up for 1.5 s, as a program preempted
 // or scanned by an antivirus in mid-save, opening the file named by
-// RTC_TEST_SLOW_OPEN takes 2 s, and the first lock taken on the file named
-// by RTC_TEST_SLOW_LOCK waits 1.5 s, as for another program's save.
+// RTC_TEST_SLOW_OPEN takes 2 s, the first lock taken on the file named by
+// RTC_TEST_SLOW_LOCK waits 1.5 s, as for another program's save, and
+// opening any file whose path starts with RTC_TEST_HUNG_OPEN never returns,
+// as on a share whose server went away.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -71,6 +73,9 @@ extern "C" int open(const char* path, int flags, ...) {
     }
     const char* slow = std::getenv("RTC_TEST_SLOW_OPEN");
     if (slow != nullptr && std::strcmp(path, slow) == 0) pause_ms(2000);
+    const char* hung = std::getenv("RTC_TEST_HUNG_OPEN");
+    while (hung != nullptr && std::strncmp(path, hung, std::strlen(hung)) == 0)
+        pause_ms(1000);
     return real(path, flags, mode);
 }
 

@@ -56,6 +56,11 @@ Environment with_own_state(const Environment& environment) {
         pc_words_named = pc_words_named || pair.first == "IOWVIRT_EXERCICE";
     if (!pc_words_named)
         own.emplace_back("IOWVIRT_EXERCICE", scratch_folder("etats") + "aucun-exercice.txt");
+    // No room but the test's own: the machine's is a real lab's share.
+    bool room_named = false;
+    for (const auto& pair : environment)
+        room_named = room_named || pair.first == "IOWVIRT_SALLE";
+    if (!room_named) own.emplace_back("IOWVIRT_SALLE", scratch_folder("etats") + "aucune-salle");
     for (const auto& pair : environment)
         if (pair.first == "IOWVIRT_STATE") return own;
     const std::string state = scratch_folder("etats") + "etat-" + std::to_string(count++);

@@ -78,8 +78,8 @@ for e in IowKitOpenDevice:0:1 IowKitCloseDevice:4:2 IowKitRead:16:3 IowKitWrite:
 done
 check "iowkit.dll exports each function under its plain name, its decorated name and its ordinal, all one code" \
     "IowKitOpenDevice IowKitCloseDevice IowKitRead IowKitWrite " "$same"
-check "the shipped iowkit.dll exports nothing else but the three functions rtc_host calls" \
-    "iowvirt_busy iowvirt_identity iowvirt_setting " \
+check "the shipped iowkit.dll exports nothing else but the four functions rtc_host calls" \
+    "iowvirt_bench iowvirt_busy iowvirt_identity iowvirt_setting " \
     "$(exports "$device" | tr ' ' '\n' | grep -v '^IowKit' | grep . | tr '\n' ' ')"
 
 if [ "$pointer_bytes" -eq 4 ]; then

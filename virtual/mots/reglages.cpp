@@ -14,6 +14,7 @@
 #include "virtual/garde/fichiers.h"
 #include "virtual/mots/fenetre.h"
 #include "virtual/mots/mots.h"
+#include "virtual/mots/salle_mots.h"
 #include "virtual/usb/device.h"
 
 namespace iowvirt {
@@ -143,6 +144,7 @@ struct WordsSource {
     std::string text;
     std::string source;  // IOWVIRT, or a file's path
     Planted from = Planted::copy;
+    RoomWords room;       // the PC's row of its room's table, when read
     std::string pc;       // the PC's file looked at, empty when none
     std::string pc_text;  // its words, when read
     std::string notes;    // the variables, what is wrong with the PC's file
@@ -172,11 +174,20 @@ WordsSource words_source(bool for_teacher = false) {
         found.text = window;
         found.source = kWordsVariable;
         found.from = Planted::window;
-        if (for_teacher) read_pc();
+        if (for_teacher) found.room = room_words(), read_pc();
         return found;
     }
     if (fichiers::variable(kWordsVariable, window))
         note(found, std::string(kWordsVariable) + " est vide : il ne compte pas");
+    // The room's table, for every PC of a lab, before the PC's own file.
+    found.room = room_words();
+    if (found.room.found && has_words(found.room.cell)) {
+        found.text = found.room.cell;
+        found.source = found.room.table;
+        found.from = Planted::room;
+        if (for_teacher) read_pc();
+        return found;
+    }
     read_pc();
     if (has_words(found.pc_text)) {
         found.text = found.pc_text;
@@ -218,13 +229,40 @@ std::string pc_file_view(const WordsSource& from) {
     const std::string unknown = unknown_for_teacher(words, from.pc);
     if (!unknown.empty()) text += " ; " + unknown;
     const std::string planted = words_in_force(words);
-    if (from.from == Planted::window && !planted.empty())
-        text += " ; " + texte::cite_path(from.pc) + " plante " + planted +
-                ", sans effet tant que IOWVIRT est défini";
+    if ((from.from == Planted::window || from.from == Planted::room) && !planted.empty())
+        text +=
+            " ; " + texte::cite_path(from.pc) + " plante " + planted + ", sans effet tant que " +
+            (from.from == Planted::window ? "IOWVIRT est défini"
+                                          : "le tableau de la salle plante des mots pour ce poste");
     // The same folder as the copy's (as in tests) is looked at once, below.
     const std::string folder = folder_of(from.pc);
     if (!has_words(from.pc_text) && folder != fichiers::library_folder())
         text += misnamed(folder, folder, "dans le dossier du PC");
+    return text;
+}
+
+// The PC's row of its room's table, for a teacher: which PC it is, what
+// the row plants when something else wins, what is wrong with the table.
+std::string room_view(const WordsSource& from) {
+    const RoomWords& room = from.room;
+    if (room.table.empty()) return "";
+    const std::string table = texte::cite_path(room.table);
+    const std::string pc = "« " + texte::cite(room.pc, 40, true) + " »";
+    std::string text;
+    if (!room.found)
+        text += " ; le poste " + pc + " n'est pas dans le tableau de la salle " + table;
+    else if (!has_words(room.cell))
+        text += " ; ligne " + std::to_string(room.line) + " du tableau de la salle " + table +
+                " : aucun exercice pour le poste " + pc;
+    else
+        text += " ; poste " + pc + ", ligne " + std::to_string(room.line) + " du tableau " + table;
+    const Words words = read_words(room.cell);
+    if (from.from == Planted::window && !words_in_force(words).empty())
+        text +=
+            " : il plante " + words_in_force(words) + ", sans effet tant que IOWVIRT est défini";
+    const std::string unknown = unknown_for_teacher(words, room.table);
+    if (!unknown.empty()) text += " ; " + unknown;
+    if (!room.notes.empty()) text += " ; " + room.notes;
     return text;
 }
 
@@ -238,6 +276,7 @@ std::string setting_of(const std::string& words, const WordsSource& from) {
             ? "aucun"
             : (words.empty() ? "aucun" : words) + " (" + texte::cite_path(from.source) + ")";
     if (!from.notes.empty()) text += " ; " + from.notes;
+    text += room_view(from);
     text += pc_file_view(from);
     // The copy's own words, read for the teacher alone: a run never needs them.
     const std::string copy = fichiers::library_folder() + kWordsFile;
@@ -249,7 +288,9 @@ std::string setting_of(const std::string& words, const WordsSource& from) {
         text += " ; " + unknown_for_teacher(copy_words, copy);
     if (from.from != Planted::copy && has_words(own))
         text += " ; " + texte::cite_path(copy) + " est sans effet tant que " +
-                (from.from == Planted::pc ? "le fichier du PC a des mots" : "IOWVIRT est défini") +
+                (from.from == Planted::pc     ? "le fichier du PC a des mots"
+                 : from.from == Planted::room ? "le tableau de la salle a des mots pour ce poste"
+                                              : "IOWVIRT est défini") +
                 ", puis il comptera pour cette copie : videz-le aussi pour finir l'exercice";
     if (from.from == Planted::copy && !from.pc.empty())
         text += " ; aucun mot pour tout le PC (" + texte::cite_path(from.pc) + ")";
@@ -271,7 +312,8 @@ bool Device::plants(const std::string& origin, std::uint32_t words) {
     if (origin == kWordsVariable) return true;
     if (origin.rfind(window, 0) == 0) return fenetre::window_open(origin.substr(window.size()));
     std::string unread;
-    const Words planted = read_words(words_file(origin, &unread));
+    const RoomWords room = origin.rfind(kRoomOrigin, 0) == 0 ? room_words() : RoomWords{};
+    const Words planted = read_words(room.found ? room.cell : words_file(origin, &unread));
     return board_words_of(planted.frozen, planted.invalid) == words;
 }
 
@@ -279,11 +321,15 @@ void Device::configure() {
     if (setup.controlled) return;
     const WordsSource from = words_source();
     Words words = read_words(from.text);
-    // The PC's file is the answer to the students' exercise: what could be
-    // read of it is played, and no word of it is told where they look.
-    if (from.from == Planted::pc) words.unknown.clear(), words.out_of_range.clear();
+    // The PC's file and the room's table are the answer to the students'
+    // exercise: what could be read of them is played, and no word of them
+    // is told where they look.
+    if (from.from == Planted::pc || from.from == Planted::room)
+        words.unknown.clear(), words.out_of_range.clear();
     setup.planted = from.from;
-    setup.planted_by = from.source;
+    setup.planted_by = (from.from == Planted::room ? kRoomOrigin : "") + from.source;
+    setup.in_force = words_in_force(words);
+    setup.room_cell = from.room.found ? from.room.cell : "";
     // A window's words are planted in that window: named by its process.
     if (const std::string window = from.from == Planted::window ? fenetre::parent_window() : "";
         !window.empty())
@@ -295,6 +341,7 @@ void Device::configure() {
     // is tried again in the next.
     choose_state_path();
     load_state();
+    report_opening();
 }
 
 void Device::apply_words(const Words& words, const std::string& source) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "iow/iowkit.h"
+#include "salle/rapport.h"
 #include "virtual/carte/carte.h"
 #include "virtual/garde/garde.h"
 #include "virtual/mots/mots.h"
@@ -61,9 +62,16 @@ struct Device {
     // The words in force and where they come from, read anew and not
     // applied, for a teacher: "frozen (C:\\...\\iowvirt.txt)", "aucun".
     std::string teachers_view();
+    // What a bench reports of the device to its room: the exercise in
+    // force and where it comes from, whether it has been repaired, the
+    // library's version.
+    salle::Report bench_facts();
 
   private:
     void configure();
+    // A report of this opening in the room's postes folder, when the PC
+    // names a room.
+    void report_opening();
     void apply_words(const Words& words, const std::string& source);
     void choose_state_path();
     // The kept chip back from its file, then the exercises laid on it.

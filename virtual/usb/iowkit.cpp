@@ -1,5 +1,6 @@
 // The device library's four functions, served by the virtual IOW24.
 #include "iow/iowkit.h"
+#include "salle/rapport.h"
 #include "virtual/garde/occupe.h"
 #include "virtual/usb/device.h"
 
@@ -40,6 +41,15 @@ extern "C" IOWVIRT_API int iowvirt_busy() { return iowvirt::busy() ? 1 : 0; }
 // The exercise words in force and where they come from, in French
 // ("frozen (C:\\...\\iowvirt.txt)", "aucun"), read anew without opening the
 // device, for the teacher's `rtc_host --exercice`; valid until the next call.
+// What the device reports to its room with the check's verdict: one
+// "name=value" a line; valid until the next call.
+extern "C" IOWVIRT_API const char* iowvirt_bench() {
+    std::lock_guard lock(device().mutex);
+    static std::string kept;
+    kept = salle::facts_text(device().bench_facts());
+    return kept.c_str();
+}
+
 extern "C" IOWVIRT_API const char* iowvirt_setting() {
     std::lock_guard lock(device().mutex);
     static std::string kept;

@@ -144,6 +144,11 @@ extern "C" IOWVIRT_API const char* iowvirt_identity();
 // The exercise words in force and where they come from, in French, read
 // anew without opening the device; valid until the next call.
 extern "C" IOWVIRT_API const char* iowvirt_setting();
+// What the device reports to its room with the wiring check's verdict, as
+// of its last opening: the exercise in force, its source, whether it was
+// repaired, the library's version; "name=value" lines, valid until the
+// next call.
+extern "C" IOWVIRT_API const char* iowvirt_bench();
 // Nonzero while the device is at work that is no USB traffic (its state
 // file, a box waiting for the user): no call is then late. Any thread, at
 // any time, even inside another call.
