@@ -24,8 +24,8 @@ configure_file(${PROJECT_SOURCE_DIR}/doc/essayer_sans_materiel.cmd
   ${package_text}/essayer_sans_materiel.cmd @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/doc/verifier_le_cablage_virtuel.cmd
   ${package_text}/verifier_le_cablage_virtuel.cmd @ONLY NEWLINE_STYLE CRLF)
-# The teacher's: plant, see and clear the PC's exercise.
-foreach(teacher planter_un_exercice voir_l_exercice effacer_l_exercice)
+# The teacher's: plant, see and clear the PC's exercise; see the room.
+foreach(teacher planter_un_exercice voir_l_exercice effacer_l_exercice voir_la_salle)
   configure_file(${PROJECT_SOURCE_DIR}/doc/${teacher}.cmd ${package_text}/${teacher}.cmd
     @ONLY NEWLINE_STYLE CRLF)
 endforeach()
@@ -52,6 +52,7 @@ add_custom_target(paquet ALL
     "${package_text}/planter_un_exercice.cmd=enseignant/Planter un exercice.cmd"
     "${package_text}/voir_l_exercice.cmd=enseignant/Voir l'exercice.cmd"
     "${package_text}/effacer_l_exercice.cmd=enseignant/Effacer l'exercice.cmd"
+    "${package_text}/voir_la_salle.cmd=enseignant/Voir la salle.cmd"
     "${package_text}/simulateur.txt=enseignant/simulateur.txt"
   DEPENDS rtc_iow24 rtc_host iowkit
   COMMENT "The ZIP package: ${PACKAGE_ZIP}"

@@ -23,7 +23,7 @@ constexpr Key kKey[] = {
     {"silent-write", "i2c"},   {"no-chip", "horloge"},
     {"short-read", "horloge"}, {"fresh", "marche"},
     {"invalid", "registres"},  {"frozen", "avance"},
-    {"silent", "avance"},      {"tick", ""},
+    {"silent", "horloge"},     {"tick", ""},
 };
 
 std::size_t rank(std::string_view fault) {

@@ -22,7 +22,7 @@ std::string room_folder_named(std::string_view bytes) {
 
 std::string room_folder() {
     std::string folder;
-    if (variable(kRoomVariable, folder) && !folder.empty()) return folder;
+    if (variable(kRoomVariable, folder) && !folder.empty()) return folder == kNoRoom ? "" : folder;
     const std::string pc = pc_folder();
     if (pc.empty()) return "";
     const auto bytes = read_file(pc + kRoomFile, kMostRoomFileBytes);

@@ -21,6 +21,8 @@ inline constexpr const char* kReportsFolder = "postes";
 // For tests: the room folder itself, and the PC's name.
 inline constexpr const char* kRoomVariable = "IOWVIRT_SALLE";
 inline constexpr const char* kPcVariable = "IOWVIRT_POSTE";
+// As IOWVIRT_SALLE: this PC belongs to no room, whatever salle.txt says.
+inline constexpr const char* kNoRoom = "aucune";
 // salle.txt holds one path; the table one row per PC of a room.
 inline constexpr std::size_t kMostRoomFileBytes = 4096;
 inline constexpr std::size_t kMostTableBytes = 256 * 1024;
@@ -31,7 +33,7 @@ inline constexpr std::size_t kMostTableBytes = 256 * 1024;
 std::string room_folder_named(std::string_view bytes);
 
 // The room folder of this PC: IOWVIRT_SALLE, or what salle.txt names.
-// Empty when the PC belongs to no room.
+// Empty when the PC belongs to no room, or IOWVIRT_SALLE says so.
 std::string room_folder();
 
 // This PC's name in the room: IOWVIRT_POSTE, or the computer's name.

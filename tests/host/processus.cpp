@@ -60,7 +60,7 @@ Environment with_own_state(const Environment& environment) {
     bool room_named = false;
     for (const auto& pair : environment)
         room_named = room_named || pair.first == "IOWVIRT_SALLE";
-    if (!room_named) own.emplace_back("IOWVIRT_SALLE", scratch_folder("etats") + "aucune-salle");
+    if (!room_named) own.emplace_back("IOWVIRT_SALLE", "aucune");
     for (const auto& pair : environment)
         if (pair.first == "IOWVIRT_STATE") return own;
     const std::string state = scratch_folder("etats") + "etat-" + std::to_string(count++);

@@ -129,6 +129,14 @@ TEST(Arguments, ErrorsRepeatTheBadArgument) {
         {{"--set", "14/07/2027 9:5"},
          "--set \"14/07/2027 9:5\" : l'heure \"9:5\" n'a pas une forme connue" kTwoDigits kForms},
         {{"--set", "hier"}, "--set \"hier\" : la date \"hier\" n'a pas une forme connue ; " kForms},
+        // The teacher's view of a room.
+        {{"--salle", "--check"},
+         "--salle montre la salle sans rien lancer ; il ne va pas avec --exercice, --check, "
+         "--script, --set ni --read"},
+        {{"--salle", "X:\\salle", "--depuis", "25h00"},
+         "--depuis prend une heure de la journée, comme 8h00 ou 13:30, pas \"25h00\""},
+        {{"--depuis", "8h00"}, "--depuis et --sans-navigateur ne vont qu'avec --salle"},
+        {{"--sans-navigateur"}, "--depuis et --sans-navigateur ne vont qu'avec --salle"},
     };
     for (const auto& [arguments, error] : cases) {
         EXPECT_EQ(parse_arguments(arguments).error, error) << arguments[0];
@@ -172,6 +180,22 @@ TEST(Arguments, SetTakesTheFormsTeachersTypeAndSaysWhenTheTimeLostItsQuotes) {
     EXPECT_EQ(parse_arguments({"--set", "31/12/2011", "--read", "2"}).error,
               "--set \"31/12/2011\" : la date et l'heure vont ensemble, entre guillemets : --set "
               "\"31/12/2011 23:59:58\"");
+}
+
+// --salle names its folder, or this PC's room when an option or nothing
+// follows; --depuis takes an hour as the clock of Windows or French writes it.
+TEST(Arguments, TheRoomsViewTakesItsFolderAndItsHour) {
+    const host::Options named =
+        parse_arguments({"--salle", "\\\\serveur\\salle B12", "--depuis", "8h30"}).options;
+    EXPECT_TRUE(named.room);
+    EXPECT_EQ(named.room_folder, "\\\\serveur\\salle B12");
+    EXPECT_EQ(named.since_minutes, 8 * 60 + 30);
+    EXPECT_EQ(named.read_steps, 0);
+    const host::Options own = parse_arguments({"--salle", "--depuis", "13:05"}).options;
+    EXPECT_TRUE(own.room);
+    EXPECT_EQ(own.room_folder, "");
+    EXPECT_EQ(own.since_minutes, 13 * 60 + 5);
+    EXPECT_EQ(parse_arguments({"--salle", "--depuis", "8h"}).options.since_minutes, 8 * 60);
 }
 
 TEST(Arguments, TheLastOfARepeatedOptionCountsAndNumbersTakeTheirWholeRange) {

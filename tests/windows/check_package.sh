@@ -22,6 +22,7 @@ $top/enseignant/
 $top/enseignant/Effacer l'exercice.cmd
 $top/enseignant/Planter un exercice.cmd
 $top/enseignant/Voir l'exercice.cmd
+$top/enseignant/Voir la salle.cmd
 $top/enseignant/simulateur.txt
 $top/essai.csv
 $top/rtc_host.exe
@@ -96,7 +97,7 @@ if ! grep -q 'ef bb bf' <<<"$(head -c 3 "$dir/LISEZMOI.txt" | od -An -tx1)" ||
 fi
 for cmd in "Essayer sans materiel.cmd" "Verifier le cablage.cmd" "Verifier le cablage virtuel.cmd" \
     "enseignant/Planter un exercice.cmd" "enseignant/Voir l'exercice.cmd" \
-    "enseignant/Effacer l'exercice.cmd"; do
+    "enseignant/Effacer l'exercice.cmd" "enseignant/Voir la salle.cmd"; do
     if grep -q $'[^\r]$' "$dir/$cmd" || LC_ALL=C grep -q $'[\x80-\xff]' "$dir/$cmd" ||
         ! grep -q '^pause' "$dir/$cmd"; then
         fail "$cmd is not plain ASCII with Windows line ends ending on a pause"
@@ -217,10 +218,17 @@ if grep -qF "virtuel\iowkit.dll : invalid (C:\ProgramData\rtc_iow24\iowvirt.txt)
 else
     fail "Planter un exercice.cmd printed"$'\n'"$out"
 fi
-out=$(run_cmd exercice-pc "Verifier le cablage virtuel.cmd")
+# The PC belongs to a room, whose table plants nothing for it: its check
+# reports there, and says nothing of it.
+room=$unpacked/Salle\ B12
+mkdir -p "$room"
+printf 'poste;exercice\r\nPOSTE-7;\r\nPOSTE-8;frozen\r\n' >"$room/exercices.csv"
+out=$(IOWVIRT_SALLE="$(windows "$room")" IOWVIRT_POSTE=POSTE-7 \
+    run_cmd exercice-pc "Verifier le cablage virtuel.cmd")
 if grep -qF "DEFAUT   Heure et date valides" <<<"$out" &&
-    ! grep -qiE "invalid|ProgramData|TP 3|iowvirt" <<<"$out"; then
-    ok "Verifier le cablage virtuel.cmd finds the PC's exercise and names none of it"
+    ! grep -qiE "invalid|ProgramData|TP 3|iowvirt|salle|POSTE-7" <<<"$out" &&
+    ls "$room/postes" | grep -q '^POSTE-7--.*-verification\.txt$'; then
+    ok "Verifier le cablage virtuel.cmd finds the PC's exercise, reports to the room and names none of it"
 else
     fail "Verifier le cablage virtuel.cmd with the PC's exercise printed"$'\n'"$out"
 fi
@@ -231,6 +239,18 @@ if [ ! -e "$pc_folder/iowvirt.txt" ] &&
     ok "Effacer l'exercice.cmd clears the PC's exercise and shows the simulator's own words taking over"
 else
     fail "Effacer l'exercice.cmd printed"$'\n'"$out"
+fi
+
+# The room at a glance, from the folder salle.txt (here IOWVIRT_SALLE)
+# names: the bench that checked as intended, the one that never did.
+out=$(IOWVIRT_SALLE="$(windows "$room")" RTC_SALLE_OPTIONS=--sans-navigateur \
+    run_cmd salle "enseignant\Voir la salle.cmd")
+if grep -qF "1 conforme(s), 0 à voir, 1 sans nouvelles." <<<"$out" &&
+    grep -q '^"POSTE-7";conforme;' "$room/salle.csv" && grep -q '^"POSTE-8";sans nouvelles;' "$room/salle.csv" &&
+    grep -qF '<tr class="conforme"><td>POSTE-7</td>' "$room/salle.html"; then
+    ok "Voir la salle.cmd gathers the room's reports into salle.html and salle.csv"
+else
+    fail "Voir la salle.cmd printed"$'\n'"$out"
 fi
 
 [ "$failures" -eq 0 ]

@@ -249,7 +249,7 @@ std::string room_view(const WordsSource& from) {
     const std::string table = texte::cite_path(room.table);
     const std::string pc = "« " + texte::cite(room.pc, 40, true) + " »";
     std::string text;
-    if (!room.found)
+    if (!room.found && room.read)
         text += " ; le poste " + pc + " n'est pas dans le tableau de la salle " + table;
     else if (!has_words(room.cell))
         text += " ; ligne " + std::to_string(room.line) + " du tableau de la salle " + table +

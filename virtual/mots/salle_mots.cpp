@@ -23,6 +23,7 @@ RoomWords room_words() {
         return room;
     }
     const salle::RoomTable table = salle::read_room_table(*bytes);
+    room.read = table.error.empty();
     const auto note = [&](const std::string& text) {
         room.notes += (room.notes.empty() ? "" : " ; ") + text;
     };

@@ -10,6 +10,7 @@ namespace iowvirt {
 struct RoomWords {
     std::string table;   // the table's path; empty when the PC is in no room
     std::string pc;      // this PC's name in the room
+    bool read = false;   // the table could be read
     bool found = false;  // the table has a row for the PC
     std::string cell;    // that row's exercise, as typed
     int line = 0;

@@ -112,6 +112,17 @@ TEST(RoomOfBenches, TheTableWinsOverThePcsFileAndClearingItClearsTheRoom) {
     const Finished check = run_program(kHost, {"--check"}, environment);
     EXPECT_NE(check.out.find("DEFAUT   L'horloge avance"), std::string::npos) << check.out;
     EXPECT_EQ(check.err.find("bogus"), std::string::npos) << check.err;
+    // A simulator's opening of the virtual IOW24 reports what it plays.
+    std::filesystem::remove_all(room + "postes");
+    ASSERT_EQ(run_program(kHost, {"--read", "1"}, environment).status, 0);
+    std::string opening;
+    for (const auto& entry : std::filesystem::directory_iterator(room + "postes"))
+        opening += read_bytes(entry.path().string());
+    EXPECT_NE(opening.find("sorte=ouverture\n"), std::string::npos) << opening;
+    EXPECT_NE(opening.find("\nposte=PC01\n"), std::string::npos) << opening;
+    EXPECT_NE(opening.find("\nexercice=frozen\nsource=salle\ncase_salle=frozen bogus\n"),
+              std::string::npos)
+        << opening;
     Environment window = environment;
     window.emplace_back("IOWVIRT", "tick");
     EXPECT_NE(run_program(kHost, {"--exercice"}, window)
