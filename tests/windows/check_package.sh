@@ -34,11 +34,22 @@ actual=$(unzip -Z1 "$zip" | sort)
     fail "the package holds"$'\n'"$actual"
 
 unpacked=$(mktemp -d "$build/package/unpacked.XXXXXX")
+# The programs run in a prefix of their own, linked file by file to the
+# build's (no copy of its bytes): a library put in its system folder and the
+# PC's exercise file planted in its C:\ProgramData are seen by no other test
+# running meanwhile.
+own_prefix=""
+if [ "$wine_run" != "-" ]; then
+    own_prefix=$unpacked/prefix
+    cp -al "$prefix" "$own_prefix"
+    prefix=$own_prefix
+    export RTC_WINE_PREFIX=$own_prefix
+fi
 system32=""
 pc_folder=$prefix/drive_c/ProgramData/rtc_iow24
 cleanup() {
-    rm -rf "$unpacked" "$pc_folder"
-    [ -z "$system32" ] || rm -f "$system32/iowkit.dll"
+    [ -z "$own_prefix" ] || WINEPREFIX=$own_prefix wineserver -k 2>/dev/null || true
+    rm -rf "$unpacked"
 }
 trap cleanup EXIT
 (cd "$unpacked" && unzip -q "$zip")
