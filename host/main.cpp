@@ -24,6 +24,7 @@
 #include "host/systeme/systeme.h"
 #include "platform/citation.h"
 #include "platform/decodage.h"
+#include "platform/lettres.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "host/options.h"
 
 #include "platform/citation.h"
+#include "platform/lettres.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,20 +1,12 @@
 #include "platform/citation.h"
 
 #include "platform/decodage.h"
+#include "platform/lettres.h"
 
 #include <cctype>
 #include <cstdint>
 
 namespace texte {
-
-bool same_letters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 namespace {
 
@@ -44,24 +36,6 @@ std::string code_point(std::string_view sequence) {
 }
 
 }  // namespace
-
-std::int64_t digits_only(std::string_view text, std::size_t most_digits) {
-    if (text.empty() || text.size() > most_digits) return -1;
-    std::int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-std::string hex_digits(std::uint64_t value, int digits) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string text;
-    for (int i = digits - 1; i >= 0; --i)
-        text += kHex[value >> (4 * i) & 0xF];
-    return text;
-}
 
 std::string cite(std::string_view text, std::size_t most, bool ascii_only) {
     std::string shown;

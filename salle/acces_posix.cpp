@@ -45,28 +45,6 @@ bool variable(const char* name, std::string& value) {
     return true;
 }
 
-std::optional<std::string> read_file(const std::string& path, std::size_t most) {
-    // Never a pipe or a device, which would hold the reader.
-    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0) return std::nullopt;
-    struct stat seen {};
-    std::string text;
-    bool whole = fstat(file, &seen) == 0 && S_ISREG(seen.st_mode);
-    char buffer[8192];
-    while (whole) {
-        const ssize_t got = read(file, buffer, sizeof buffer);
-        if (got <= 0) {
-            whole = got == 0;
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
-        whole = text.size() <= most;
-    }
-    close(file);
-    if (!whole) return std::nullopt;
-    return text;
-}
-
 bool drop_file(const std::string& folder, const std::string& name, const std::string& text) {
     mkdir(folder.c_str(), 0777);
     static std::atomic<unsigned> count{0};

@@ -40,27 +40,6 @@ std::string program_name() {
 
 bool variable(const char* name, std::string& value) { return texte::variable(name, value); }
 
-std::optional<std::string> read_file(const std::string& path, std::size_t most) {
-    // Shared every way: Excel holds the table it has open for writing.
-    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string text;
-    bool whole = GetFileType(file) == FILE_TYPE_DISK;
-    char buffer[8192];
-    while (whole) {
-        DWORD got = 0;
-        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) whole = false;
-        if (!whole || got == 0) break;
-        text.append(buffer, got);
-        whole = text.size() <= most;
-    }
-    CloseHandle(file);
-    if (!whole) return std::nullopt;
-    return text;
-}
-
 bool drop_file(const std::string& folder, const std::string& name, const std::string& text) {
     CreateDirectoryW(wide(folder).c_str(), nullptr);
     static std::atomic<unsigned> count{0};

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/citation.h"
+#include "platform/lettres.h"
 #include "platform/tableur.h"
 #include "salle/salle.h"
 

@@ -3,9 +3,16 @@
 #include <ctime>
 
 #include "platform/decodage.h"
+#include "platform/fichier.h"
 #include "platform/tableur.h"
 
 namespace salle {
+
+std::optional<std::string> read_file(const std::string& path, std::size_t most) {
+    texte::WholeFile file = texte::read_whole_file(path, most, true);
+    if (!file.read) return std::nullopt;
+    return std::move(file.text);
+}
 
 std::string room_folder_named(std::string_view bytes) {
     const std::string text = texte::en_utf8(bytes);

@@ -32,6 +32,11 @@ inline constexpr std::size_t kMostTableBytes = 256 * 1024;
 // Notepad saves. Empty when none.
 std::string room_folder_named(std::string_view bytes);
 
+// The whole regular file, when it has at most `most` bytes, read while
+// another program (Excel) holds it open; nothing otherwise, and never a
+// wait on a pipe that anyone who can write in the room may have left.
+std::optional<std::string> read_file(const std::string& path, std::size_t most);
+
 // The room folder of this PC: IOWVIRT_SALLE, or what salle.txt names.
 // Empty when the PC belongs to no room, or IOWVIRT_SALLE says so.
 std::string room_folder();
@@ -61,9 +66,6 @@ std::string account_name();
 // The name of the program's file ("simulateur.exe").
 std::string program_name();
 bool variable(const char* name, std::string& value);
-// The whole file, when it has at most `most` bytes and can be read while
-// another program (Excel) holds it open; nothing otherwise.
-std::optional<std::string> read_file(const std::string& path, std::size_t most);
 // Writes `text` as `name` in `folder` whole or not at all: beside it first,
 // then renamed over it. Makes the folder when it is missing.
 bool drop_file(const std::string& folder, const std::string& name, const std::string& text);

@@ -2,6 +2,7 @@
 
 #include "platform/citation.h"
 #include "platform/decodage.h"
+#include "platform/lettres.h"
 #include "platform/tableur.h"
 
 namespace salle {

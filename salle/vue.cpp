@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/citation.h"
+#include "platform/lettres.h"
 #include "salle/cle.h"
 #include "salle/salle.h"
 

@@ -219,103 +219,153 @@ std::string set_and_check(const CheckRun& run) {
            " --set now --check";
 }
 
-std::vector<Finding> diagnose(const CheckRun& run) {
-    std::vector<Finding> findings;
-    // After a fault, what comes later cannot be told apart from its effects.
-    // Where the IOW24 stopped answering, that is the fault.
-    const auto add = [&](const char* id, const char* title, bool good, const std::string& ok,
-                         const std::string& fault) {
-        if (!findings.empty() && findings.back().verdict != Verdict::ok) {
-            findings.push_back({id, title, Verdict::unknown,
-                                "non vérifié tant que le défaut ci-dessus n'est pas corrigé."});
-        } else if (run.stall && run.stall->finding == id) {
-            findings.push_back({id, title, Verdict::fault, run.stall->what});
-        } else {
-            findings.push_back({id, title, good ? Verdict::ok : Verdict::fault, good ? ok : fault});
-        }
-    };
-    const Reading first = reading_of(run.first_read);
-    const Reading second = reading_of(run.second_read);
+// What one finding judged: whether it is good, and what to say either way.
+struct Judged {
+    bool good;
+    std::string ok;
+    std::string fault;
+};
 
-    add("bibliotheque", "Bibliothèque de l'IOW24",
-        !(run.bench.hardware && run.bench.virtual_device),
-        run.bench.library + (run.bench.virtual_device
-                                 ? " : l'IOW24 virtuel de rtc_iow24, pas du matériel."
-                                 : " : pas l'IOW24 virtuel."),
-        run.bench.library +
+Judged library_judged(const CheckRun& run) {
+    const Bench& bench = run.bench;
+    return {
+        !(bench.hardware && bench.virtual_device),
+        bench.library + (bench.virtual_device ? " : l'IOW24 virtuel de rtc_iow24, pas du matériel."
+                                              : " : pas l'IOW24 virtuel."),
+        bench.library +
             " : c'est l'IOW24 virtuel de rtc_iow24, pas la bibliothèque du fabricant ; aucun "
             "matériel ne peut être vérifié avec elle. " +
-            (run.bench.packaged
+            (bench.packaged
                  ? std::string("C'est celle du paquet, à garder : pour le matériel, donnez "
                                "--device iowkit.dll (comme « Verifier le cablage.cmd »), pour "
                                "que Windows trouve la vraie iowkit.dll.")
-                 : std::string("Supprimez cette copie, pour que Windows trouve l'iowkit.dll du "
-                               "fabricant, puis relancez la vérification.")));
-    add("iow24", "IOW24 sur l'USB", device_found(run.start), "trouvé.",
-        "introuvable. Vérifiez le câble USB, que l'IOW24 apparaît dans le gestionnaire de "
-        "périphériques, et qu'aucun autre programme (le simulateur ?) ne l'utilise." +
-            std::string(
-                run.bench.virtual_device
-                    ? ""
-                    : " Pour essayer sans matériel : « Verifier le cablage virtuel.cmd »."));
-    add("i2c", "Mode I²C de l'IOW24", i2c_mode_taken(run.start), "activé.",
-        "refusé par l'IOW24. Débranchez-le, rebranchez-le, puis recommencez.");
-    add("horloge", "Réponse de l'horloge",
-        first.made && first.pointers_answered && first.data_answered,
-        "l'horloge répond à l'adresse D0 (0x68) du bus I²C.",
-        first.cut_short > 0 && !first.refused
-            ? "l'horloge répond, mais l'IOW24 n'a rendu que " + std::to_string(first.cut_short) +
-                  " octets sur 8 d'une réponse : le câblage n'y est pour rien. Débranchez "
-                  "l'IOW24, rebranchez-le, puis recommencez ; si cela revient, vérifiez que "
-                  "la bibliothèque de l'IOW24 est celle du fabricant."
-        : !first.made || !first.pointers_answered || first.refused
-            ? "l'horloge ne répond pas à l'adresse D0 (0x68). Vérifiez SDA et SCL (pas "
-              "inversés, bien branchés), la masse commune, les résistances de tirage du bus, "
-              "l'alimentation du module horloge et son adresse." +
-                  (first.cut_short > 0 ? " L'IOW24 a aussi rendu des réponses incomplètes (" +
-                                             std::to_string(first.cut_short) +
-                                             " octets sur 8) : s'il n'y a pas de faute de câblage, "
-                                             "débranchez-le et rebranchez-le."
-                                       : std::string())
-            : "l'horloge répond à son adresse, mais la lecture de ses registres a échoué. "
-              "Vérifiez SDA, la masse commune et les résistances de tirage du bus.");
-    add("marche", "Horloge en marche", (first.time[0] & kClockHalt) == 0,
-        "le bit d'arrêt des secondes est à 0.",
-        "l'horloge est arrêtée (bit 7 des secondes à 1 : le bloc lit SEC = 80 ou plus). "
-        "Horloge jamais mise à l'heure, ou pile retirée : mettez-la à l'heure avec \"init\" "
-        "(" +
-            set_and_check(run) + ").");
+                 : std::string("Supprimez cette copie, pour que Windows trouve l'iowkit.dll "
+                               "du fabricant, puis relancez la vérification."))};
+}
+
+Judged usb_judged(const CheckRun& run) {
+    return {device_found(run.start), "trouvé.",
+            "introuvable. Vérifiez le câble USB, que l'IOW24 apparaît dans le gestionnaire de "
+            "périphériques, et qu'aucun autre programme (le simulateur ?) ne l'utilise." +
+                std::string(run.bench.virtual_device
+                                ? ""
+                                : " Pour essayer sans matériel : « Verifier le cablage "
+                                  "virtuel.cmd ».")};
+}
+
+Judged i2c_judged(const CheckRun& run) {
+    return {i2c_mode_taken(run.start), "activé.",
+            "refusé par l'IOW24. Débranchez-le, rebranchez-le, puis recommencez."};
+}
+
+Judged answer_judged(const CheckRun& run) {
+    const Reading first = reading_of(run.first_read);
+    const std::string cut = std::to_string(first.cut_short);
+    std::string fault;
+    if (first.cut_short > 0 && !first.refused)
+        fault = "l'horloge répond, mais l'IOW24 n'a rendu que " + cut +
+                " octets sur 8 d'une réponse : le câblage n'y est pour rien. Débranchez "
+                "l'IOW24, rebranchez-le, puis recommencez ; si cela revient, vérifiez que "
+                "la bibliothèque de l'IOW24 est celle du fabricant.";
+    else if (!first.made || !first.pointers_answered || first.refused)
+        fault =
+            "l'horloge ne répond pas à l'adresse D0 (0x68). Vérifiez SDA et SCL (pas "
+            "inversés, bien branchés), la masse commune, les résistances de tirage du bus, "
+            "l'alimentation du module horloge et son adresse." +
+            (first.cut_short > 0 ? " L'IOW24 a aussi rendu des réponses incomplètes (" + cut +
+                                       " octets sur 8) : s'il n'y a pas de faute de câblage, "
+                                       "débranchez-le et rebranchez-le."
+                                 : std::string());
+    else
+        fault =
+            "l'horloge répond à son adresse, mais la lecture de ses registres a échoué. "
+            "Vérifiez SDA, la masse commune et les résistances de tirage du bus.";
+    return {first.made && first.pointers_answered && first.data_answered,
+            "l'horloge répond à l'adresse D0 (0x68) du bus I²C.", fault};
+}
+
+Judged running_judged(const CheckRun& run) {
+    const Reading first = reading_of(run.first_read);
+    return {(first.time[0] & kClockHalt) == 0, "le bit d'arrêt des secondes est à 0.",
+            "l'horloge est arrêtée (bit 7 des secondes à 1 : le bloc lit SEC = 80 ou plus). "
+            "Horloge jamais mise à l'heure, ou pile retirée : mettez-la à l'heure avec \"init\" "
+            "(" +
+                set_and_check(run) + ")."};
+}
+
+Judged registers_judged(const CheckRun& run) {
+    const Reading first = reading_of(run.first_read);
     const bool holds = valid(first.time, first.date);
-    add("registres", "Heure et date valides", holds && !twelve_hour(first.time),
-        moment(first.time, first.date) + ".",
-        holds ? "l'horloge est en mode 12 heures (" + moment(first.time, first.date) +
-                    ") : le bloc lit les heures en mode 24 heures, et HEU vaudrait " +
-                    std::to_string(decode(first.time[2])) +
-                    ". Un pas avec \"init\" remet l'horloge en mode 24 heures (" +
-                    set_and_check(run) + ")."
-              : "les registres ne tiennent pas une heure et une date valides (lu : " +
-                    hex(first.time) + " / " + hex(first.date) +
-                    "). Horloge jamais mise à l'heure, mise à l'heure par un script avec des "
-                    "valeurs impossibles (un pas \"init\" : voyez les lignes « Attention » de "
-                    "rtc_host --script), ou parasites sur le bus : mettez-la à l'heure avec "
-                    "\"init\" (" +
-                    set_and_check(run) + ") ; si le défaut revient, vérifiez le câblage.");
+    const std::string read = moment(first.time, first.date);
+    return {holds && !twelve_hour(first.time), read + ".",
+            holds ? "l'horloge est en mode 12 heures (" + read +
+                        ") : le bloc lit les heures en mode 24 heures, et HEU vaudrait " +
+                        std::to_string(decode(first.time[2])) +
+                        ". Un pas avec \"init\" remet l'horloge en mode 24 heures (" +
+                        set_and_check(run) + ")."
+                  : "les registres ne tiennent pas une heure et une date valides (lu : " +
+                        hex(first.time) + " / " + hex(first.date) +
+                        "). Horloge jamais mise à l'heure, mise à l'heure par un script avec des "
+                        "valeurs impossibles (un pas \"init\" : voyez les lignes « Attention » "
+                        "de rtc_host --script), ou parasites sur le bus : mettez-la à l'heure "
+                        "avec \"init\" (" +
+                        set_and_check(run) + ") ; si le défaut revient, vérifiez le câblage."};
+}
+
+Judged advance_judged(const CheckRun& run) {
+    const Reading first = reading_of(run.first_read);
+    const Reading second = reading_of(run.second_read);
     const int advance =
         (seconds_of_day(second.time) - seconds_of_day(first.time) + kSecondsPerDay) %
         kSecondsPerDay;
     const std::string interval = seconds_text(run.wait_ms);
-    add("avance", "L'horloge avance",
-        second.made && second.data_answered && advance >= kAdvance &&
-            advance <= most_advance(run.gap_ms),
-        "+" + std::to_string(advance) + " s en " + interval + ".",
-        !second.made || !second.data_answered
-            ? "une lecture suivante a échoué. Vérifiez le câblage du bus I²C."
-        : advance == 0
-            ? "l'horloge n'avance pas en " + interval +
-                  " alors que son bit d'arrêt est à 0. Vérifiez le quartz (32,768 kHz) et ses "
-                  "soudures ; sans pile, la broche VBAT doit être reliée à la masse."
-            : "l'horloge a avancé de " + std::to_string(advance) + " s en " + interval +
-                  " : quartz ou module défectueux, ou lectures perturbées.");
+    std::string fault;
+    if (!second.made || !second.data_answered)
+        fault = "une lecture suivante a échoué. Vérifiez le câblage du bus I²C.";
+    else if (advance == 0)
+        fault = "l'horloge n'avance pas en " + interval +
+                " alors que son bit d'arrêt est à 0. Vérifiez le quartz (32,768 kHz) et ses "
+                "soudures ; sans pile, la broche VBAT doit être reliée à la masse.";
+    else
+        fault = "l'horloge a avancé de " + std::to_string(advance) + " s en " + interval +
+                " : quartz ou module défectueux, ou lectures perturbées.";
+    return {second.made && second.data_answered && advance >= kAdvance &&
+                advance <= most_advance(run.gap_ms),
+            "+" + std::to_string(advance) + " s en " + interval + ".", fault};
+}
+
+// The findings in the order one repairs.
+struct Judge {
+    const char* id;     // for scripts
+    const char* title;  // French
+    Judged (*judged)(const CheckRun&);
+};
+constexpr Judge kJudges[] = {
+    {"bibliotheque", "Bibliothèque de l'IOW24", library_judged},
+    {"iow24", "IOW24 sur l'USB", usb_judged},
+    {"i2c", "Mode I²C de l'IOW24", i2c_judged},
+    {"horloge", "Réponse de l'horloge", answer_judged},
+    {"marche", "Horloge en marche", running_judged},
+    {"registres", "Heure et date valides", registers_judged},
+    {"avance", "L'horloge avance", advance_judged},
+};
+
+std::vector<Finding> diagnose(const CheckRun& run) {
+    std::vector<Finding> findings;
+    for (const Judge& judge : kJudges) {
+        // After a fault, what comes later cannot be told apart from its
+        // effects. Where the IOW24 stopped answering, that is the fault.
+        if (!findings.empty() && findings.back().verdict != Verdict::ok) {
+            findings.push_back({judge.id, judge.title, Verdict::unknown,
+                                "non vérifié tant que le défaut ci-dessus n'est pas corrigé."});
+        } else if (run.stall && run.stall->finding == judge.id) {
+            findings.push_back({judge.id, judge.title, Verdict::fault, run.stall->what});
+        } else {
+            Judged judged = judge.judged(run);
+            findings.push_back({judge.id, judge.title, judged.good ? Verdict::ok : Verdict::fault,
+                                judged.good ? std::move(judged.ok) : std::move(judged.fault)});
+        }
+    }
     return findings;
 }
 

@@ -2,6 +2,7 @@
 
 #include "host/systeme/systeme.h"
 #include "platform/citation.h"
+#include "platform/lettres.h"
 
 #include <cctype>
 

@@ -4,6 +4,7 @@
 
 #include "host/systeme/systeme.h"
 #include "platform/citation.h"
+#include "platform/lettres.h"
 #include "salle/salle.h"
 #include "salle/vue.h"
 

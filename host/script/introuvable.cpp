@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "host/systeme/systeme.h"
-#include "platform/citation.h"
+#include "platform/lettres.h"
 
 namespace host {
 

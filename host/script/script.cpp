@@ -7,6 +7,7 @@
 
 #include "platform/citation.h"
 #include "platform/decodage.h"
+#include "platform/lettres.h"
 #include "platform/tableur.h"
 
 namespace host {
@@ -186,6 +187,69 @@ bool comment(std::string_view line, const std::vector<Cell>& fields, bool header
     return true;
 }
 
+// One cell of a step's row into `step`: the error, or nothing.
+std::string read_cell(const Cell& f, std::size_t pin, const std::string& at,
+                      const std::vector<std::string>& pins, char separator,
+                      std::vector<double>& step) {
+    if (pin == kNotes || f.text.empty()) return "";
+    if (texte::excel_error(f.text))
+        return at + " : Excel y a écrit l'erreur " + f.text +
+               " : la formule de cette cellule a échoué ; corrigez-la dans Excel, puis "
+               "enregistrez de nouveau";
+    if (pin == kUnnamed)
+        return at + " : " + quoted(f.text) +
+               " est sous une colonne sans nom ; nommez la colonne d'une entrée du bloc, ou "
+               "effacez ses valeurs";
+    switch (number(f.text, separator != ',', step[pin])) {
+        case Reading::good:
+            return "";
+        case Reading::not_a_number: {
+            const bool comma = separator == ',' && f.text.find(',') != std::string::npos;
+            return at + " (" + pins[pin] + ") : pas un nombre : " + quoted(f.text) +
+                   (comma ? kDecimalCommaHint : "");
+        }
+        default:
+            return at + " (" + pins[pin] + ") : nombre hors limites : " + quoted(f.text) +
+                   " (un nombre va de -1.7976931348623157e308 à 1.7976931348623157e308)";
+    }
+}
+
+// A row of values below the header: a step, or the error.
+std::string read_step(const std::vector<Cell>& fields, const std::vector<std::size_t>& columns,
+                      const std::vector<std::string>& pins, int line, Script& script) {
+    const std::string where = "ligne " + std::to_string(line);
+    std::vector<double> step(pins.size(), 0.0);
+    for (const Cell& f : fields) {
+        if (f.column > columns.size()) {
+            if (f.text.empty()) continue;
+            return where + " : " + std::to_string(last_filled(fields)) + " valeurs pour " +
+                   std::to_string(columns.size()) + " colonnes" +
+                   (script.separator == ',' ? kDecimalCommaHint : "");
+        }
+        const std::string at = where + ", colonne " + std::to_string(f.column);
+        const std::string error =
+            read_cell(f, columns[f.column - 1], at, pins, script.separator, step);
+        if (!error.empty()) return error;
+    }
+    script.steps.push_back(std::move(step));
+    script.step_lines.push_back(line);
+    return "";
+}
+
+// The header's columns, and where each pin is: false with the error.
+bool take_header(const std::vector<Cell>& fields, const std::vector<std::string>& pins, int line,
+                 std::vector<std::size_t>& columns, Script& script) {
+    const auto at = [&](const Cell& f) {
+        return "ligne " + std::to_string(line) + ", colonne " + std::to_string(f.column);
+    };
+    if (!read_header(fields, pins, columns, line, at, script.error)) return false;
+    script.pin_columns.assign(pins.size(), 0);
+    for (std::size_t column = 0; column < columns.size(); ++column)
+        if (columns[column] < pins.size())
+            script.pin_columns[columns[column]] = static_cast<int>(column + 1);
+    return true;
+}
+
 }  // namespace
 
 Script parse_script(const std::string& text, const std::vector<std::string>& pins) {
@@ -197,85 +261,36 @@ Script parse_script(const std::string& text, const std::vector<std::string>& pin
     bool header_read = false;
     std::size_t named = 0;  // columns up to the header's last name
     std::string_view line;
-    while (lines.next(line)) {
+    while (lines.next(line) && script.error.empty()) {
         if (texte::blank_line(line)) continue;
-        const auto where = [&] { return "ligne " + std::to_string(lines.number()); };
+        const std::string where = "ligne " + std::to_string(lines.number());
         const char separator = header_read ? script.separator : texte::separator_of_header(line);
         const Cells split_line = texte::split_cells(line, separator);
         if (!split_line.error.empty()) {
-            script.error = where() + ", " + split_line.error;
-            return script;
+            script.error = where + ", " + split_line.error;
+            break;
         }
         const std::vector<Cell>& fields = split_line.cells;
         if (comment(line, fields, header_read, columns, pins)) continue;
         // A row Excel left after its contents were cleared: no step.
         if (nothing_to_read(fields, columns)) continue;
-        const auto at = [&](const Cell& f) {
-            return where() + ", colonne " + std::to_string(f.column);
-        };
         if (!header_read) {
             header_read = true;
             script.separator = separator;
-            if (!read_header(fields, pins, columns, lines.number(), at, script.error))
-                return script;
+            take_header(fields, pins, lines.number(), columns, script);
             named = last_filled(fields);
-            script.pin_columns.assign(pins.size(), 0);
-            for (std::size_t column = 0; column < columns.size(); ++column)
-                if (columns[column] < pins.size())
-                    script.pin_columns[columns[column]] = static_cast<int>(column + 1);
             continue;
         }
         if (script.steps.size() == kMostScriptSteps) {
-            script.error = where() + " : plus de " + std::to_string(kMostScriptSteps) +
+            script.error = where + " : plus de " + std::to_string(kMostScriptSteps) +
                            " pas ; un script en fait au plus autant";
-            return script;
+            break;
         }
         // Cells missing at the end, as typed by hand, are blank ones.
         if (fields.size() < named) script.short_lines.push_back(lines.number());
-        std::vector<double> step(pins.size(), 0.0);
-        for (const Cell& f : fields) {
-            if (f.column > columns.size()) {
-                if (f.text.empty()) continue;
-                script.error = where() + " : " + std::to_string(last_filled(fields)) +
-                               " valeurs pour " + std::to_string(columns.size()) + " colonnes";
-                if (script.separator == ',') script.error += kDecimalCommaHint;
-                return script;
-            }
-            const std::size_t pin = columns[f.column - 1];
-            if (pin == kNotes || f.text.empty()) continue;
-            if (texte::excel_error(f.text)) {
-                script.error = at(f) + " : Excel y a écrit l'erreur " + f.text +
-                               " : la formule de cette cellule a échoué ; corrigez-la dans "
-                               "Excel, puis enregistrez de nouveau";
-                return script;
-            }
-            if (pin == kUnnamed) {
-                script.error = at(f) + " : " + quoted(f.text) +
-                               " est sous une colonne sans nom ; nommez la colonne d'une "
-                               "entrée du bloc, ou effacez ses valeurs";
-                return script;
-            }
-            switch (number(f.text, script.separator != ',', step[pin])) {
-                case Reading::good:
-                    break;
-                case Reading::not_a_number:
-                    script.error =
-                        at(f) + " (" + pins[pin] + ") : pas un nombre : " + quoted(f.text);
-                    if (script.separator == ',' && f.text.find(',') != std::string::npos)
-                        script.error += kDecimalCommaHint;
-                    return script;
-                case Reading::out_of_range:
-                    script.error = at(f) + " (" + pins[pin] +
-                                   ") : nombre hors limites : " + quoted(f.text) +
-                                   " (un nombre va de -1.7976931348623157e308 à "
-                                   "1.7976931348623157e308)";
-                    return script;
-            }
-        }
-        script.steps.push_back(std::move(step));
-        script.step_lines.push_back(lines.number());
+        script.error = read_step(fields, columns, pins, lines.number(), script);
     }
-    if (script.steps.empty())
+    if (script.error.empty() && script.steps.empty())
         script.error = "aucun pas : il faut une ligne d'en-tête et au moins une ligne de valeurs";
     return script;
 }

@@ -5,7 +5,10 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/fichier.h"
 
 namespace host {
 
@@ -56,15 +59,22 @@ inline constexpr std::size_t kMostFirstLine = 64 * 1024;
 // The first line of that file when standard output adds to it (">>
 // res.csv") and it already holds something; empty otherwise.
 std::string appended_output_start();
-// A whole file of at most `most` bytes, refused before it is read when
-// larger; false and why, in French, when it cannot be read.
-bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why);
-// For a script not found: where it was looked for, and where Excel saves;
-// empty when the path is absolute or the file is there.
-std::string where_to_find(const std::string& path);
 inline std::string too_large(std::size_t most) {
     return "il dépasse " + std::to_string(most / 1000000) + " Mo, plus qu'aucun script ne demande";
 }
+// A whole file of at most `most` bytes, refused before it is read when
+// larger; false and why, in French, when it cannot be read. A pipe is read
+// too (a script given as /dev/stdin).
+inline bool read_file(const std::string& path, std::size_t most, std::string& text,
+                      std::string& why) {
+    texte::WholeFile file = texte::read_whole_file(path, most, false);
+    text = std::move(file.text);
+    why = file.too_large ? too_large(most) : file.why;
+    return file.read;
+}
+// For a script not found: where it was looked for, and where Excel saves;
+// empty when the path is absolute or the file is there.
+std::string where_to_find(const std::string& path);
 
 // Ends the process at once, whatever its other threads are doing: a thread
 // stuck in a device call cannot be unwound. Flushes stdout and stderr first.

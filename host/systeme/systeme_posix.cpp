@@ -121,34 +121,6 @@ std::string where_to_find(const std::string& path) {
            " : donnez le chemin complet du fichier, ou lancez rtc_host depuis son dossier.";
 }
 
-bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0) {
-        why = errno == ENOENT   ? "fichier introuvable"
-              : errno == EACCES ? "accès refusé"
-                                : std::strerror(errno);
-        if (fd >= 0) ::close(fd);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) why = "c'est un dossier, pas un fichier";
-    if (S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) > most)
-        why = too_large(most);
-    char buffer[65536];
-    while (why.empty()) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n < 0) why = std::strerror(errno);
-            break;
-        }
-        if (text.size() + static_cast<std::size_t>(n) > most) why = too_large(most);
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return why.empty();
-}
-
 void end_process(int status) {
     std::fflush(stdout);
     std::fflush(stderr);

@@ -132,37 +132,6 @@ std::string where_to_find(const std::string& path) {
            "(par exemple --script \"%USERPROFILE%\\Documents\\essai.csv\").";
 }
 
-bool read_file(const std::string& path, std::size_t most, std::string& text, std::string& why) {
-    const DWORD attributes = GetFileAttributesW(texte::utf16(path).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        why = "c'est un dossier, pas un fichier";
-        return false;
-    }
-    const HANDLE file =
-        CreateFileW(texte::utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        why = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "fichier introuvable"
-              : error == ERROR_ACCESS_DENIED                                 ? "accès refusé"
-                                             : texte::message_systeme(error);
-        return false;
-    }
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) > most)
-        why = too_large(most);
-    char buffer[65536];
-    for (DWORD n = 0; why.empty();) {
-        if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr))
-            why = texte::message_systeme(GetLastError());
-        if (!why.empty() || n == 0) break;
-        if (text.size() + n > most) why = too_large(most);
-        text.append(buffer, n);
-    }
-    CloseHandle(file);
-    return why.empty();
-}
-
 bool file_exists(const std::string& path) {
     return GetFileAttributesW(texte::utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

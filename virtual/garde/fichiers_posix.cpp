@@ -15,7 +15,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/citation.h"
+#include "platform/lettres.h"
 #include "virtual/garde/fichiers.h"
 #include "virtual/garde/occupe.h"
 

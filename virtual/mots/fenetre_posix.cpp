@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/citation.h"
+#include "platform/lettres.h"
 #include "virtual/mots/fenetre.h"
 
 namespace iowvirt::fenetre {

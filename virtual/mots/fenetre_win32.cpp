@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/citation.h"
+#include "platform/lettres.h"
 #include "virtual/mots/fenetre.h"
 
 namespace iowvirt::fenetre {

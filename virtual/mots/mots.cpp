@@ -1,6 +1,6 @@
 #include "virtual/mots/mots.h"
 
-#include "platform/citation.h"
+#include "platform/lettres.h"
 
 #include <algorithm>
 #include <utility>

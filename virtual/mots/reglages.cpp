@@ -11,6 +11,7 @@
 
 #include "platform/citation.h"
 #include "platform/decodage.h"
+#include "platform/lettres.h"
 #include "virtual/garde/fichiers.h"
 #include "virtual/mots/fenetre.h"
 #include "virtual/mots/mots.h"

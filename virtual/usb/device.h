@@ -97,6 +97,13 @@ struct Device {
     // `shown`: what a read showed, kept only in a file already open, and
     // not over a record another program saved since.
     void save_state(bool shown = false);
+    // Where there is no file yet: makes it with `state`; false when another
+    // program made it first, or it could not be made (`why`).
+    bool make_state_file(const SavedState& state, std::string& why);
+    // `state` as the file's next record, numbered after the newest; `left`
+    // when what a read showed would go over another program's newer record.
+    enum class Written { saved, failed, left };
+    Written write_record(SavedState& state, bool shown, std::string& why);
     void keep_shown();
     std::optional<SavedState> newest_record();
     // Another program's newer setting, taken before a read of the time.

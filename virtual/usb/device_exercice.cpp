@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/citation.h"
+#include "platform/lettres.h"
 #include "virtual/usb/device.h"
 
 namespace iowvirt {

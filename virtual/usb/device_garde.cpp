@@ -252,59 +252,14 @@ void Device::save_state(bool shown) {
     keeping.bytes_saved = board.chip.bytes_written();
     if (keeping.state_path.empty() || (shown && !keeping.state_file.is_open())) return;
     std::string why;
-    bool saved = false;
     SavedState state{board.kept_chip(keeping.lived.at(board.pc_now())), keeping.lived,
                      board.exercises, keeping.sequence + 1};
     keeping.shown_until = next_second(state.chip);
     keeping.kept_pc = state.lived.last_pc;
-    if (!keeping.state_file.is_open()) {
-        std::vector<std::uint8_t> found;
-        const auto made =
-            keeping.state_file.create(keeping.state_path, encode_state(state), found, why);
-        if (made == fichiers::StateFile::Made::made) {
-            ++keeping.sequence;
-            return;
-        }
-        // Another program made the file meanwhile: this save goes after
-        // its records, as any save does, unless it is no file of the clock's.
-        if (made == fichiers::StateFile::Made::taken && !is_state_file(found)) {
-            keeping.state_file.close();
-            why = texte::cite_path(keeping.state_path) + " n'est pas un fichier de l'horloge";
-        }
-    }
-    if (keeping.state_file.is_open()) {
-        // Numbered after the newest record any program wrote, so that the
-        // latest save wins, however many others made since this one opened;
-        // no other save comes between the look and the write. What a read
-        // showed never goes over another program's newer record.
-        const fichiers::SaveLock held(keeping.state_file);
-        const std::optional<SavedState> newest = newest_record();
-        const std::uint64_t newest_sequence = newest ? newest->sequence : 0;
-        if (shown && newest_sequence > keeping.sequence) return;
-        // A setting made while another program saw the PC's clock further
-        // on than it reads now was made behind.
-        if (!shown && newest && newest->lived.high_pc > keeping.lived.high_pc &&
-            newest->lived.high_pc > keeping.lived.last_pc) {
-            keeping.lived.high_pc = newest->lived.high_pc;
-            keeping.lived.high_stale = true;
-            state.lived = keeping.lived;
-        }
-        keeping.sequence = std::max(keeping.sequence, newest_sequence) + 1;
-        state.sequence = keeping.sequence;
-        if (keeping.upgrade_pending) {
-            // A file of an earlier version becomes two records of this one:
-            // the second first, which stands alone, then the first over the
-            // old record.
-            const auto record = encode_record(state);
-            saved = keeping.state_file.rewrite(kRecordSize, record, why) &&
-                    keeping.state_file.rewrite(0, record, why);
-            keeping.upgrade_pending = !saved;
-        } else {
-            saved = keeping.state_file.rewrite(record_offset(keeping.sequence),
-                                               encode_record(state), why);
-        }
-    }
-    if (saved) return;
+    if (!keeping.state_file.is_open() && make_state_file(state, why)) return;
+    const Written written =
+        keeping.state_file.is_open() ? write_record(state, shown, why) : Written::failed;
+    if (written != Written::failed) return;
     if (shown) {
         // A file this program may only read: what it shows is its own.
         keeping.shown_until = std::numeric_limits<std::int64_t>::max();
@@ -315,6 +270,58 @@ void Device::save_state(bool shown) {
               kMemoryOnly);
     keeping.state_file.close();
     keeping.state_path.clear();
+}
+
+bool Device::make_state_file(const SavedState& state, std::string& why) {
+    std::vector<std::uint8_t> found;
+    const auto made =
+        keeping.state_file.create(keeping.state_path, encode_state(state), found, why);
+    if (made == fichiers::StateFile::Made::made) {
+        ++keeping.sequence;
+        return true;
+    }
+    // Another program made the file meanwhile: this save goes after its
+    // records, as any save does, unless it is no file of the clock's.
+    if (made == fichiers::StateFile::Made::taken && !is_state_file(found)) {
+        keeping.state_file.close();
+        why = texte::cite_path(keeping.state_path) + " n'est pas un fichier de l'horloge";
+    }
+    return false;
+}
+
+Device::Written Device::write_record(SavedState& state, bool shown, std::string& why) {
+    // Numbered after the newest record any program wrote, so that the
+    // latest save wins, however many others made since this one opened; no
+    // other save comes between the look and the write. What a read showed
+    // never goes over another program's newer record.
+    const fichiers::SaveLock held(keeping.state_file);
+    const std::optional<SavedState> newest = newest_record();
+    const std::uint64_t newest_sequence = newest ? newest->sequence : 0;
+    if (shown && newest_sequence > keeping.sequence) return Written::left;
+    // A setting made while another program saw the PC's clock further on
+    // than it reads now was made behind.
+    if (!shown && newest && newest->lived.high_pc > keeping.lived.high_pc &&
+        newest->lived.high_pc > keeping.lived.last_pc) {
+        keeping.lived.high_pc = newest->lived.high_pc;
+        keeping.lived.high_stale = true;
+        state.lived = keeping.lived;
+    }
+    keeping.sequence = std::max(keeping.sequence, newest_sequence) + 1;
+    state.sequence = keeping.sequence;
+    bool saved = false;
+    if (keeping.upgrade_pending) {
+        // A file of an earlier version becomes two records of this one: the
+        // second first, which stands alone, then the first over the old
+        // record.
+        const auto record = encode_record(state);
+        saved = keeping.state_file.rewrite(kRecordSize, record, why) &&
+                keeping.state_file.rewrite(0, record, why);
+        keeping.upgrade_pending = !saved;
+    } else {
+        saved =
+            keeping.state_file.rewrite(record_offset(keeping.sequence), encode_record(state), why);
+    }
+    return saved ? Written::saved : Written::failed;
 }
 
 std::optional<SavedState> Device::newest_record() {

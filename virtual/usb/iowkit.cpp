@@ -3,6 +3,7 @@
 #include "salle/rapport.h"
 #include "virtual/garde/occupe.h"
 #include "virtual/usb/device.h"
+#include "virtual/usb/exports.h"
 
 using iowvirt::device;
 

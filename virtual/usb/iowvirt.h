@@ -1,5 +1,7 @@
-// Control of the virtual IOW24, for tests and tools: the device itself is
-// reached, like the real one, only through the four device-library functions.
+// Control of the virtual IOW24, for tests alone (built into iowkit_essais,
+// never shipped): the device itself is reached, like the real one, only
+// through the four device-library functions. What the shipped library
+// exports besides them is in exports.h.
 #pragma once
 
 #include <chrono>
@@ -9,14 +11,7 @@
 
 #include "virtual/carte/ds1307.h"
 #include "virtual/carte/i2c.h"
-
-#if defined(_WIN32) && defined(IOWVIRT_BUILD)
-#define IOWVIRT_API __declspec(dllexport)
-#elif defined(_WIN32)
-#define IOWVIRT_API __declspec(dllimport)
-#else
-#define IOWVIRT_API __attribute__((visibility("default")))
-#endif
+#include "virtual/usb/exports.h"
 
 namespace iowvirt {
 
@@ -137,19 +132,3 @@ IOWVIRT_API std::size_t pending_replies();
 IOWVIRT_API std::size_t open_handle_count();
 
 }  // namespace iowvirt
-
-// "rtc_iow24 VERSION": present only in the virtual IOW24, so that a program
-// can tell it from the vendor's library.
-extern "C" IOWVIRT_API const char* iowvirt_identity();
-// The exercise words in force and where they come from, in French, read
-// anew without opening the device; valid until the next call.
-extern "C" IOWVIRT_API const char* iowvirt_setting();
-// What the device reports to its room with the wiring check's verdict, as
-// of its last opening: the exercise in force, its source, whether it was
-// repaired, the library's version; "name=value" lines, valid until the
-// next call.
-extern "C" IOWVIRT_API const char* iowvirt_bench();
-// Nonzero while the device is at work that is no USB traffic (its state
-// file, a box waiting for the user): no call is then late. Any thread, at
-// any time, even inside another call.
-extern "C" IOWVIRT_API int iowvirt_busy();
