@@ -34,14 +34,13 @@ actual=$(unzip -Z1 "$zip" | sort)
     fail "the package holds"$'\n'"$actual"
 
 unpacked=$(mktemp -d "$build/package/unpacked.XXXXXX")
-# The programs run in a prefix of their own, linked file by file to the
-# build's (no copy of its bytes): a library put in its system folder and the
-# PC's exercise file planted in its C:\ProgramData are seen by no other test
-# running meanwhile.
+# The programs run in a prefix of their own: a library put in its system
+# folder and the PC's exercise file planted in its C:\ProgramData are seen
+# by no other test running meanwhile.
 own_prefix=""
 if [ "$wine_run" != "-" ]; then
     own_prefix=$unpacked/prefix
-    cp -al "$prefix" "$own_prefix"
+    sh "$(dirname "$0")/../../tools/wine32/copy_prefix.sh" "$prefix" "$own_prefix"
     prefix=$own_prefix
     export RTC_WINE_PREFIX=$own_prefix
 fi

@@ -3,12 +3,20 @@
 # their courses, under 32-bit Wine: every path the programs take or show is
 # the one the user sees, and nothing is made under another name. Then the
 # command files opened from another folder, and alone, out of the ZIP.
-# Usage: check_unicode_folders.sh ZIP WINE_RUN WINE_PREFIX
+# Usage: check_unicode_folders.sh ZIP WINE_RUN WINE_PREFIX PART
+# PART 1 takes the first name, and a command file run from another folder;
+# PART 2 the second, iowvirt.txt beside the library, a library that cannot
+# be loaded and the command files alone. Each part runs in a prefix of its
+# own, linked file by file to the build's, so that the two and the other
+# tests run side by side without seeing each other's folders.
 set -euo pipefail
-zip=$1 wine_run=$2 prefix=$3
+zip=$1 wine_run=$2 build_prefix=$3 part=$4
 # Wine maps file names through the Unix locale: UTF-8 keeps every letter.
 export LC_ALL=C.UTF-8
 top=$(basename "$zip" .zip)
+prefix=$build_prefix-unicode-$part
+sh "$(dirname "$0")/../../tools/wine32/copy_prefix.sh" "$build_prefix" "$prefix"
+export RTC_WINE_PREFIX=$prefix
 users=$prefix/drive_c/users
 failures=0
 fail() { printf 'FAILED: %s\n' "$*"; failures=$((failures + 1)); }
@@ -16,9 +24,12 @@ ok() { printf 'ok: %s\n' "$*"; }
 # One name the ANSI code page can spell, one that no code page holds whole:
 # Polish, Czech, Chinese and Vietnamese letters together.
 names=("Élodie Bérénice" "学生 Łukasz Dvořák Ngô")
+name_of_part=${names[$((part - 1))]}
 
-made=()
-cleanup() { for folder in "${made[@]}"; do rm -rf "$folder"; done; }
+cleanup() {
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    rm -rf "$prefix"
+}
 trap cleanup EXIT
 before=$(ls "$users" | sort)
 
@@ -31,9 +42,8 @@ run() {
         tr -d '\r') || true
 }
 
-for name in "${names[@]}"; do
+for name in "$name_of_part"; do
     cours=$users/$name/Cours
-    made+=("$users/$name")
     mkdir -p "$cours"
     (cd "$cours" && unzip -q "$zip")
     dir=$cours/$top
@@ -74,6 +84,22 @@ for name in "${names[@]}"; do
         fail "$name: a missing script gave"$'\n'"$out"
 done
 
+after=$(ls "$users" | sort)
+expected=$( (printf '%s\n' "$before"; printf '%s\n' "$name_of_part") | sort)
+[ "$after" = "$expected" ] && ok "no folder under C:\\users but the one asked for" ||
+    fail "C:\\users holds"$'\n'"$after"
+
+if [ "$part" = 1 ]; then
+    # A command file run from another current folder, as from a share.
+    out=$(IOWVIRT_STATE="C:\\users\\${names[0]}\\Cours\\ailleurs.bin" run "$users" cmd /c \
+        "C:\\users\\${names[0]}\\Cours\\$top\\Essayer sans materiel.cmd")
+    rows=$(grep -cE '^   [2-6]  lecture ' <<<"$out" || true)
+    [ "$rows" -eq 5 ] && ok "the demo's command file runs from another current folder" ||
+        fail "the demo's command file from another folder printed"$'\n'"$out"
+    [ "$failures" -eq 0 ]
+    exit
+fi
+
 # The virtual IOW24 finds iowvirt.txt beside itself, and a library that
 # cannot be loaded is named exactly.
 dir=$users/${names[1]}/Cours/$top
@@ -89,19 +115,6 @@ out=$(run "$dir" rtc_host.exe --device "$win\\absent ł.dll")
 grep -qF "Erreur : impossible de charger la bibliothèque de l'IOW24 $win\\absent ł.dll : " \
     <<<"$out" && ok "a library that cannot be loaded is named exactly" ||
     fail "a missing library gave"$'\n'"$out"
-
-after=$(ls "$users" | sort)
-expected=$( (printf '%s\n' "$before"; printf '%s\n' "${names[@]}") | sort)
-[ "$after" = "$expected" ] && ok "no folder under C:\\users but the three asked for" ||
-    fail "C:\\users holds"$'\n'"$after"
-
-# A command file run from another current folder, as from a share.
-dir=$users/${names[0]}/Cours/$top
-out=$(IOWVIRT_STATE="C:\\users\\${names[0]}\\Cours\\ailleurs.bin" run "$users" cmd /c \
-    "C:\\users\\${names[0]}\\Cours\\$top\\Essayer sans materiel.cmd")
-rows=$(grep -cE '^   [2-6]  lecture ' <<<"$out" || true)
-[ "$rows" -eq 5 ] && ok "the demo's command file runs from another current folder" ||
-    fail "the demo's command file from another folder printed"$'\n'"$out"
 
 # A command file opened alone, as the Explorer runs it from inside the ZIP.
 alone=$users/${names[1]}/Cours/seul
