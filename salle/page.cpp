@@ -23,9 +23,8 @@ const Column kColumns[] = {
      [](const RoomLine& l) { return l.in_table ? l.planned : "(pas dans le tableau)"; }},
     {"exercice en place",
      [](const RoomLine& l) {
-         const Report& r = l.checked ? l.check : l.opening;
          if (!l.checked && !l.opened) return std::string();
-         return r.exercise.empty() ? std::string("aucun") : r.exercise + " (" + r.source + ")";
+         return exercise_in_force(l.checked ? l.check : l.opening);
      }},
     {"vérification",
      [](const RoomLine& l) {

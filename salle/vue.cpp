@@ -19,11 +19,6 @@ const Report* newest(const std::vector<Report>& reports, const std::string& pc, 
     return found;
 }
 
-std::string in_force(const Report& r) {
-    if (r.exercise.empty()) return "aucun";
-    return r.exercise + " (" + (r.source.empty() ? "?" : r.source) + ")";
-}
-
 // Why the last check is not what the table plants, or empty.
 std::string judged(const RoomLine& line) {
     const Report& check = line.check;
@@ -34,7 +29,7 @@ std::string judged(const RoomLine& line) {
         return "le tableau plante " + line.planned +
                ", mais la vérification s'est faite sur le vrai IOW24";
     if (planted_here && (check.source != "salle" || check.room_cell != line.planned))
-        return "exercice en place : " + in_force(check) + ", pas celui du tableau (" +
+        return "exercice en place : " + exercise_in_force(check) + ", pas celui du tableau (" +
                line.planned + ")";
     const Expected expected = expected_for(check.exercise, check.repaired == "oui");
     const std::string found = check.verdict == "bon" ? "" : check.fault_id;
@@ -92,6 +87,11 @@ RoomView room_view(const RoomTable& table, const std::vector<Report>& reports, s
         view.lines.push_back(std::move(line));
     }
     return view;
+}
+
+std::string exercise_in_force(const Report& report) {
+    if (report.exercise.empty()) return "aucun";
+    return report.exercise + " (" + (report.source.empty() ? "?" : report.source) + ")";
 }
 
 const char* state_word(State state) {

@@ -42,6 +42,8 @@ struct RoomView {
 RoomView room_view(const RoomTable& table, const std::vector<Report>& reports, std::int64_t since);
 
 const char* state_word(State state);  // conforme, à voir, sans nouvelles
+// A report's exercise in force and where it comes from: "frozen (salle)".
+std::string exercise_in_force(const Report& report);
 
 // `salle.csv`, as French Excel opens it: UTF-8 with its mark, ';'.
 std::string view_csv(const RoomView& view);
