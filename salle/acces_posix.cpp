@@ -72,15 +72,6 @@ std::vector<std::string> file_names(const std::string& folder) {
     return names;
 }
 
-std::int64_t now_seconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
-
-std::tm local_time(std::int64_t seconds) {
-    const std::time_t at = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_r(&at, &local);
-    return local;
-}
-
 void keep_code_loaded() {
     Dl_info self{};
     if (dladdr(reinterpret_cast<void*>(&keep_code_loaded), &self) == 0 || self.dli_fname == nullptr)

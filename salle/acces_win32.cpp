@@ -74,15 +74,6 @@ std::vector<std::string> file_names(const std::string& folder) {
     return names;
 }
 
-std::int64_t now_seconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
-
-std::tm local_time(std::int64_t seconds) {
-    const std::time_t at = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_s(&local, &at);
-    return local;
-}
-
 void keep_code_loaded() {
     HMODULE self = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,

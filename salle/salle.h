@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/temps.h"
+
 namespace salle {
 
 inline constexpr const char* kRoomFile = "salle.txt";
@@ -72,8 +74,8 @@ bool drop_file(const std::string& folder, const std::string& name, const std::st
 // The names of the regular files in `folder`.
 std::vector<std::string> file_names(const std::string& folder);
 // Seconds since 1970 on the PC's clock, and the local time then.
-std::int64_t now_seconds();
-std::tm local_time(std::int64_t seconds);
+using temps::local_time;
+using temps::now_seconds;
 // Keeps the code that runs this in memory for the process's life: a
 // report given up on may still be writing when its library is unloaded.
 void keep_code_loaded();

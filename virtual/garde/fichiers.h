@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/temps.h"
+
 namespace iowvirt::fichiers {
 
 // The state file in the user's own application data; empty when the
@@ -151,10 +153,9 @@ std::vector<std::string> names_starting(const std::string& folder, const std::st
 // An environment variable as the user set it, in UTF-8; false when unset.
 bool variable(const char* name, std::string& value);
 
-// Seconds since 1970 on the PC's clock, for names.
-std::int64_t now_seconds();
-
-// The PC's local time of day and date at `seconds` since 1970.
-std::tm local_time(std::int64_t seconds);
+// Seconds since 1970 on the PC's clock, for names; the PC's local time of
+// day and date at `seconds` since 1970.
+using temps::local_time;
+using temps::now_seconds;
 
 }  // namespace iowvirt::fichiers

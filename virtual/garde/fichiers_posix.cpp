@@ -389,13 +389,4 @@ bool variable(const char* name, std::string& value) {
     return set != nullptr;
 }
 
-std::int64_t now_seconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
-
-std::tm local_time(std::int64_t seconds) {
-    const std::time_t at = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_r(&at, &local);
-    return local;
-}
-
 }  // namespace iowvirt::fichiers

@@ -379,13 +379,4 @@ std::vector<std::string> names_starting(const std::string& folder, const std::st
 
 bool variable(const char* name, std::string& value) { return texte::variable(name, value); }
 
-std::int64_t now_seconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
-
-std::tm local_time(std::int64_t seconds) {
-    const std::time_t at = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_s(&local, &at);
-    return local;
-}
-
 }  // namespace iowvirt::fichiers
