@@ -23,6 +23,7 @@
 #include "host/systeme/horloge.h"
 #include "host/systeme/systeme.h"
 #include "platform/citation.h"
+#include "platform/console.h"
 #include "platform/decodage.h"
 #include "platform/lettres.h"
 
@@ -43,7 +44,7 @@ using host::Block;
 
 // Every line that may quote what a user typed or named goes out escaped.
 void say(const char* start, const std::string& text) {
-    std::fprintf(stderr, "%s%s\n", start, texte::cite_path(text).c_str());
+    texte::ecrire_format(stderr, "%s%s\n", start, texte::cite_path(text).c_str());
 }
 
 int error(int status, const std::string& message, const std::string& hint = "") {
@@ -55,7 +56,7 @@ int error(int status, const std::string& message, const std::string& hint = "") 
 // A mistake in the options: the help has the answer.
 int usage_error(const std::string& message) {
     error(kExitUsage, message);
-    std::fprintf(stderr, "Essayez 'rtc_host --help'.\n");
+    texte::ecrire_format(stderr, "Essayez 'rtc_host --help'.\n");
     return kExitUsage;
 }
 
@@ -120,9 +121,9 @@ bool output_good() { return std::fflush(stdout) == 0 && std::ferror(stdout) == 0
 // has failed, whatever it did.
 int finish_output(int status) {
     if (output_good()) return status;
-    std::fprintf(stderr,
-                 "Erreur : impossible d'écrire les résultats sur la sortie standard (%s).\n",
-                 std::strerror(errno));
+    texte::ecrire_format(
+        stderr, "Erreur : impossible d'écrire les résultats sur la sortie standard (%s).\n",
+        std::strerror(errno));
     return kExitOutput;
 }
 
@@ -130,7 +131,8 @@ int finish_output(int status) {
 // closing the device as a host does, when the outputs cannot be written.
 void run(const Block& block, host::Steps& steps, host::Format format, int period_ms,
          const host::BeforeStep& before_step, bool header) {
-    if (header) std::printf("%s\n", host::header_line(format, block.outputs).c_str());
+    if (header)
+        texte::ecrire_format(stdout, "%s\n", host::header_line(format, block.outputs).c_str());
     std::vector<double> out(block.outputs.size(), host::kNotDriven);
     host::entering("CSimStart", 0);
     block.start(nullptr, nullptr, nullptr);
@@ -141,7 +143,7 @@ void run(const Block& block, host::Steps& steps, host::Format format, int period
         block.calculate(steps[i].data(), out.data(), nullptr);
         const std::string line =
             host::step_line(format, static_cast<int>(i + 1), action_of(block, steps[i]), out);
-        std::printf("%s\n", line.c_str());
+        texte::ecrire_format(stdout, "%s\n", line.c_str());
         if (!output_good()) break;
     }
     host::entering("CSimStop", 0);
@@ -150,10 +152,11 @@ void run(const Block& block, host::Steps& steps, host::Format format, int period
 
 // The IOW24 stopped answering in a run: said, and the end.
 void stalled(const host::Stall& stall) {
-    std::fprintf(stderr,
-                 "Erreur : l'IOW24 ne répond plus : %s. Débranchez l'IOW24, rebranchez-le, puis "
-                 "relancez ; si cela revient, lancez rtc_host --check.\n",
-                 host::describe(stall).c_str());
+    texte::ecrire_format(
+        stderr,
+        "Erreur : l'IOW24 ne répond plus : %s. Débranchez l'IOW24, rebranchez-le, puis "
+        "relancez ; si cela revient, lancez rtc_host --check.\n",
+        host::describe(stall).c_str());
     host::end_process(kExitStalled);
 }
 
@@ -243,7 +246,7 @@ int exercise_of(const host::Options& o) {
     const std::string line =
         setting == nullptr ? library + " n'est pas l'IOW24 virtuel : aucun exercice n'y est joué."
                            : "Exercice de l'IOW24 virtuel " + library + " : " + setting() + ".";
-    std::printf("%s\n", texte::cite_path(line).c_str());
+    texte::ecrire_format(stdout, "%s\n", texte::cite_path(line).c_str());
     host::unload(loaded);
     return 0;
 }
@@ -287,7 +290,7 @@ int exercise(const host::Options& o) {
 int version(const host::Options& o) {
     host::Loaded loaded;
     const host::LoadError failed = host::load(o, loaded);
-    std::fputs(host::version_text(loaded).c_str(), stdout);
+    texte::ecrire(stdout, host::version_text(loaded));
     const int status = finish_output(0);
     host::unload(loaded);
     if (!failed.message.empty()) return error(kExitLibrary, failed.message, failed.hint);
@@ -310,10 +313,9 @@ int before_anything(const host::ClosedStreams& closed, const host::Options& o) {
     // Left set in a window, it would change every wait and what the check
     // reports, unseen.
     if (host::clock_simulated())
-        std::fputs(
-            "rtc_host : RTC_HOST_CLOCK=simulated : l'horloge de rtc_host est simulée ; "
-            "les attentes entre les pas ne prennent pas de temps.\n",
-            stderr);
+        texte::ecrire(stderr,
+                      "rtc_host : RTC_HOST_CLOCK=simulated : l'horloge de rtc_host est simulée ; "
+                      "les attentes entre les pas ne prennent pas de temps.\n");
     for (const std::string& line : host::spaced_variables(host::environment_names()))
         say("Attention : ", line);
     return 0;
@@ -350,11 +352,11 @@ int run_steps(const host::Options& o, const host::Loaded& loaded, host::Steps& s
     // Reads faster than the clock counts give the same time twice: not a
     // frozen clock, which a student would take it for.
     if (o.period_ms < kSecondMs && reads_of(loaded.block, steps) > 1)
-        std::fprintf(stderr,
-                     "Remarque : l'horloge compte en secondes entières ; des lectures à "
-                     "moins d'une seconde d'écart (--period-ms %d) peuvent donner la même "
-                     "heure.\n",
-                     o.period_ms);
+        texte::ecrire_format(stderr,
+                             "Remarque : l'horloge compte en secondes entières ; des lectures à "
+                             "moins d'une seconde d'écart (--period-ms %d) peuvent donner la même "
+                             "heure.\n",
+                             o.period_ms);
     bool header = true;
     if (const std::string refused = adding_to(format, loaded.block, header); !refused.empty())
         return error(kExitOutput, refused);
@@ -379,13 +381,12 @@ std::function<void(const std::vector<host::Finding>&)> report_to_the_room(
 
 int run_program(int argc, char** argv) {
     const host::ClosedStreams closed = host::keep_standard_streams();
-    host::use_utf8_console();
     const host::Parsed parsed = host::parse_arguments(host::arguments(argc, argv));
     if (!parsed.error.empty()) return usage_error(parsed.error);
     const host::Options& o = parsed.options;
     if (const int status = before_anything(closed, o); status != 0) return status;
     if (o.help) {
-        std::fputs(host::usage("rtc_host").c_str(), stdout);
+        texte::ecrire(stdout, host::usage("rtc_host"));
         return finish_output(0);
     }
     if (o.version) return version(o);
@@ -422,11 +423,11 @@ int main(int argc, char** argv) {
     // Double-clicked in Explorer: its window would close before anything
     // could be read.
     if (alone) {
-        std::fputs(
+        texte::ecrire(
+            stderr,
             "\nrtc_host s'utilise depuis une invite de commandes (voyez LISEZMOI.txt), ou par les "
             "fichiers .cmd du paquet : double-cliquez sur « Essayer sans materiel.cmd » ou « "
-            "Verifier le cablage.cmd ».\nAppuyez sur une touche pour fermer cette fenêtre.\n",
-            stderr);
+            "Verifier le cablage.cmd ».\nAppuyez sur une touche pour fermer cette fenêtre.\n");
         host::wait_for_a_key();
     }
     return status;

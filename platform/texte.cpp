@@ -42,17 +42,25 @@ std::size_t cp1252_vers_utf8(const char* texte, char* sortie, std::size_t taille
     return longueur;
 }
 
-void alerte_sur_console(const char* texte, const char* titre) {
+std::size_t ligne_d_alerte(const char* texte, const char* titre, char* sortie, std::size_t taille) {
     char titre_utf8[256];
     char texte_utf8[768];
     cp1252_vers_utf8(titre, titre_utf8, sizeof titre_utf8);
     cp1252_vers_utf8(texte, texte_utf8, sizeof texte_utf8);
+    std::size_t longueur = 0;
+    const char* const morceaux[] = {"[", titre_utf8, "] ", texte_utf8, "\n"};
+    for (const char* morceau : morceaux)
+        for (const char* p = morceau; *p != '\0' && longueur + 1 < taille; ++p)
+            sortie[longueur++] = *p;
+    if (taille > 0) sortie[longueur] = '\0';
+    return longueur;
+}
+
+void alerte_sur_console(const char* texte, const char* titre) {
+    char ligne[1040];
+    ligne_d_alerte(texte, titre, ligne, sizeof ligne);
     // No printf: in the Windows DLL it would bring in a whole formatter.
-    std::fputs("[", stderr);
-    std::fputs(titre_utf8, stderr);
-    std::fputs("] ", stderr);
-    std::fputs(texte_utf8, stderr);
-    std::fputs("\n", stderr);
+    std::fputs(ligne, stderr);
     std::fflush(stderr);
 }
 

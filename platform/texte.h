@@ -11,6 +11,10 @@ namespace texte {
 // with a NUL. Returns its length.
 std::size_t cp1252_vers_utf8(const char* texte, char* sortie, std::size_t taille);
 
+// An alert as one line, "[caption] text\n", in UTF-8, into a caller's
+// buffer; cut where it would not fit. Returns its length.
+std::size_t ligne_d_alerte(const char* texte, const char* titre, char* sortie, std::size_t taille);
+
 // An alert as one line on stderr, "[caption] text", in UTF-8; no heap.
 void alerte_sur_console(const char* texte, const char* titre);
 

@@ -10,6 +10,7 @@
 #include "host/systeme/horloge.h"
 #include "host/systeme/systeme.h"
 #include "platform/citation.h"
+#include "platform/console.h"
 
 namespace host {
 
@@ -28,12 +29,14 @@ bool print(CheckRun& run, const CheckOptions& options) {
     const Format format = options.format;
     const std::vector<Finding> findings = diagnose(run);
     if (const std::string header = check_header(format); !header.empty())
-        std::printf("%s\n", header.c_str());
+        texte::ecrire_format(stdout, "%s\n", header.c_str());
     // A finding may name the library's path: escaped, one line each.
     for (const Finding& finding : findings)
-        std::printf("%s\n", texte::cite_path(finding_line(format, finding)).c_str());
-    std::printf("%s\n",
-                texte::cite_path(summary_line(format, findings, run.bench.virtual_device)).c_str());
+        texte::ecrire_format(stdout, "%s\n",
+                             texte::cite_path(finding_line(format, finding)).c_str());
+    texte::ecrire_format(
+        stdout, "%s\n",
+        texte::cite_path(summary_line(format, findings, run.bench.virtual_device)).c_str());
     std::fflush(stdout);
     if (options.reported) options.reported(findings);
     return all_good(findings);

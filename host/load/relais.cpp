@@ -5,6 +5,7 @@
 #include "host/load/surveillance.h"
 #include "host/load/trace.h"
 #include "host/protocole.h"
+#include "platform/console.h"
 
 namespace host {
 
@@ -27,10 +28,11 @@ void trace_report(const char* direction, const char* buffer, std::uint32_t lengt
                   const std::string& words) {
     const auto* report = reinterpret_cast<const std::uint8_t*>(buffer);
     if (buffer == nullptr || length < 8) {
-        std::fprintf(stderr, "trace: %s (pas de tampon de 8 octets)  %s\n", direction,
-                     words.c_str());
+        texte::ecrire_format(stderr, "trace: %s (pas de tampon de 8 octets)  %s\n", direction,
+                             words.c_str());
     } else {
-        std::fprintf(stderr, "trace: %s %s  %s\n", direction, hex(report).c_str(), words.c_str());
+        texte::ecrire_format(stderr, "trace: %s %s  %s\n", direction, hex(report).c_str(),
+                             words.c_str());
     }
 }
 }  // namespace
@@ -48,13 +50,14 @@ IOWKIT_HANDLE APPEL_STD relay_open() {
     device_call_ends();
     note(Exchange::Call::open, nullptr, 0, handle != nullptr);
     if (tracing)
-        std::fprintf(stderr, "trace: ouverture  %s\n",
-                     handle ? "IOW24 trouvé" : "pas d'IOW24 (poignée nulle)");
+        texte::ecrire_format(stderr, "trace: ouverture  %s\n",
+                             handle ? "IOW24 trouvé" : "pas d'IOW24 (poignée nulle)");
     return handle;
 }
 
 void APPEL_STD relay_close(IOWKIT_HANDLE handle) {
-    if (tracing) std::fprintf(stderr, "trace: fermeture%s\n", handle ? "" : " (poignée nulle)");
+    if (tracing)
+        texte::ecrire_format(stderr, "trace: fermeture%s\n", handle ? "" : " (poignée nulle)");
     device_call_begins("IowKitCloseDevice");
     device.close(handle);
     device_call_ends();
@@ -75,7 +78,7 @@ std::uint32_t APPEL_STD relay_read(IOWKIT_HANDLE handle, std::uint32_t pipe, cha
     if (buffer != nullptr && read < kReportSize) {
         const std::string brought =
             read == 0 ? "(aucun octet reçu)" : hex(reply, static_cast<int>(read));
-        std::fprintf(stderr, "trace: < %s  %s\n", brought.c_str(), words.c_str());
+        texte::ecrire_format(stderr, "trace: < %s  %s\n", brought.c_str(), words.c_str());
     } else {
         trace_report("<", buffer, length, words);
     }

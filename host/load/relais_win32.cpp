@@ -5,6 +5,7 @@
 
 #include "host/load/imports.h"
 #include "host/load/relais.h"
+#include "platform/console.h"
 #include "platform/texte.h"
 #include "platform/utf16.h"
 
@@ -62,7 +63,9 @@ FARPROC checked(HMODULE device, const Expected& e, std::string& error) {
 
 // Shown as the block shows its alerts where there is no message box.
 int WINAPI console_box(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    texte::alerte_sur_console(text, caption);
+    char line[1040];
+    texte::ecrire(stderr,
+                  std::string_view(line, texte::ligne_d_alerte(text, caption, line, sizeof line)));
     return IDOK;
 }
 

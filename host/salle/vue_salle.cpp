@@ -4,6 +4,7 @@
 
 #include "host/systeme/systeme.h"
 #include "platform/citation.h"
+#include "platform/console.h"
 #include "platform/lettres.h"
 #include "salle/salle.h"
 #include "salle/vue.h"
@@ -65,15 +66,16 @@ std::string hour_text(int minutes) {
 int show_room(const Options& o) {
     const std::string folder = o.room_folder.empty() ? salle::room_folder() : o.room_folder;
     if (folder.empty()) {
-        std::fprintf(stderr,
-                     "Erreur : ce PC ne nomme aucune salle (%s%s) ; donnez le dossier de la "
-                     "salle : rtc_host --salle DOSSIER\n",
-                     texte::cite_path(salle::pc_folder()).c_str(), salle::kRoomFile);
+        texte::ecrire_format(
+            stderr,
+            "Erreur : ce PC ne nomme aucune salle (%s%s) ; donnez le dossier de la "
+            "salle : rtc_host --salle DOSSIER\n",
+            texte::cite_path(salle::pc_folder()).c_str(), salle::kRoomFile);
         return kExitRoom;
     }
     if (!is_folder(folder)) {
-        std::fprintf(stderr, "Erreur : le dossier de la salle %s est introuvable.\n",
-                     texte::cite_path(folder).c_str());
+        texte::ecrire_format(stderr, "Erreur : le dossier de la salle %s est introuvable.\n",
+                             texte::cite_path(folder).c_str());
         return kExitRoom;
     }
     std::vector<std::string> notes;
@@ -88,15 +90,16 @@ int show_room(const Options& o) {
     view.notes = notes;
     if (!salle::drop_file(folder, kPage, salle::view_html(view)) ||
         !salle::drop_file(folder, kTable, salle::view_csv(view))) {
-        std::fprintf(stderr, "Erreur : impossible d'écrire %s et %s dans %s.\n", kPage, kTable,
-                     texte::cite_path(folder).c_str());
+        texte::ecrire_format(stderr, "Erreur : impossible d'écrire %s et %s dans %s.\n", kPage,
+                             kTable, texte::cite_path(folder).c_str());
         return kExitRoom;
     }
     int counts[3] = {0, 0, 0};
     for (const salle::RoomLine& line : view.lines)
         ++counts[static_cast<int>(line.state)];
-    std::printf("%s et %s écrits dans %s : %d conforme(s), %d à voir, %d sans nouvelles.\n", kPage,
-                kTable, texte::cite_path(folder).c_str(), counts[0], counts[1], counts[2]);
+    texte::ecrire_format(
+        stdout, "%s et %s écrits dans %s : %d conforme(s), %d à voir, %d sans nouvelles.\n", kPage,
+        kTable, texte::cite_path(folder).c_str(), counts[0], counts[1], counts[2]);
     if (!o.no_browser) open_document(salle::in_folder(folder, kPage));
     return 0;
 }

@@ -108,8 +108,4 @@ inline bool waits_for_a_key(const ConsoleSeen& seen) {
 }
 void wait_for_a_key();
 
-// The program writes UTF-8 (the block's alerts, the check's findings): a
-// Windows console is told so; elsewhere terminals expect it already.
-void use_utf8_console();
-
 }  // namespace host

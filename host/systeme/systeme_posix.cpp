@@ -151,8 +151,6 @@ ClosedStreams keep_standard_streams() {
     return closed;
 }
 
-void use_utf8_console() {}
-
 bool started_alone() { return false; }
 
 void wait_for_a_key() {}

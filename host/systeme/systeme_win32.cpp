@@ -219,8 +219,6 @@ ClosedStreams keep_standard_streams() {
     return {closed(STD_OUTPUT_HANDLE), closed(STD_ERROR_HANDLE)};
 }
 
-void use_utf8_console() { SetConsoleOutputCP(CP_UTF8); }
-
 bool started_alone() {
     DWORD processes[2];
     DWORD mode = 0;

@@ -81,6 +81,18 @@ std::vector<Finished> run_together(const std::string& program,
 using Run = std::pair<std::vector<std::string>, Environment>;
 std::vector<Finished> run_together(const std::string& program, const std::vector<Run>& runs);
 
+// A run in a console with no window, as a pseudo console gives one
+// (Windows): what its screen shows afterwards, line by line as the
+// console's screen buffer holds it, and the console's output code page
+// before and after.
+struct Screen {
+    int status = -1;
+    std::vector<std::string> lines;
+    unsigned code_page_before = 0, code_page_after = 0;
+};
+Screen run_on_screen(const std::string& program, const std::vector<std::string>& arguments,
+                     const Environment& environment = {});
+
 // The folder of the test program and of the build's programs, with a
 // trailing separator.
 std::string own_folder();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/host/processus.h"
+#include "tests/host/processus_win32.h"
 
 std::string own_folder() {
     char path[MAX_PATH];
@@ -23,12 +24,8 @@ std::string temp_folder() {
 
 unsigned long own_number() { return GetCurrentProcessId(); }
 
-namespace {
+namespace child {
 
-constexpr DWORD kMostMs = 120000;
-
-// Variables are UTF-8 here, as the program under test reads them through
-// the wide API: a no-break space stays one character.
 std::wstring wide(const std::string& text) {
     const int length =
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -50,7 +47,6 @@ std::string slurp(const std::string& path) {
     return text;
 }
 
-// One argument as the child's command-line parser reads it back.
 // As the C runtime splits a command line: backslashes count only before a
 // quote, where each is doubled ("C:\dossier\" ends in one backslash).
 std::string quoted(const std::string& argument) {
@@ -79,7 +75,28 @@ HANDLE added_to_file(const std::string& path) {
     return file;
 }
 
-}  // namespace
+Variables set_variables(const Environment& environment) {
+    Variables before;
+    for (const auto& [name, value] : environment) {
+        wchar_t kept[32768];
+        const DWORD length = GetEnvironmentVariableW(wide(name).c_str(), kept, 32768);
+        before.emplace_back(wide(name), length > 0 && length < 32768
+                                            ? std::optional<std::wstring>(kept)
+                                            : std::nullopt);
+        SetEnvironmentVariableW(wide(name).c_str(),
+                                value == kUnset ? nullptr : wide(value).c_str());
+    }
+    return before;
+}
+
+void put_back(const Variables& before) {
+    for (auto it = before.rbegin(); it != before.rend(); ++it)
+        SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
+}
+
+}  // namespace child
+
+using namespace child;
 
 struct Started {
     bool started = false;
@@ -107,18 +124,7 @@ Started* start_program(const std::string& program, const std::vector<std::string
     HANDLE out = inheritable_file(out_path);
     HANDLE err = inheritable_file(err_path);
 
-    // The child inherits the environment as it is when it starts; this
-    // program's own is put back afterwards.
-    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> before;
-    for (const auto& [name, value] : environment) {
-        wchar_t kept[32768];
-        const DWORD length = GetEnvironmentVariableW(wide(name).c_str(), kept, 32768);
-        before.emplace_back(wide(name), length > 0 && length < 32768
-                                            ? std::optional<std::wstring>(kept)
-                                            : std::nullopt);
-        SetEnvironmentVariableW(wide(name).c_str(),
-                                value == kUnset ? nullptr : wide(value).c_str());
-    }
+    const Variables before = set_variables(environment);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -148,8 +154,7 @@ Started* start_program(const std::string& program, const std::vector<std::string
     auto* started = new Started;
     started->started = CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, flags,
                                       nullptr, nullptr, &startup, &started->child) != 0;
-    for (auto it = before.rbegin(); it != before.rend(); ++it)
-        SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
+    put_back(before);
     CloseHandle(out);
     CloseHandle(err);
     CloseHandle(read_only);

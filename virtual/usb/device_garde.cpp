@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/citation.h"
+#include "platform/console.h"
 #include "virtual/usb/boite.h"
 #include "virtual/usb/device.h"
 
@@ -35,7 +36,7 @@ std::int64_t next_second(const ChipState& chip) {
 }  // namespace
 
 void tell(const std::string& text) {
-    std::fputs(("IOW24 virtuel : " + text + "\n").c_str(), stderr);
+    texte::ecrire(stderr, "IOW24 virtuel : " + text + "\n");
     std::fflush(stderr);
 }
 

@@ -211,6 +211,30 @@ TEST(FirstHour, AHostStartedByAProgramNeverWaitsForAKey) {
         }
     }
 }
+
+// In a console, French reads right whatever the console's code page: the
+// stand-in host's table, the block's alert and the virtual IOW24's word,
+// three programs' texts, each as the screen holds it. The code page is the
+// user's still once rtc_host has ended.
+TEST(FirstHour, FrenchReadsRightInAnyConsole) {
+    const Screen screen =
+        run_on_screen(kHost, {"--read", "1", "--console-alerts"}, {{"IOWVIRT", "frozne"}});
+    EXPECT_EQ(screen.status, 0);
+    EXPECT_NE(screen.code_page_before, 0u);
+    EXPECT_EQ(screen.code_page_after, screen.code_page_before);
+    const auto shown = [&](const std::string& words) {
+        for (const std::string& line : screen.lines)
+            if (line.find(words) != std::string::npos) return true;
+        return false;
+    };
+    std::string all;
+    for (const std::string& line : screen.lines)
+        all += line + "\n";
+    for (const char* words : {"[Recherche IOW24] IOW24 détecté : initialisation de la liaison I²C",
+                              "IOW24 virtuel : mot inconnu « frozne » dans IOWVIRT",
+                              " pas  action      SEC    MIN    HEU    DAT    MOI    ANN"})
+        EXPECT_TRUE(shown(words)) << words << " ?\n" << all;
+}
 #endif
 
 }  // namespace
