@@ -1,6 +1,14 @@
 #include "virtual/carte/carte.h"
 
+#include <chrono>
+
 namespace iowvirt {
+
+std::int64_t system_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 void Board::deliver_set(const std::tm& local) {
     chip.power_on();

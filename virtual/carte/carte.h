@@ -10,6 +10,7 @@
 
 namespace iowvirt {
 
+// The PC's clock, in milliseconds since 1970.
 std::int64_t system_ms();
 
 struct Board {

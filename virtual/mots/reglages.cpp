@@ -1,11 +1,7 @@
-// How a program sets the virtual IOW24 up without code. Read at every open
-// with no handle open: the words of IOWVIRT, or else of iowvirt.txt beside
-// the library.
-#include <algorithm>
-#include <cctype>
-#include <cstdio>
-#include <cstdlib>
-#include <limits>
+// The words in force, where they come from and what they plant: IOWVIRT,
+// the room's table, the PC's file or the copy's iowvirt.txt, read anew at
+// every open with no handle open. What a teacher is told of them.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,8 +11,9 @@
 #include "virtual/garde/fichiers.h"
 #include "virtual/mots/fenetre.h"
 #include "virtual/mots/mots.h"
+#include "virtual/mots/reglages.h"
 #include "virtual/mots/salle_mots.h"
-#include "virtual/usb/device.h"
+#include "virtual/pile/etat.h"
 
 namespace iowvirt {
 
@@ -43,33 +40,35 @@ constexpr std::size_t kMostUnknownTold = 3;
 // In the teacher's view, which a teacher reads to mend the file.
 constexpr std::size_t kMostUnknownShown = 20;
 
-// The PC's clock, or the moment IOWVIRT_NOW stands for. A value that is not
-// such a moment is told and the real clock is used: a moment near 1970
-// would be written into the state file.
-TimeSource pc_clock() {
+}  // namespace
+
+std::optional<std::int64_t> fixed_now(std::string& wrong) {
     std::string now;
-    if (!fichiers::variable(kNowVariable, now)) return system_ms;
+    if (!fichiers::variable(kNowVariable, now)) return std::nullopt;
     const std::int64_t seconds = texte::digits_only(now, kMostNowDigits);
     if (seconds < kFirstNow || seconds > kLastNow) {
-        tell(std::string(kNowVariable) + " vaut \"" + texte::cite(now) +
-             "\" : il faut un nombre entier de secondes depuis 1970, de " +
-             std::to_string(kFirstNow) + " (an 2000) à " + std::to_string(kLastNow) +
-             " ; l'horloge du PC est utilisée.");
-        return system_ms;
+        wrong = std::string(kNowVariable) + " vaut \"" + texte::cite(now) +
+                "\" : il faut un nombre entier de secondes depuis 1970, de " +
+                std::to_string(kFirstNow) + " (an 2000) à " + std::to_string(kLastNow) +
+                " ; l'horloge du PC est utilisée.";
+        return std::nullopt;
     }
-    const std::int64_t fixed = seconds * kMsPerSecond;
-    return [fixed] { return fixed; };
+    return seconds * kMsPerSecond;
+}
+
+namespace {
+
+// What is wrong with a file, noted in a line for the teacher's view.
+std::function<void(const std::string&)> noted(std::string& notes) {
+    return [&notes](const std::string& text) { notes += (notes.empty() ? "" : " ; ") + text; };
 }
 
 // The words of iowvirt.txt: as Notepad saves it, with or without a mark,
 // or in UTF-16; decoded first, then only its first few kilobytes of text,
-// cut between words. What is wrong with the file goes to `problems`, or is
-// told on stderr when there is none to take it.
-std::string words_file(const std::string& path, std::string* problems = nullptr) {
-    const auto say = [&](const std::string& text) {
-        if (problems == nullptr) return tell(text);
-        *problems += (problems->empty() ? "" : " ; ") + text;
-    };
+// cut between words. What is wrong with the file is said; a file saved
+// in UTF-16 without its mark only `for_teacher`.
+std::string words_file(const std::string& path, const std::function<void(const std::string&)>& say,
+                       bool for_teacher) {
     std::string why;
     const auto bytes = fichiers::read(path, kMostRawBytes, why);
     if (!bytes) {
@@ -78,7 +77,7 @@ std::string words_file(const std::string& path, std::string* problems = nullptr)
     }
     std::string raw(bytes->begin(), bytes->end());
     // UTF-16 saved without its mark reads as letters and NULs: no word.
-    if (problems != nullptr && raw.find('\0') != std::string::npos)
+    if (for_teacher && raw.find('\0') != std::string::npos)
         say(texte::cite_path(path) +
             " semble enregistré en UTF-16 sans marque : enregistrez-le de nouveau avec le "
             "Bloc-notes, en UTF-8");
@@ -92,29 +91,6 @@ std::string words_file(const std::string& path, std::string* problems = nullptr)
         text.resize(last_separator == std::string::npos ? 0 : last_separator);
     }
     return text;
-}
-
-// A few unknown words one by one, the rest counted: a file of noise must
-// not flood the console. Shown in ASCII: a no-break space or a look-alike
-// letter must not pass for a known word.
-void tell_unknown(const Words& words, const std::string& where) {
-    const std::string source = texte::cite_path(where);
-    std::string lines;
-    const auto line = [&](const std::string& text) {
-        lines += (lines.empty() ? "" : "\nIOW24 virtuel : ") + text;
-    };
-    for (const std::string& word : words.out_of_range)
-        line("mot « " + texte::cite(word, 40, true) + " » dans " + source +
-             " : le nombre va de 0 à " + std::to_string(kMostCount) + " ; mot laissé de côté.");
-    const std::vector<std::string>& unknown = words.unknown;
-    for (std::size_t i = 0; i < unknown.size() && i < kMostUnknownTold; ++i)
-        line("mot inconnu « " + texte::cite(unknown[i], 40, true) + " » dans " + source +
-             ", laissé de côté ; mots connus : " + kKnownWords + ".");
-    if (unknown.size() > kMostUnknownTold)
-        line("et " + std::to_string(unknown.size() - kMostUnknownTold) +
-             " autres mots inconnus dans " + source + ", laissés de côté.");
-    // One box for them all: the exercise the teacher meant does not happen.
-    if (!lines.empty()) alert_once(lines);
 }
 
 // The same, for the teacher's view alone: every word the file's reader
@@ -138,37 +114,20 @@ bool has_words(const std::string& text) {
     return !words_in_force(words).empty() || !words.unknown.empty();
 }
 
-// Where the words come from, first found first: IOWVIRT (the window's
-// own), the PC's file (the teacher's, for every account and copy), the
-// copy's own iowvirt.txt. What the teacher is told of them besides.
-struct WordsSource {
-    std::string text;
-    std::string source;  // IOWVIRT, or a file's path
-    Planted from = Planted::copy;
-    RoomWords room;       // the PC's row of its room's table, when read
-    std::string pc;       // the PC's file looked at, empty when none
-    std::string pc_text;  // its words, when read
-    std::string notes;    // the variables, what is wrong with the PC's file
-};
+}  // namespace
 
-void note(WordsSource& found, const std::string& text) {
-    found.notes += (found.notes.empty() ? "" : " ; ") + text;
-}
-
-// `for_teacher`: the PC's file is read even where a window's words win,
-// for the teacher's view; a run never needs it then.
-WordsSource words_source(bool for_teacher = false) {
+WordsSource words_source(bool for_teacher) {
     WordsSource found;
     // An empty variable names no file: the PC's own is read, as when unset.
     found.pc = fichiers::pc_words_path();
     std::string named;
     if (fichiers::variable(kPcVariable, named) && !named.empty()) found.pc = named;
     if (fichiers::variable(kPcVariable, named) && named.empty())
-        note(found, std::string(kPcVariable) + " est vide : le fichier du PC est lu");
+        noted(found.notes)(std::string(kPcVariable) + " est vide : le fichier du PC est lu");
     // What is wrong with the teacher's file is for the teacher's view
     // alone: a student's tools say nothing of it.
     const auto read_pc = [&] {
-        if (!found.pc.empty()) found.pc_text = words_file(found.pc, &found.notes);
+        if (!found.pc.empty()) found.pc_text = words_file(found.pc, noted(found.notes), true);
     };
     std::string window;
     if (fichiers::variable(kWordsVariable, window) && !window.empty()) {
@@ -179,7 +138,7 @@ WordsSource words_source(bool for_teacher = false) {
         return found;
     }
     if (fichiers::variable(kWordsVariable, window))
-        note(found, std::string(kWordsVariable) + " est vide : il ne compte pas");
+        noted(found.notes)(std::string(kWordsVariable) + " est vide : il ne compte pas");
     // The room's table, for every PC of a lab, before the PC's own file.
     found.room = room_words();
     if (found.room.found && has_words(found.room.cell)) {
@@ -197,9 +156,12 @@ WordsSource words_source(bool for_teacher = false) {
         return found;
     }
     found.source = fichiers::library_folder() + kWordsFile;
-    found.text = words_file(found.source);
+    found.text = words_file(
+        found.source, [&](const std::string& text) { found.told.push_back(text); }, false);
     return found;
 }
+
+namespace {
 
 std::string folder_of(const std::string& path) {
     const std::size_t separator = path.find_last_of("/\\");
@@ -282,7 +244,8 @@ std::string setting_of(const std::string& words, const WordsSource& from) {
     // The copy's own words, read for the teacher alone: a run never needs them.
     const std::string copy = fichiers::library_folder() + kWordsFile;
     std::string unread;
-    const std::string own = from.from == Planted::copy ? from.text : words_file(copy, &unread);
+    const std::string own =
+        from.from == Planted::copy ? from.text : words_file(copy, noted(unread), true);
     if (!unread.empty()) text += " ; " + unread;
     const Words copy_words = read_words(own);
     if (from.from == Planted::copy && !copy_words.unknown.empty())
@@ -301,12 +264,31 @@ std::string setting_of(const std::string& words, const WordsSource& from) {
 
 }  // namespace
 
-std::string Device::teachers_view() {
+std::string unknown_told(const Words& words, const std::string& where) {
+    const std::string source = texte::cite_path(where);
+    std::string lines;
+    const auto line = [&](const std::string& text) {
+        lines += (lines.empty() ? "" : "\nIOW24 virtuel : ") + text;
+    };
+    for (const std::string& word : words.out_of_range)
+        line("mot « " + texte::cite(word, 40, true) + " » dans " + source +
+             " : le nombre va de 0 à " + std::to_string(kMostCount) + " ; mot laissé de côté.");
+    const std::vector<std::string>& unknown = words.unknown;
+    for (std::size_t i = 0; i < unknown.size() && i < kMostUnknownTold; ++i)
+        line("mot inconnu « " + texte::cite(unknown[i], 40, true) + " » dans " + source +
+             ", laissé de côté ; mots connus : " + kKnownWords + ".");
+    if (unknown.size() > kMostUnknownTold)
+        line("et " + std::to_string(unknown.size() - kMostUnknownTold) +
+             " autres mots inconnus dans " + source + ", laissés de côté.");
+    return lines;
+}
+
+std::string teachers_view() {
     const WordsSource from = words_source(true);
     return setting_of(words_in_force(read_words(from.text)), from);
 }
 
-bool Device::plants(const std::string& origin, std::uint32_t words) {
+bool still_plants(const std::string& origin, std::uint32_t words) {
     // A window's words are not seen from another: they stand while it is
     // open (or, when the system could not tell which it was, for good).
     const std::string window = std::string(kWordsVariable) + " ";
@@ -314,64 +296,9 @@ bool Device::plants(const std::string& origin, std::uint32_t words) {
     if (origin.rfind(window, 0) == 0) return fenetre::window_open(origin.substr(window.size()));
     std::string unread;
     const RoomWords room = origin.rfind(kRoomOrigin, 0) == 0 ? room_words() : RoomWords{};
-    const Words planted = read_words(room.found ? room.cell : words_file(origin, &unread));
+    const Words planted =
+        read_words(room.found ? room.cell : words_file(origin, noted(unread), true));
     return board_words_of(planted.frozen, planted.invalid) == words;
-}
-
-void Device::configure() {
-    if (setup.controlled) return;
-    const WordsSource from = words_source();
-    Words words = read_words(from.text);
-    // The PC's file and the room's table are the answer to the students'
-    // exercise: what could be read of them is played, and no word of them
-    // is told where they look.
-    if (from.from == Planted::pc || from.from == Planted::room)
-        words.unknown.clear(), words.out_of_range.clear();
-    setup.planted = from.from;
-    setup.planted_by = (from.from == Planted::room ? kRoomOrigin : "") + from.source;
-    setup.in_force = words_in_force(words);
-    setup.room_cell = from.room.found ? from.room.cell : "";
-    // A window's words are planted in that window: named by its process.
-    if (const std::string window = from.from == Planted::window ? fenetre::parent_window() : "";
-        !window.empty())
-        setup.planted_by += " " + window;
-    if (!setup.configured || from.text != setup.applied_words) apply_words(words, from.source);
-    setup.configured = true;
-    setup.applied_words = from.text;
-    // Each run looks for its place again: a save that failed in one run
-    // is tried again in the next.
-    choose_state_path();
-    load_state();
-    report_opening();
-}
-
-void Device::apply_words(const Words& words, const std::string& source) {
-    const TimeSource clock = pc_clock();
-    board.pc_now = clock;
-    // Another clock: what the last one was seen at says nothing of it.
-    keeping.lived = LivedTime{};
-    board.chip.set_time_source(lived_clock());
-    usb.plugged = !words.absent;
-    board.i2c.set_chip_connected(!words.no_chip);
-    board.frozen = words.frozen;
-    board.invalid = words.invalid;
-    faults.silent_after = words.reads_before_silence;
-    faults.open_stalls = words.open_stalls;
-    faults.writes_before_stall = words.writes_before_stall;
-    faults.short_read = words.short_read ? Fault{0, std::numeric_limits<int>::max()} : Fault{};
-    faults.short_read_bytes = kReportSize - 1;
-    board.ticking = words.tick;
-    if (board.ticking) {
-        board.tick_ms = clock();
-        board.chip.set_time_source([this] { return board.tick_ms; });
-    }
-    tell_unknown(words, source);
-    board.fresh = words.fresh;
-    // A new chip, as on the first launch: only a file brings back its time.
-    if (board.fresh) {
-        board.chip.power_on();
-        board.exercises = 0;
-    }
 }
 
 }  // namespace iowvirt

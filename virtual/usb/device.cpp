@@ -28,12 +28,6 @@ Report as_report(const char* buffer) {
 
 }  // namespace
 
-std::int64_t system_ms() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 bool Fault::strikes() {
     if (skip > 0) {
         --skip;

@@ -59,9 +59,6 @@ struct Device {
     std::uint32_t read(std::unique_lock<std::mutex>& lock, IOWKIT_HANDLE handle, std::uint32_t pipe,
                        char* buffer, std::uint32_t length);
     void unplug();
-    // The words in force and where they come from, read anew and not
-    // applied, for a teacher: "frozen (C:\\...\\iowvirt.txt)", "aucun".
-    std::string teachers_view();
     // What a bench reports of the device to its room: the exercise in
     // force and where it comes from, whether it has been repaired, the
     // library's version.
@@ -86,9 +83,6 @@ struct Device {
     // The boards beside the shared clock that some place still plants
     // kept, with this launch's place for `words`; the others removed.
     void keep_planted_boards(const std::string& shared, std::uint32_t words);
-    // Whether `origin` (a words file, or the window's variable) still plants
-    // the board of `words`.
-    bool plants(const std::string& origin, std::uint32_t words);
     // The chip's time source: the time it has lived, on the PC's clock.
     TimeSource lived_clock();
     void keep_exercises();

@@ -88,7 +88,7 @@ void Device::keep_planted_boards(const std::string& shared, std::uint32_t words)
         if (origins.empty() && each != words && !fichiers::exists(board_file)) continue;
         std::vector<std::string> kept;
         for (const std::string& origin : origins)
-            if (origin == here ? each == words : plants(origin, each)) kept.push_back(origin);
+            if (origin == here ? each == words : still_plants(origin, each)) kept.push_back(origin);
         if (each == words && std::find(kept.begin(), kept.end(), here) == kept.end())
             kept.push_back(here);
         if (kept.empty()) {

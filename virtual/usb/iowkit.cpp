@@ -54,6 +54,6 @@ extern "C" IOWVIRT_API const char* iowvirt_bench() {
 extern "C" IOWVIRT_API const char* iowvirt_setting() {
     std::lock_guard lock(device().mutex);
     static std::string kept;
-    kept = device().teachers_view();
+    kept = iowvirt::teachers_view();
     return kept.c_str();
 }
