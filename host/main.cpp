@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/check/controle_cablage.h"
+#include "host/commun/variables.h"
 #include "host/load/chargement.h"
 #include "host/load/relais.h"
 #include "host/load/surveillance.h"

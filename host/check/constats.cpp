@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "host/protocole.h"
+#include "host/commun/protocole.h"
 
 namespace host {
 

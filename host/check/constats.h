@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/load/journal.h"
-#include "host/options.h"
+#include "host/commun/options.h"
 
 namespace host {
 

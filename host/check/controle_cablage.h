@@ -4,9 +4,9 @@
 #include <functional>
 #include <vector>
 
-#include "host/bloc.h"
+#include "host/commun/bloc.h"
 #include "host/check/constats.h"
-#include "host/options.h"
+#include "host/commun/options.h"
 
 namespace host {
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "host/bloc.h"
+#include "host/commun/bloc.h"
 #include "host/load/relais.h"
-#include "host/options.h"
+#include "host/commun/options.h"
 
 namespace host {
 

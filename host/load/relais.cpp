@@ -4,7 +4,7 @@
 
 #include "host/load/surveillance.h"
 #include "host/load/trace.h"
-#include "host/protocole.h"
+#include "host/commun/protocole.h"
 #include "platform/console.h"
 
 namespace host {

@@ -1,6 +1,6 @@
 #include "host/salle/rapport_verification.h"
 
-#include "host/options.h"
+#include "host/commun/options.h"
 #include "salle/depot.h"
 #include "salle/salle.h"
 

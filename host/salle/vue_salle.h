@@ -3,7 +3,7 @@
 // room folder.
 #pragma once
 
-#include "host/options.h"
+#include "host/commun/options.h"
 
 namespace host {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/bloc.h"
+#include "host/commun/bloc.h"
 #include "host/script/table.h"
 
 namespace host {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/options.h"
+#include "host/commun/options.h"
 
 namespace host {
 

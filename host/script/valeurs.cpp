@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "host/bloc.h"
-#include "host/options.h"
-#include "host/protocole.h"
+#include "host/commun/bloc.h"
+#include "host/commun/options.h"
+#include "host/commun/protocole.h"
 #include "host/script/table.h"
 #include "rtc/bcd.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "host/options.h"
+#include "host/commun/options.h"
 #include "host/script/script.h"
 #include "host/systeme/systeme.h"
 

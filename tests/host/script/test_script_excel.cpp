@@ -3,7 +3,7 @@
 // marks), cells copied from Excel (tabs), quoted fields, and odd bytes.
 #include <gtest/gtest.h>
 
-#include "host/options.h"
+#include "host/commun/options.h"
 #include "host/script/script.h"
 #include "host/script/table.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "block/rtc_iow24.h"
-#include "host/options.h"
+#include "host/commun/options.h"
 
 namespace host {
 

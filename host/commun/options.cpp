@@ -1,4 +1,4 @@
-#include "host/options.h"
+#include "host/commun/options.h"
 
 #include "platform/citation.h"
 #include "platform/lettres.h"
