@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "host/load/journal.h"
 #include "host/commun/options.h"
+#include "host/load/journal.h"
 
 namespace host {
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <vector>
 
-#include "host/commun/bloc.h"
 #include "host/check/constats.h"
+#include "host/commun/bloc.h"
 #include "host/commun/options.h"
 
 namespace host {

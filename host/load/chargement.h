@@ -6,8 +6,8 @@
 #include <string>
 
 #include "host/commun/bloc.h"
-#include "host/load/relais.h"
 #include "host/commun/options.h"
+#include "host/load/relais.h"
 
 namespace host {
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "host/commun/protocole.h"
 #include "host/load/surveillance.h"
 #include "host/load/trace.h"
-#include "host/commun/protocole.h"
 #include "platform/console.h"
 
 namespace host {
