@@ -1,9 +1,12 @@
-// A whole file read at once, on each platform: a script, the room's table,
-// a bench's report. Paths are UTF-8; Windows is given them in UTF-16.
+// Files on each platform, as the host's scripts, the room and the virtual
+// IOW24 use them: a whole file read at once, a small file written whole,
+// a folder's files, the environment. Paths are UTF-8; Windows is given them
+// in UTF-16.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace texte {
 
@@ -22,5 +25,17 @@ struct WholeFile {
 // that one Excel holds open is read. `regular_only`: anything but a
 // regular file (a pipe, a device) is refused, never waited on.
 WholeFile read_whole_file(const std::string& path, std::size_t most, bool regular_only);
+
+// Writes `text` as the file `path` whole, or not at all: into a temporary
+// beside it (`path`, `mark`, the process's number and a count), flushed,
+// then moved over `path`; on Windows while still held, so that no other
+// program's clean-up of temporaries takes it in between.
+bool write_whole_file(const std::string& path, const std::string& text, const char* mark);
+
+// The names of the regular files in `folder`, sorted.
+std::vector<std::string> file_names(const std::string& folder);
+
+// An environment variable as the user set it, in UTF-8; false when unset.
+bool variable(const char* name, std::string& value);
 
 }  // namespace texte

@@ -1,9 +1,13 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/fichier.h"
@@ -49,6 +53,43 @@ WholeFile read_whole_file(const std::string& path, std::size_t most, bool regula
     ::close(fd);
     file.read = file.why.empty() && !file.too_large;
     return file;
+}
+
+bool write_whole_file(const std::string& path, const std::string& text, const char* mark) {
+    static std::atomic<unsigned> count{0};
+    const std::string temporary =
+        path + mark + std::to_string(getpid()) + "-" + std::to_string(count++);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    const bool written = done == text.size() && fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (written && closed && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    ::unlink(temporary.c_str());
+    return false;
+}
+
+std::vector<std::string> file_names(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* listing = opendir(folder.c_str());
+    if (listing == nullptr) return names;
+    while (const dirent* entry = readdir(listing))
+        if (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) names.push_back(entry->d_name);
+    closedir(listing);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool variable(const char* name, std::string& value) {
+    const char* set = std::getenv(name);
+    value = set != nullptr ? set : "";
+    return set != nullptr;
 }
 
 }  // namespace texte

@@ -1,8 +1,13 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "platform/fichier.h"
+#include "platform/fichier_win32.h"
 #include "platform/utf16.h"
 
 namespace texte {
@@ -42,6 +47,74 @@ WholeFile read_whole_file(const std::string& path, std::size_t most, bool regula
     CloseHandle(handle);
     file.read = file.why.empty() && !file.too_large;
     return file;
+}
+
+HANDLE new_temporary(const std::string& temporary) {
+    return CreateFileW(utf16(temporary).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool move_held(HANDLE file, const std::string& path, bool replace) {
+    const std::wstring relative = utf16(path);
+    const DWORD length = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
+    std::wstring target(length, L'\0');
+    if (length == 0 || GetFullPathNameW(relative.c_str(), length, target.data(), nullptr) >= length)
+        return false;
+    target.resize(std::wcslen(target.c_str()));
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, target.data(), info->FileNameLength);
+    return SetFileInformationByHandle(file, FileRenameInfo, info,
+                                      static_cast<DWORD>(buffer.size())) != 0 &&
+           FlushFileBuffers(file) != 0;
+}
+
+bool write_whole_file(const std::string& path, const std::string& text, const char* mark) {
+    static std::atomic<unsigned> count{0};
+    const std::string temporary =
+        path + mark + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(count++);
+    HANDLE file = new_temporary(temporary);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool whole =
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+        written == text.size() && FlushFileBuffers(file) && move_held(file, path, true);
+    CloseHandle(file);
+    if (!whole) DeleteFileW(utf16(temporary).c_str());
+    return whole;
+}
+
+std::vector<std::string> file_names(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const bool ends = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
+    HANDLE search = FindFirstFileW(utf16(folder + (ends ? "*" : "\\*")).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            names.push_back(utf8(found.cFileName));
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool variable(const char* name, std::string& value) {
+    const std::wstring wide_name = utf16(name);
+    SetLastError(ERROR_SUCCESS);
+    const DWORD needed = GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);
+    if (needed == 0) {
+        value.clear();
+        // Set but empty is still set.
+        return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    }
+    std::vector<wchar_t> buffer(needed);
+    const DWORD length = GetEnvironmentVariableW(wide_name.c_str(), buffer.data(), needed);
+    value = utf8(std::wstring_view(buffer.data(), length));
+    return true;
 }
 
 }  // namespace texte

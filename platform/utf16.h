@@ -19,7 +19,4 @@ std::string message_systeme(unsigned long code, const std::string& subject = "")
 // folders above it; empty when the system cannot tell.
 std::string fichier_du_module(void* module);
 
-// An environment variable as the user set it; false when it is not set.
-bool variable(const char* name, std::string& value);
-
 }  // namespace texte

@@ -56,19 +56,4 @@ std::string fichier_du_module(void* module) {
     }
 }
 
-bool variable(const char* name, std::string& value) {
-    const std::wstring wide_name = utf16(name);
-    SetLastError(ERROR_SUCCESS);
-    const DWORD needed = GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);
-    if (needed == 0) {
-        value.clear();
-        // Set but empty is still set.
-        return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
-    }
-    std::vector<wchar_t> buffer(needed);
-    const DWORD length = GetEnvironmentVariableW(wide_name.c_str(), buffer.data(), needed);
-    value = utf8(std::wstring_view(buffer.data(), length));
-    return true;
-}
-
 }  // namespace texte

@@ -1,13 +1,9 @@
 // The room's files on Linux.
-#include <dirent.h>
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <ctime>
 
@@ -38,38 +34,9 @@ std::string program_name() {
     return program.substr(program.find_last_of('/') + 1);
 }
 
-bool variable(const char* name, std::string& value) {
-    const char* set = std::getenv(name);
-    if (set == nullptr) return false;
-    value = set;
-    return true;
-}
-
 bool drop_file(const std::string& folder, const std::string& name, const std::string& text) {
     mkdir(folder.c_str(), 0777);
-    static std::atomic<unsigned> count{0};
-    const std::string path = in_folder(folder, name);
-    const std::string temporary =
-        path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(count++);
-    const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (file < 0) return false;
-    const bool written = write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    const bool whole = written && fsync(file) == 0 && close(file) == 0 &&
-                       rename(temporary.c_str(), path.c_str()) == 0;
-    if (!written) close(file);
-    if (!whole) unlink(temporary.c_str());
-    return whole;
-}
-
-std::vector<std::string> file_names(const std::string& folder) {
-    std::vector<std::string> names;
-    DIR* listing = opendir(folder.c_str());
-    if (listing == nullptr) return names;
-    while (const dirent* entry = readdir(listing))
-        if (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) names.push_back(entry->d_name);
-    closedir(listing);
-    std::sort(names.begin(), names.end());
-    return names;
+    return texte::write_whole_file(in_folder(folder, name), text, ".tmp-");
 }
 
 void keep_code_loaded() {

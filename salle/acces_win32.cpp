@@ -2,20 +2,10 @@
 // accents on the share is the one reached.
 #include <windows.h>
 
-#include <algorithm>
-#include <atomic>
-#include <ctime>
-
 #include "platform/utf16.h"
 #include "salle/salle.h"
 
 namespace salle {
-
-namespace {
-
-std::wstring wide(const std::string& path) { return texte::utf16(path); }
-
-}  // namespace
 
 std::string pc_folder() {
     std::string all_accounts;
@@ -38,40 +28,9 @@ std::string program_name() {
     return program.substr(program.find_last_of("\\/") + 1);
 }
 
-bool variable(const char* name, std::string& value) { return texte::variable(name, value); }
-
 bool drop_file(const std::string& folder, const std::string& name, const std::string& text) {
-    CreateDirectoryW(wide(folder).c_str(), nullptr);
-    static std::atomic<unsigned> count{0};
-    const std::string path = in_folder(folder, name);
-    const std::string temporary =
-        path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(count++);
-    HANDLE file = CreateFileW(wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool flushed =
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-        written == text.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    const bool whole = flushed && MoveFileExW(wide(temporary).c_str(), wide(path).c_str(),
-                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!whole) DeleteFileW(wide(temporary).c_str());
-    return whole;
-}
-
-std::vector<std::string> file_names(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(wide(in_folder(folder, "*")).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            names.push_back(texte::utf8(found.cFileName));
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
+    CreateDirectoryW(texte::utf16(folder).c_str(), nullptr);
+    return texte::write_whole_file(in_folder(folder, name), text, ".tmp-");
 }
 
 void keep_code_loaded() {

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/fichier.h"
 #include "platform/temps.h"
 
 namespace salle {
@@ -67,12 +68,11 @@ std::string computer_name();
 std::string account_name();
 // The name of the program's file ("simulateur.exe").
 std::string program_name();
-bool variable(const char* name, std::string& value);
+using texte::file_names;
+using texte::variable;
 // Writes `text` as `name` in `folder` whole or not at all: beside it first,
 // then renamed over it. Makes the folder when it is missing.
 bool drop_file(const std::string& folder, const std::string& name, const std::string& text);
-// The names of the regular files in `folder`.
-std::vector<std::string> file_names(const std::string& folder);
 // Seconds since 1970 on the PC's clock, and the local time then.
 using temps::local_time;
 using temps::now_seconds;

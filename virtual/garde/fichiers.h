@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fichier.h"
 #include "platform/temps.h"
 
 namespace iowvirt::fichiers {
@@ -136,7 +137,7 @@ void remove_own_temporaries(const std::string& path);
 bool exists(const std::string& path);
 
 // Writes a small file of the virtual IOW24's own whole, or not at all:
-// beside it first, then renamed over it.
+// beside it first, then renamed over it. File work, no USB traffic.
 bool write_whole(const std::string& path, const std::string& text);
 
 // Removes a file of the virtual IOW24's own; nothing when there is none.
@@ -150,8 +151,11 @@ std::optional<std::string> put_aside(const std::string& path, const std::string&
 // either case.
 std::vector<std::string> names_starting(const std::string& folder, const std::string& start);
 
-// An environment variable as the user set it, in UTF-8; false when unset.
-bool variable(const char* name, std::string& value);
+using texte::variable;
+
+// What the temporaries beside a file of the virtual IOW24's own are named
+// with, after the file's name.
+inline constexpr const char* kTemporaryMark = ".tmp-";
 
 // Seconds since 1970 on the PC's clock, for names; the PC's local time of
 // day and date at `seconds` since 1970.

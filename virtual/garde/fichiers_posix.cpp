@@ -25,7 +25,6 @@ namespace {
 
 constexpr const char* kStateFile = "rtc_iow24/horloge-virtuelle.bin";
 // Temporaries are named after the state file, its program and a count.
-constexpr const char* kTemporaryMark = ".tmp-";
 // Names tried for a file put aside before giving up.
 constexpr int kAsideTries = 1000;
 
@@ -334,21 +333,6 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool write_whole(const std::string& path, const std::string& text) {
-    const Busy writing;
-    static std::atomic<unsigned> count{0};
-    const std::string temporary =
-        path + kTemporaryMark + std::to_string(getpid()) + "-" + std::to_string(count++);
-    const int fd = open_file(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    const bool written = write_all(fd, 0, bytes) && fsync(fd) == 0;
-    ::close(fd);
-    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    ::unlink(temporary.c_str());
-    return false;
-}
-
 void remove_file(const std::string& path) { ::unlink(path.c_str()); }
 
 std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {
@@ -366,27 +350,6 @@ std::optional<std::string> put_aside(const std::string& path, const std::string&
         return std::nullopt;
     }
     return std::nullopt;
-}
-
-std::vector<std::string> names_starting(const std::string& folder, const std::string& start) {
-    std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return names;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name.size() >= start.size() &&
-            strncasecmp(name.c_str(), start.c_str(), start.size()) == 0)
-            names.push_back(name);
-    }
-    closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool variable(const char* name, std::string& value) {
-    const char* set = std::getenv(name);
-    value = set != nullptr ? set : "";
-    return set != nullptr;
 }
 
 }  // namespace iowvirt::fichiers

@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/fichier_win32.h"
 #include "platform/utf16.h"
 #include "virtual/garde/fichiers.h"
 #include "virtual/garde/occupe.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr const char* kStateFile = "rtc_iow24\\horloge-virtuelle.bin";
 // Temporaries are named after the state file, its program and a count.
-constexpr const char* kTemporaryMark = ".tmp-";
 // Names tried for a file put aside before giving up.
 constexpr int kAsideTries = 1000;
 
@@ -30,35 +30,6 @@ std::string folder_of(const std::string& path) {
 // Every path reaches the system in UTF-16: a user name outside the ANSI
 // code page must not become another folder.
 std::wstring wide(const std::string& path) { return texte::utf16(path); }
-
-// A temporary of this program's own, new, held without sharing, and open
-// for writing and for its move.
-HANDLE new_temporary(const std::string& temporary) {
-    return CreateFileW(wide(temporary).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// Moves the file held as `file` to `path` while it is still held, so that
-// no other program's clean-up of temporaries takes it between its last
-// write and its move; flushed then, the move with it. Where a file is
-// already, it stays unless `replace`.
-bool move_held(HANDLE file, const std::string& path, bool replace) {
-    const std::wstring relative = wide(path);
-    const DWORD length = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
-    std::wstring target(length, L'\0');
-    if (length == 0 || GetFullPathNameW(relative.c_str(), length, target.data(), nullptr) >= length)
-        return false;
-    target.resize(std::wcslen(target.c_str()));
-    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->ReplaceIfExists = replace ? TRUE : FALSE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-    std::memcpy(info->FileName, target.data(), info->FileNameLength);
-    return SetFileInformationByHandle(file, FileRenameInfo, info,
-                                      static_cast<DWORD>(buffer.size())) != 0 &&
-           FlushFileBuffers(file) != 0;
-}
 
 bool make_folders(const std::string& folder) {
     for (std::size_t at = 3; at <= folder.size(); ++at) {
@@ -192,7 +163,7 @@ StateFile::Made StateFile::create(const std::string& path, const std::vector<std
                                   "-" + std::to_string(count++);
     // Not shared for deleting: a program cleaning up leaves it alone while
     // this one writes and moves it.
-    HANDLE file = new_temporary(temporary);
+    HANDLE file = texte::new_temporary(temporary);
     if (file == INVALID_HANDLE_VALUE) {
         why = temporary + " : " + texte::message_systeme(GetLastError());
         return Made::failed;
@@ -204,7 +175,7 @@ StateFile::Made StateFile::create(const std::string& path, const std::vector<std
     // Moved in only where nothing is: a file another program made
     // meanwhile is kept, and taken as it is.
     bool taken = false;
-    if (made && !move_held(file, path, false)) {
+    if (made && !texte::move_held(file, path, false)) {
         taken = GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS;
         made = taken;
     }
@@ -335,22 +306,6 @@ bool exists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool write_whole(const std::string& path, const std::string& text) {
-    const Busy writing;
-    static std::atomic<unsigned> count{0};
-    const std::string temporary = path + kTemporaryMark + std::to_string(GetCurrentProcessId()) +
-                                  "-" + std::to_string(count++);
-    HANDLE file = new_temporary(temporary);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool whole =
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-        written == text.size() && FlushFileBuffers(file) && move_held(file, path, true);
-    CloseHandle(file);
-    if (!whole) DeleteFileW(wide(temporary).c_str());
-    return whole;
-}
-
 void remove_file(const std::string& path) { DeleteFileW(wide(path).c_str()); }
 
 std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {
@@ -362,21 +317,5 @@ std::optional<std::string> put_aside(const std::string& path, const std::string&
     }
     return std::nullopt;
 }
-
-std::vector<std::string> names_starting(const std::string& folder, const std::string& start) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW found{};
-    // Windows compares names without case.
-    HANDLE search = FindFirstFileW(wide(folder + "\\" + start + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do
-        names.push_back(texte::utf8(found.cFileName));
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool variable(const char* name, std::string& value) { return texte::variable(name, value); }
 
 }  // namespace iowvirt::fichiers
