@@ -92,10 +92,18 @@ TEST(PinTable, OnlyTheLowEightBitsOfTheIndexSlotCount) {
     EXPECT_EQ(past.written(), std::string(16, '#'));
 }
 
+// A host that asks with no buffer gets nothing written, whatever the
+// index, and the table answers as before afterwards.
 TEST(PinTable, ANullNameBufferIsIgnored) {
-    GetInputName(0, nullptr);
-    GetOutputName(0, nullptr);
-    SUCCEED();
+    for (std::uint32_t i : {0u, 5u, 7u, 8u, 255u}) {
+        GetInputName(i, nullptr);
+        GetOutputName(i, nullptr);
+    }
+    Buffer rd, ann;
+    GetInputName(0, rd.bytes);
+    GetOutputName(5, ann.bytes);
+    EXPECT_EQ(rd.written(), name_then_marker("RD"));
+    EXPECT_EQ(ann.written(), name_then_marker("ANN"));
 }
 
 }  // namespace
