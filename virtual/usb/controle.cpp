@@ -17,7 +17,7 @@ void reset() {
     locked([](Device& d) {
         d.power_up();
         d.setup.controlled = true;
-        d.keeping.state_path.clear();
+        d.garde.keep_in_memory();
     });
 }
 

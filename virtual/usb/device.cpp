@@ -52,8 +52,7 @@ Device::Device() {
 void Device::power_up() {
     board.given = false;
     board.pc_now = system_ms;
-    keeping.lived = LivedTime{};
-    board.chip.set_time_source(lived_clock());
+    garde.new_clock(board);
     board.chip.power_on();
     board.i2c.reset();
     board.i2c.set_chip_connected(true);
@@ -70,7 +69,7 @@ void Device::power_up() {
     board.ticking = false;
     board.frozen = board.invalid = board.fresh = false;
     board.exercises = 0;
-    close_state();
+    garde.close();
     usb.log.clear();
     usb.calls = usb.null_handle_calls = Calls{};
     usb.stale_uses = 0;
@@ -98,11 +97,11 @@ void Device::close(IOWKIT_HANDLE handle) {
     switch (state_of(handle)) {
         case HandleState::open:
             usb.open_handles.erase(value);
-            if (board.chip.bytes_written() != keeping.bytes_saved) save_state();
+            garde.handle_closed(board);
             // Replies not read by then were the closed handle's.
             if (usb.open_handles.empty()) {
                 usb.replies.clear();
-                close_state();
+                garde.close();
             }
             reply_ready.notify_all();
             break;
@@ -143,7 +142,7 @@ void Device::unplug() {
     usb.open_handles.clear();
     usb.replies.clear();
     board.i2c.reset();
-    close_state();
+    garde.close();
     reply_ready.notify_all();
 }
 
@@ -170,8 +169,7 @@ std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
     if (faults.short_write.strikes()) return faults.short_write_bytes;
     const Report request = as_report(buffer);
     if (points_at_the_seconds(request)) {
-        take_newer_setting();
-        keep_shown();
+        garde.before_time_read(board);
         if (board.ticking) board.tick_ms += kTickMs;
     }
     const bool fault = I2cFunction::is_transfer(request) && faults.bus_fault.strikes();
@@ -179,9 +177,7 @@ std::uint32_t Device::deliver(IOWKIT_HANDLE handle, const char* buffer) {
         usb.replies.push_back(*reply);
         reply_ready.notify_all();
     }
-    if (request[0] == kReportWrite && (request[1] & kFlagStop) != 0 &&
-        board.chip.bytes_written() != keeping.bytes_saved)
-        registers_written();
+    if (request[0] == kReportWrite && (request[1] & kFlagStop) != 0) garde.transaction_over(board);
     return kReportSize;
 }
 

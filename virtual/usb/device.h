@@ -16,7 +16,8 @@
 #include "iow/iowkit.h"
 #include "salle/rapport.h"
 #include "virtual/carte/carte.h"
-#include "virtual/garde/garde.h"
+#include "virtual/garde/dire.h"
+#include "virtual/garde/gardien.h"
 #include "virtual/mots/mots.h"
 #include "virtual/mots/reglages.h"
 #include "virtual/pile/etat.h"
@@ -29,13 +30,6 @@ namespace iowvirt {
 inline constexpr std::uint32_t kSpecialModePipe = 1;
 inline constexpr std::uint32_t kReportSize = 8;
 
-// Told on stderr, in the user's language. `tell_once` says a text only the
-// first time in a launch. `alert_once` also shows it in a box, for a
-// teacher in a simulator, where stderr is not seen.
-void tell(const std::string& text);
-void tell_once(const std::string& text);
-void alert_once(const std::string& text);
-
 enum class HandleState { null, open, unplugged, stale };
 
 // The device behind the four functions: its parts, each of one job, and the
@@ -46,7 +40,7 @@ struct Device {
     Usb usb;
     Faults faults;
     Board board;
-    Keeping keeping;
+    Gardien garde;
     Setup setup;
 
     Device();
@@ -70,46 +64,6 @@ struct Device {
     // names a room.
     void report_opening();
     void apply_words(const Words& words, const std::string& source);
-    void choose_state_path();
-    // The kept chip back from its file, then the exercises laid on it.
-    void load_state();
-    // The kept chip from `path`, opened as `file`; `path` cleared when it
-    // is no place to keep it.
-    bool read_state(fichiers::StateFile& file, std::string& path, SavedState& kept,
-                    bool& first_version);
-    // An exercise's own board, made from the shared clock when it has none
-    // for these words yet; the shared clock left as it is.
-    bool read_board(std::uint32_t words, SavedState& kept);
-    // The boards beside the shared clock that some place still plants
-    // kept, with this launch's place for `words`; the others removed.
-    void keep_planted_boards(const std::string& shared, std::uint32_t words);
-    // The chip's time source: the time it has lived, on the PC's clock.
-    TimeSource lived_clock();
-    void keep_exercises();
-    // The board as delivered, at the PC's time.
-    void deliver_set();
-    // `shown`: what a read showed, kept only in a file already open, and
-    // not over a record another program saved since.
-    void save_state(bool shown = false);
-    // Where there is no file yet: makes it with `state`; false when another
-    // program made it first, or it could not be made (`why`).
-    bool make_state_file(const SavedState& state, std::string& why);
-    // `state` as the file's next record, numbered after the newest; `left`
-    // when what a read showed would go over another program's newer record.
-    enum class Written { saved, failed, left };
-    Written write_record(SavedState& state, bool shown, std::string& why);
-    void keep_shown();
-    std::optional<SavedState> newest_record();
-    // Another program's newer setting, taken before a read of the time.
-    void take_newer_setting();
-    void take_first_setting();
-    // Another program's newer record, as the chip stands in it.
-    void take_setting(const SavedState& kept);
-    // The chip, its exercises and the file's numbering, from a record.
-    void take_kept(const SavedState& kept);
-    // A transaction that wrote registers is over.
-    void registers_written();
-    void close_state();
     // Counts a call of one function, apart as well when on the null handle.
     void count(int Calls::*function, IOWKIT_HANDLE handle);
     HandleState state_of(IOWKIT_HANDLE handle);

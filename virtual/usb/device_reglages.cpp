@@ -31,10 +31,7 @@ void Device::configure() {
     if (!setup.configured || from.text != setup.applied_words) apply_words(words, from.source);
     setup.configured = true;
     setup.applied_words = from.text;
-    // Each run looks for its place again: a save that failed in one run
-    // is tried again in the next.
-    choose_state_path();
-    load_state();
+    garde.load(board, setup.planted_by, still_plants);
     report_opening();
 }
 
@@ -44,9 +41,7 @@ void Device::apply_words(const Words& words, const std::string& source) {
     if (!wrong.empty()) tell(wrong);
     const TimeSource clock = fixed ? TimeSource([at = *fixed] { return at; }) : system_ms;
     board.pc_now = clock;
-    // Another clock: what the last one was seen at says nothing of it.
-    keeping.lived = LivedTime{};
-    board.chip.set_time_source(lived_clock());
+    garde.new_clock(board);
     usb.plugged = !words.absent;
     board.i2c.set_chip_connected(!words.no_chip);
     board.frozen = words.frozen;

@@ -5,15 +5,12 @@
 // close. A program that only reads writes at most the second it showed and
 // where it saw the PC's clock, never over another program's newer record.
 #include <algorithm>
-#include <cstdio>
 #include <limits>
-#include <set>
 #include <string>
 
 #include "platform/citation.h"
-#include "platform/console.h"
-#include "virtual/usb/boite.h"
-#include "virtual/usb/device.h"
+#include "virtual/garde/dire.h"
+#include "virtual/garde/gardien.h"
 
 namespace iowvirt {
 
@@ -35,23 +32,7 @@ std::int64_t next_second(const ChipState& chip) {
 
 }  // namespace
 
-void tell(const std::string& text) {
-    texte::ecrire(stderr, "IOW24 virtuel : " + text + "\n");
-    std::fflush(stderr);
-}
-
-void tell_once(const std::string& text) {
-    static std::set<std::string> told;
-    if (told.insert(text).second) tell(text);
-}
-
-void alert_once(const std::string& text) {
-    static std::set<std::string> shown;
-    tell(text);
-    if (shown.insert(text).second) boite::montrer("IOW24 virtuel : " + text);
-}
-
-void Device::choose_state_path() {
+void Gardien::choose_state_path(const Board& board) {
     std::string chosen;
     const bool named = fichiers::variable(kStateVariable, chosen);
     keeping.state_path = board.fresh ? "" : named ? chosen : fichiers::default_state_path();
@@ -62,12 +43,33 @@ void Device::choose_state_path() {
                           ") ; " + kMemoryOnly);
 }
 
-TimeSource Device::lived_clock() {
-    return [this] { return keeping.lived.at(board.pc_now()); };
+TimeSource Gardien::lived_clock(Board& board) {
+    return [this, &board] { return keeping.lived.at(board.pc_now()); };
 }
 
-void Device::load_state() {
-    close_state();
+void Gardien::new_clock(Board& board) {
+    keeping.lived = LivedTime{};
+    board.chip.set_time_source(lived_clock(board));
+}
+
+void Gardien::before_time_read(Board& board) {
+    take_newer_setting(board);
+    keep_shown(board);
+}
+
+void Gardien::transaction_over(Board& board) {
+    if (board.chip.bytes_written() != keeping.bytes_saved) registers_written(board);
+}
+
+void Gardien::handle_closed(Board& board) {
+    if (board.chip.bytes_written() != keeping.bytes_saved) save_state(board);
+}
+
+// Each launch looks for its place again: a save that failed in one is
+// tried again in the next.
+void Gardien::load(Board& board, const std::string& planted_by, const Plants& plants) {
+    choose_state_path(board);
+    close();
     keeping.upgrade_pending = false;
     keeping.new_chip_to_keep = false;
     keeping.sequence = 0;
@@ -75,35 +77,37 @@ void Device::load_state() {
     const std::uint32_t words = board_words_of(board.frozen, board.invalid);
     SavedState kept;
     bool found = false;
-    if (!keeping.state_path.empty()) keep_planted_boards(keeping.state_path, words);
+    if (!keeping.state_path.empty())
+        keep_planted_boards(keeping.state_path, words, planted_by, plants);
     if (!keeping.state_path.empty() && words != 0) {
-        found = read_board(words, kept);
+        found = read_board(board, words, kept);
     } else if (!keeping.state_path.empty()) {
-        found = read_state(keeping.state_file, keeping.state_path, kept, keeping.upgrade_pending);
+        found = read_state(board, keeping.state_file, keeping.state_path, kept,
+                           keeping.upgrade_pending);
     }
     if (found) {
-        take_kept(kept);
+        take_kept(board, kept);
     } else if (!board.given && !board.fresh) {
         // Never kept (a new account, a new place, a file deleted): a board
         // as delivered, set to the PC's time and running, so that nothing
         // looks wrong that no one planted. `fresh` plays a never-set chip.
-        deliver_set();
+        deliver_set(board);
     }
     keeping.bytes_saved = board.chip.bytes_written();
-    keep_exercises();
+    keep_exercises(board);
     // A damaged file was put aside: the new chip lasts, halted, until set.
-    if (keeping.new_chip_to_keep) save_state();
+    if (keeping.new_chip_to_keep) save_state(board);
     keeping.new_chip_to_keep = false;
     // A launch that finds the PC's clock further behind than the file saw
     // it, or right again after a spell behind, keeps that, so that no
     // program counts the jump as time.
     if (found && (keeping.lived.last_pc < keeping.kept_pc ||
                   (kept.lived.last_pc < kept.lived.high_pc && !keeping.lived.behind())))
-        save_state(true);
+        save_state(board, true);
 }
 
-bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState& kept,
-                        bool& first_version) {
+bool Gardien::read_state(Board& board, fichiers::StateFile& file, std::string& path,
+                         SavedState& kept, bool& first_version) {
     path = fichiers::through_links(path);
     fichiers::remove_own_temporaries(path);
     std::vector<std::uint8_t> bytes;
@@ -161,7 +165,7 @@ bool Device::read_state(fichiers::StateFile& file, std::string& path, SavedState
 // launches; once it is gone the clock goes on from where it stood.
 // `invalid` lays values no clock can hold, once while the word stands; they
 // stay, not counting, until the clock is written.
-void Device::keep_exercises() {
+void Gardien::keep_exercises(Board& board) {
     std::uint32_t wanted = board.exercises;
     wanted = board.frozen ? wanted | kStoodStill : wanted & ~kStoodStill;
     if (board.invalid && (board.exercises & kInvalidLaid) == 0) {
@@ -173,14 +177,14 @@ void Device::keep_exercises() {
     board.chip.set_stopped((wanted & (kStoodStill | kInvalidStanding)) != 0);
     if (wanted == board.exercises) return;
     board.exercises = wanted;
-    save_state();
+    save_state(board);
 }
 
 // A program that has the clock open sees a setting another program made,
 // at its next read of the time, as two programs on one board would: the
 // file's stamp tells, in one system call, when there may be one.
-void Device::take_newer_setting() {
-    if (!keeping.state_file.is_open()) return take_first_setting();
+void Gardien::take_newer_setting(Board& board) {
+    if (!keeping.state_file.is_open()) return take_first_setting(board);
     if (!keeping.state_file.changed()) return;
     // Marked before the read: a write after it is seen at the next look. A
     // record caught in the middle of a write is looked at again then.
@@ -190,27 +194,27 @@ void Device::take_newer_setting() {
     const auto newest =
         keeping.state_file.read_records(bytes) ? decode_state(bytes, why) : std::nullopt;
     if (!newest) return keeping.state_file.forget_mark();
-    if (newest->sequence > keeping.sequence) take_setting(*newest);
+    if (newest->sequence > keeping.sequence) take_setting(board, *newest);
 }
 
 // Opened where no file was yet (a new account): the file another program
 // made since, looked for with one system call while there is none.
-void Device::take_first_setting() {
+void Gardien::take_first_setting(Board& board) {
     if (keeping.state_path.empty() || !fichiers::exists(keeping.state_path)) return;
     SavedState kept;
     bool first_version = false;
-    if (!read_state(keeping.state_file, keeping.state_path, kept, first_version)) return;
+    if (!read_state(board, keeping.state_file, keeping.state_path, kept, first_version)) return;
     keeping.upgrade_pending = first_version;
-    if (kept.sequence > keeping.sequence) take_setting(kept);
+    if (kept.sequence > keeping.sequence) take_setting(board, kept);
 }
 
-void Device::take_setting(const SavedState& kept) {
-    take_kept(kept);
+void Gardien::take_setting(Board& board, const SavedState& kept) {
+    take_kept(board, kept);
     board.chip.set_stopped((kept.flags & (kStoodStill | kInvalidStanding)) != 0);
     keeping.bytes_saved = board.chip.bytes_written();
 }
 
-void Device::take_kept(const SavedState& kept) {
+void Gardien::take_kept(Board& board, const SavedState& kept) {
     keeping.lived = kept.lived;
     board.chip.restore(kept.chip, (kept.flags & (kStoodStill | kInvalidStanding)) == 0);
     keeping.sequence = kept.sequence;
@@ -220,19 +224,19 @@ void Device::take_kept(const SavedState& kept) {
     board.given = true;
 }
 
-void Device::deliver_set() {
+void Gardien::deliver_set(Board& board) {
     const std::int64_t seconds = board.pc_now() / kMsPerSecond;
     board.deliver_set(fichiers::local_time(seconds));
 }
 
-void Device::registers_written() {
+void Gardien::registers_written(Board& board) {
     board.given = true;
     keeping.lived.set_made();
     if ((board.exercises & kInvalidStanding) != 0) {
         board.exercises &= ~kInvalidStanding;
         board.chip.set_stopped((board.exercises & kStoodStill) != 0);
     }
-    save_state();
+    save_state(board);
 }
 
 // A read that shows a second the file does not hold yet keeps it, so that
@@ -240,16 +244,16 @@ void Device::registers_written() {
 // earlier time; and so does one that finds the PC's clock a second or more
 // from where the file last saw it, so that every program counts from there.
 // At most once a second while the PC's clock runs on.
-void Device::keep_shown() {
+void Gardien::keep_shown(Board& board) {
     if (!keeping.state_file.is_open() || board.ticking) return;
     const std::int64_t lived = keeping.lived.at(board.pc_now());
     const std::int64_t pc = keeping.lived.last_pc;
     if (lived < keeping.shown_until && pc >= keeping.kept_pc && pc < keeping.kept_pc + kMsPerSecond)
         return;
-    save_state(true);
+    save_state(board, true);
 }
 
-void Device::save_state(bool shown) {
+void Gardien::save_state(Board& board, bool shown) {
     keeping.bytes_saved = board.chip.bytes_written();
     if (keeping.state_path.empty() || (shown && !keeping.state_file.is_open())) return;
     std::string why;
@@ -273,7 +277,7 @@ void Device::save_state(bool shown) {
     keeping.state_path.clear();
 }
 
-bool Device::make_state_file(const SavedState& state, std::string& why) {
+bool Gardien::make_state_file(const SavedState& state, std::string& why) {
     std::vector<std::uint8_t> found;
     const auto made =
         keeping.state_file.create(keeping.state_path, encode_state(state), found, why);
@@ -290,7 +294,7 @@ bool Device::make_state_file(const SavedState& state, std::string& why) {
     return false;
 }
 
-Device::Written Device::write_record(SavedState& state, bool shown, std::string& why) {
+Gardien::Written Gardien::write_record(SavedState& state, bool shown, std::string& why) {
     // Numbered after the newest record any program wrote, so that the
     // latest save wins, however many others made since this one opened; no
     // other save comes between the look and the write. What a read showed
@@ -325,13 +329,11 @@ Device::Written Device::write_record(SavedState& state, bool shown, std::string&
     return saved ? Written::saved : Written::failed;
 }
 
-std::optional<SavedState> Device::newest_record() {
+std::optional<SavedState> Gardien::newest_record() {
     std::vector<std::uint8_t> bytes;
     std::string why;
     if (!keeping.state_file.read_records(bytes)) return std::nullopt;
     return decode_state(bytes, why);
 }
-
-void Device::close_state() { keeping.state_file.close(); }
 
 }  // namespace iowvirt

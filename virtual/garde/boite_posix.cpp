@@ -1,4 +1,4 @@
-#include "virtual/usb/boite.h"
+#include "virtual/garde/boite.h"
 
 namespace iowvirt::boite {
 

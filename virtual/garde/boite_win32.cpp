@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "platform/utf16.h"
+#include "virtual/garde/boite.h"
 #include "virtual/garde/occupe.h"
-#include "virtual/usb/boite.h"
 
 namespace iowvirt::boite {
 

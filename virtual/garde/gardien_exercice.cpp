@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/lettres.h"
-#include "virtual/usb/device.h"
+#include "virtual/garde/gardien.h"
 
 namespace iowvirt {
 
@@ -77,10 +77,11 @@ std::string origins_text(const std::vector<std::string>& origins) {
 // is open and sets no other words. A student's repair lasts until the teacher clears the
 // exercise, whatever other copies are launched meanwhile; once no place
 // plants it, the board goes.
-void Device::keep_planted_boards(const std::string& shared, std::uint32_t words) {
+void Gardien::keep_planted_boards(const std::string& shared, std::uint32_t words,
+                                  const std::string& planted_by, const Plants& plants) {
     // Where this launch's words were planted: a words file's path, or the
     // window's variable with that window.
-    const std::string& here = setup.planted_by;
+    const std::string& here = planted_by;
     for (const std::uint32_t each : kEveryBoard) {
         const std::string board_file = board_path(shared, each);
         fichiers::remove_own_temporaries(board_file + kOriginsMark);
@@ -88,7 +89,7 @@ void Device::keep_planted_boards(const std::string& shared, std::uint32_t words)
         if (origins.empty() && each != words && !fichiers::exists(board_file)) continue;
         std::vector<std::string> kept;
         for (const std::string& origin : origins)
-            if (origin == here ? each == words : still_plants(origin, each)) kept.push_back(origin);
+            if (origin == here ? each == words : plants(origin, each)) kept.push_back(origin);
         if (each == words && std::find(kept.begin(), kept.end(), here) == kept.end())
             kept.push_back(here);
         if (kept.empty()) {
@@ -100,11 +101,11 @@ void Device::keep_planted_boards(const std::string& shared, std::uint32_t words)
     }
 }
 
-bool Device::read_board(std::uint32_t words, SavedState& kept) {
+bool Gardien::read_board(Board& board, std::uint32_t words, SavedState& kept) {
     std::string shared = keeping.state_path;
     keeping.state_path = board_path(shared, words);
     bool first_version = false;
-    if (read_state(keeping.state_file, keeping.state_path, kept, first_version) &&
+    if (read_state(board, keeping.state_file, keeping.state_path, kept, first_version) &&
         (kept.flags & kBoardWords) == words)
         return true;
     // A new board, or one made for other words: the shared clock's time,
@@ -112,12 +113,12 @@ bool Device::read_board(std::uint32_t words, SavedState& kept) {
     const std::uint64_t board_sequence = keeping.state_file.is_open() ? kept.sequence : 0;
     fichiers::StateFile shared_file;
     kept = SavedState{};
-    const bool from_shared = read_state(shared_file, shared, kept, first_version);
+    const bool from_shared = read_state(board, shared_file, shared, kept, first_version);
     kept.flags = words;
     kept.sequence = board_sequence;
     // A new board: no spell of the shared clock's is its own.
     if (!from_shared) {
-        deliver_set();
+        deliver_set(board);
         kept.chip = board.chip.state();
         kept.lived = keeping.lived;
     }
