@@ -32,6 +32,16 @@ WholeFile read_whole_file(const std::string& path, std::size_t most, bool regula
 // program's clean-up of temporaries takes it in between.
 bool write_whole_file(const std::string& path, const std::string& text, const char* mark);
 
+// The same where a file is at `path` already: that file stays as it is, and
+// the temporary goes (`taken`). `why`, when it fails, names the file and the
+// system's reason.
+enum class Placed { placed, taken, failed };
+Placed place_whole_file(const std::string& path, const std::string& text, const char* mark,
+                        std::string& why);
+
+// Renames `from` to `to` where no file is (`taken` where one is).
+Placed rename_if_free(const std::string& from, const std::string& to);
+
 // The names of the regular files in `folder`, sorted.
 std::vector<std::string> file_names(const std::string& folder);
 

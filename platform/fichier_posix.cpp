@@ -10,9 +10,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/descripteur.h"
 #include "platform/fichier.h"
 
 namespace texte {
+
+int above_standard(int fd) {
+    constexpr int kFirstFree = STDERR_FILENO + 1;
+    if (fd < 0 || fd >= kFirstFree) return fd;
+    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, kFirstFree);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return moved;
+}
 
 namespace {
 
@@ -55,12 +66,26 @@ WholeFile read_whole_file(const std::string& path, std::size_t most, bool regula
     return file;
 }
 
-bool write_whole_file(const std::string& path, const std::string& text, const char* mark) {
+namespace {
+
+std::string folder_of(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The temporary beside `path`, written whole and flushed; its name, or
+// empty with `why`.
+std::string whole_temporary(const std::string& path, const std::string& text, const char* mark,
+                            std::string& why) {
     static std::atomic<unsigned> count{0};
     const std::string temporary =
         path + mark + std::to_string(getpid()) + "-" + std::to_string(count++);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    const int fd =
+        above_standard(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd < 0) {
+        why = temporary + " : " + std::strerror(errno);
+        return "";
+    }
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -69,10 +94,55 @@ bool write_whole_file(const std::string& path, const std::string& text, const ch
         done += static_cast<std::size_t>(n);
     }
     const bool written = done == text.size() && fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (written && closed && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    const int error = errno;
+    if (::close(fd) == 0 && written) return temporary;
+    why = temporary + " : " + std::strerror(written ? errno : error);
+    ::unlink(temporary.c_str());
+    return "";
+}
+
+// Its new name made durable with the file.
+void sync_folder(const std::string& path) {
+    const int dir =
+        above_standard(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir < 0) return;
+    fsync(dir);
+    ::close(dir);
+}
+
+}  // namespace
+
+bool write_whole_file(const std::string& path, const std::string& text, const char* mark) {
+    std::string why;
+    const std::string temporary = whole_temporary(path, text, mark, why);
+    if (temporary.empty()) return false;
+    if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
     ::unlink(temporary.c_str());
     return false;
+}
+
+Placed place_whole_file(const std::string& path, const std::string& text, const char* mark,
+                        std::string& why) {
+    const std::string temporary = whole_temporary(path, text, mark, why);
+    if (temporary.empty()) return Placed::failed;
+    const Placed placed = rename_if_free(temporary, path);
+    if (placed == Placed::failed) why = path + " : " + std::strerror(errno);
+    ::unlink(temporary.c_str());
+    if (placed == Placed::placed) sync_folder(path);
+    return placed;
+}
+
+// Linked in only where nothing is; a file system without links takes a
+// rename, to a name no file has.
+Placed rename_if_free(const std::string& from, const std::string& to) {
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return Placed::placed;
+    }
+    if (errno == EEXIST) return Placed::taken;
+    struct stat info {};
+    if (lstat(to.c_str(), &info) == 0) return Placed::taken;
+    return std::rename(from.c_str(), to.c_str()) == 0 ? Placed::placed : Placed::failed;
 }
 
 std::vector<std::string> file_names(const std::string& folder) {

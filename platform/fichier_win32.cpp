@@ -4,10 +4,10 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "platform/fichier.h"
-#include "platform/fichier_win32.h"
 #include "platform/utf16.h"
 
 namespace texte {
@@ -49,11 +49,19 @@ WholeFile read_whole_file(const std::string& path, std::size_t most, bool regula
     return file;
 }
 
+namespace {
+
+// Not shared for deleting: a program cleaning up temporaries leaves it
+// alone while this one writes and moves it.
 HANDLE new_temporary(const std::string& temporary) {
     return CreateFileW(utf16(temporary).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// Moves the file held as `file` to `path` while it is still held, so that
+// no other program's clean-up of temporaries takes it between its last
+// write and its move; flushed then, the move with it. Where a file is
+// already, it stays unless `replace`.
 bool move_held(HANDLE file, const std::string& path, bool replace) {
     const std::wstring relative = utf16(path);
     const DWORD length = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
@@ -72,19 +80,50 @@ bool move_held(HANDLE file, const std::string& path, bool replace) {
            FlushFileBuffers(file) != 0;
 }
 
-bool write_whole_file(const std::string& path, const std::string& text, const char* mark) {
+bool exists_already(DWORD code) {
+    return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
+}
+
+Placed write_held(const std::string& path, const std::string& text, const char* mark, bool replace,
+                  std::string& why) {
     static std::atomic<unsigned> count{0};
     const std::string temporary =
         path + mark + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(count++);
     HANDLE file = new_temporary(temporary);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) {
+        why = temporary + " : " + message_systeme(GetLastError());
+        return Placed::failed;
+    }
     DWORD written = 0;
     const bool whole =
         WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-        written == text.size() && FlushFileBuffers(file) && move_held(file, path, true);
+        written == text.size() && FlushFileBuffers(file);
+    Placed placed = Placed::failed;
+    if (whole && move_held(file, path, replace))
+        placed = Placed::placed;
+    else if (whole && exists_already(GetLastError()))
+        placed = Placed::taken;
+    if (placed == Placed::failed) why = path + " : " + message_systeme(GetLastError());
     CloseHandle(file);
-    if (!whole) DeleteFileW(utf16(temporary).c_str());
-    return whole;
+    if (placed != Placed::placed) DeleteFileW(utf16(temporary).c_str());
+    return placed;
+}
+
+}  // namespace
+
+bool write_whole_file(const std::string& path, const std::string& text, const char* mark) {
+    std::string why;
+    return write_held(path, text, mark, true, why) == Placed::placed;
+}
+
+Placed place_whole_file(const std::string& path, const std::string& text, const char* mark,
+                        std::string& why) {
+    return write_held(path, text, mark, false, why);
+}
+
+Placed rename_if_free(const std::string& from, const std::string& to) {
+    if (MoveFileExW(utf16(from).c_str(), utf16(to).c_str(), 0)) return Placed::placed;
+    return exists_already(GetLastError()) ? Placed::taken : Placed::failed;
 }
 
 std::vector<std::string> file_names(const std::string& folder) {

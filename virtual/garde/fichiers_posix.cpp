@@ -1,22 +1,20 @@
-#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
-#include "platform/lettres.h"
+#include "platform/descripteur.h"
 #include "virtual/garde/fichiers.h"
+#include "virtual/garde/fichiers_plateforme.h"
 #include "virtual/garde/occupe.h"
 
 namespace iowvirt::fichiers {
@@ -24,9 +22,8 @@ namespace iowvirt::fichiers {
 namespace {
 
 constexpr const char* kStateFile = "rtc_iow24/horloge-virtuelle.bin";
-// Temporaries are named after the state file, its program and a count.
-// Names tried for a file put aside before giving up.
-constexpr int kAsideTries = 1000;
+
+}  // namespace
 
 std::string folder_of(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -35,15 +32,26 @@ std::string folder_of(const std::string& path) {
 
 std::string name_of(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
-bool make_folders(const std::string& folder) {
+std::string in_folder(const std::string& folder, const std::string& name) {
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+bool make_folders(const std::string& folder, std::string& why) {
     for (std::size_t at = 1; at <= folder.size(); ++at) {
         if (at < folder.size() && folder[at] != '/') continue;
         const std::string part = folder.substr(0, at);
-        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
+            why = "dossier " + folder + " : " + std::strerror(errno);
+            return false;
+        }
     }
     struct stat info {};
-    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    why = "dossier " + folder + " : " + std::strerror(errno);
+    return false;
 }
+
+namespace {
 
 bool write_all(int fd, std::size_t at, const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
@@ -71,34 +79,8 @@ bool read_from_start(int fd, std::size_t most, std::vector<std::uint8_t>& bytes)
     return true;
 }
 
-// Digits only, none too many for a process number.
-bool whole_number(const std::string& text, long& value) {
-    value = static_cast<long>(texte::digits_only(text, 9));
-    return value >= 0;
-}
-
-// A program may have closed its standard input, output or error: a file
-// opened then would take its place, and every line printed would land in
-// it. Every descriptor here is moved above them.
-int above_standard(int fd) {
-    constexpr int kFirstFree = STDERR_FILENO + 1;
-    if (fd < 0 || fd >= kFirstFree) return fd;
-    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, kFirstFree);
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return moved;
-}
-
 int open_file(const char* path, int flags, mode_t mode = 0) {
-    return above_standard(::open(path, flags, mode));
-}
-
-void sync_folder(const std::string& folder) {
-    const int dir = open_file(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return;
-    fsync(dir);
-    ::close(dir);
+    return texte::above_standard(::open(path, flags, mode));
 }
 
 }  // namespace
@@ -176,51 +158,6 @@ StateFile::Found StateFile::open(const std::string& path, std::size_t most,
 bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
     const Busy reading;
     return is_open() && read_from_start(static_cast<int>(handle_), most, bytes);
-}
-
-StateFile::Made StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                                  std::vector<std::uint8_t>& found, std::string& why) {
-    const Busy making;
-    static std::atomic<unsigned> count{0};
-    close();
-    const std::string folder = folder_of(path);
-    if (!make_folders(folder)) {
-        why = "dossier " + folder + " : " + std::strerror(errno);
-        return Made::failed;
-    }
-    const std::string temporary =
-        path + kTemporaryMark + std::to_string(getpid()) + "-" + std::to_string(count++);
-    const int fd = open_file(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        why = temporary + " : " + std::strerror(errno);
-        return Made::failed;
-    }
-    // Made once per place: this one flush costs nothing a step would see.
-    bool made = write_all(fd, 0, bytes) && fsync(fd) == 0;
-    int error = errno;
-    ::close(fd);
-    // Linked in only where nothing is: a file another program made
-    // meanwhile is kept, and taken as it is. A file system without links
-    // takes a rename.
-    bool taken = false;
-    if (made && ::link(temporary.c_str(), path.c_str()) != 0) {
-        taken = errno == EEXIST;
-        if (!taken) {
-            made = std::rename(temporary.c_str(), path.c_str()) == 0;
-            error = errno;
-        }
-    }
-    ::unlink(temporary.c_str());
-    if (made && !taken) sync_folder(folder);
-    std::string unused;
-    if (!made || open(path, kRecordsSize, found, unused) != Found::regular) {
-        why = path + " : " + std::strerror(made ? errno : error);
-        close();
-        return Made::failed;
-    }
-    if (taken) return Made::taken;
-    dirty_ = true;
-    return Made::made;
 }
 
 bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
@@ -304,27 +241,8 @@ std::string through_links(const std::string& path) {
     return target[0] == '/' ? target : folder_of(path) + "/" + target;
 }
 
-void remove_own_temporaries(const std::string& path) {
-    const Busy cleaning;
-    const std::string folder = folder_of(path);
-    const std::string start = name_of(path) + kTemporaryMark;
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name.rfind(start, 0) != 0) continue;
-        const std::string rest = name.substr(start.size());
-        const std::size_t dash = rest.find('-');
-        long pid = 0, number = 0;
-        if (dash == std::string::npos || !whole_number(rest.substr(0, dash), pid) ||
-            !whole_number(rest.substr(dash + 1), number))
-            continue;
-        // Another program's temporary while it runs is its own business.
-        const bool gone =
-            pid == getpid() || (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
-        if (gone) ::unlink((folder + "/" + name).c_str());
-    }
-    closedir(dir);
+bool program_gone(long pid) {
+    return pid == getpid() || (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
 }
 
 bool exists(const std::string& path) {
@@ -334,22 +252,5 @@ bool exists(const std::string& path) {
 }
 
 void remove_file(const std::string& path) { ::unlink(path.c_str()); }
-
-std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {
-    for (int i = 1; i <= kAsideTries; ++i) {
-        const std::string name = i == 1 ? aside : aside + "-" + std::to_string(i);
-        if (::link(path.c_str(), name.c_str()) == 0) {
-            ::unlink(path.c_str());
-            return name;
-        }
-        if (errno == EEXIST) continue;
-        // No links here: a rename, to a name no file has.
-        struct stat info {};
-        if (lstat(name.c_str(), &info) == 0) continue;
-        if (std::rename(path.c_str(), name.c_str()) == 0) return name;
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
 
 }  // namespace iowvirt::fichiers

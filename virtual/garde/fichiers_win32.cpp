@@ -1,16 +1,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <cwchar>
 #include <vector>
 
-#include "platform/fichier_win32.h"
 #include "platform/utf16.h"
 #include "virtual/garde/fichiers.h"
+#include "virtual/garde/fichiers_plateforme.h"
 #include "virtual/garde/occupe.h"
 
 namespace iowvirt::fichiers {
@@ -18,27 +14,37 @@ namespace iowvirt::fichiers {
 namespace {
 
 constexpr const char* kStateFile = "rtc_iow24\\horloge-virtuelle.bin";
-// Temporaries are named after the state file, its program and a count.
-// Names tried for a file put aside before giving up.
-constexpr int kAsideTries = 1000;
+
+// Every path reaches the system in UTF-16: a user name outside the ANSI
+// code page must not become another folder.
+std::wstring wide(const std::string& path) { return texte::utf16(path); }
+
+}  // namespace
 
 std::string folder_of(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// Every path reaches the system in UTF-16: a user name outside the ANSI
-// code page must not become another folder.
-std::wstring wide(const std::string& path) { return texte::utf16(path); }
+std::string name_of(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
-bool make_folders(const std::string& folder) {
+std::string in_folder(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
+}
+
+bool make_folders(const std::string& folder, std::string& why) {
     for (std::size_t at = 3; at <= folder.size(); ++at) {
         if (at < folder.size() && folder[at] != '\\' && folder[at] != '/') continue;
         CreateDirectoryW(wide(folder.substr(0, at)).c_str(), nullptr);
     }
     const DWORD attributes = GetFileAttributesW(wide(folder).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return true;
+    why = "dossier " + folder + " : " + texte::message_systeme(GetLastError());
+    return false;
 }
+
+namespace {
 
 // At most `most` + 1 bytes from the file's start, wherever its pointer is.
 bool read_from_start(HANDLE file, std::size_t most, std::vector<std::uint8_t>& bytes) {
@@ -149,50 +155,6 @@ bool StateFile::read_again(std::size_t most, std::vector<std::uint8_t>& bytes) {
     return is_open() && read_from_start(reinterpret_cast<HANDLE>(handle_), most, bytes);
 }
 
-StateFile::Made StateFile::create(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                                  std::vector<std::uint8_t>& found, std::string& why) {
-    const Busy making;
-    static std::atomic<unsigned> count{0};
-    close();
-    const std::string folder = folder_of(path);
-    if (!make_folders(folder)) {
-        why = "dossier " + folder + " : " + texte::message_systeme(GetLastError());
-        return Made::failed;
-    }
-    const std::string temporary = path + kTemporaryMark + std::to_string(GetCurrentProcessId()) +
-                                  "-" + std::to_string(count++);
-    // Not shared for deleting: a program cleaning up leaves it alone while
-    // this one writes and moves it.
-    HANDLE file = texte::new_temporary(temporary);
-    if (file == INVALID_HANDLE_VALUE) {
-        why = temporary + " : " + texte::message_systeme(GetLastError());
-        return Made::failed;
-    }
-    DWORD written = 0;
-    bool made =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size() && FlushFileBuffers(file);
-    // Moved in only where nothing is: a file another program made
-    // meanwhile is kept, and taken as it is.
-    bool taken = false;
-    if (made && !texte::move_held(file, path, false)) {
-        taken = GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS;
-        made = taken;
-    }
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    DeleteFileW(wide(temporary).c_str());
-    std::string unused;
-    if (!made || open(path, kRecordsSize, found, unused) != Found::regular) {
-        why = path + " : " + texte::message_systeme(made ? GetLastError() : error);
-        close();
-        return Made::failed;
-    }
-    if (taken) return Made::taken;
-    dirty_ = true;
-    return Made::made;
-}
-
 bool StateFile::rewrite(std::size_t at, const std::vector<std::uint8_t>& bytes, std::string& why) {
     const Busy writing;
     if (!read_only_.empty()) {
@@ -279,26 +241,9 @@ std::string through_links(const std::string& path) {
     return path;
 }
 
-void remove_own_temporaries(const std::string& path) {
-    const Busy cleaning;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(wide(path + kTemporaryMark + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    const std::string folder = folder_of(path);
-    do {
-        const std::string name = texte::utf8(found.cFileName);
-        const std::string rest =
-            name.substr(name.find(kTemporaryMark) + std::strlen(kTemporaryMark));
-        const std::size_t dash = rest.find('-');
-        const bool ours = dash != std::string::npos && dash > 0 && dash + 1 < rest.size() &&
-                          rest.find_first_not_of("0123456789-") == std::string::npos &&
-                          rest.find('-', dash + 1) == std::string::npos;
-        // A temporary another program still writes is held without sharing
-        // for deletion: only those of programs that are gone go.
-        if (ours) DeleteFileW(wide(folder + "\\" + name).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
+// A temporary another program still writes is held without sharing for
+// deletion: removing it fails while that program runs.
+bool program_gone(long) { return true; }
 
 bool exists(const std::string& path) {
     const Busy looking;
@@ -307,15 +252,5 @@ bool exists(const std::string& path) {
 }
 
 void remove_file(const std::string& path) { DeleteFileW(wide(path).c_str()); }
-
-std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {
-    for (int i = 1; i <= kAsideTries; ++i) {
-        const std::string name = i == 1 ? aside : aside + "-" + std::to_string(i);
-        if (MoveFileExW(wide(path).c_str(), wide(name).c_str(), 0)) return name;
-        const DWORD code = GetLastError();
-        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return std::nullopt;
-    }
-    return std::nullopt;
-}
 
 }  // namespace iowvirt::fichiers
