@@ -40,6 +40,7 @@ StateFile::Made StateFile::create(const std::string& path, const std::vector<std
 }
 
 std::optional<std::string> put_aside(const std::string& path, const std::string& aside) {
+    const Busy moving;
     for (int i = 1; i <= kAsideTries; ++i) {
         const std::string name = i == 1 ? aside : aside + "-" + std::to_string(i);
         const texte::Placed moved = texte::rename_if_free(path, name);
@@ -73,6 +74,7 @@ bool write_whole(const std::string& path, const std::string& text) {
 }
 
 std::vector<std::string> names_starting(const std::string& folder, const std::string& start) {
+    const Busy listing;
     std::vector<std::string> names;
     for (const std::string& name : texte::file_names(folder))
         if (texte::same_letters(std::string_view(name).substr(0, start.size()), start))

@@ -226,6 +226,7 @@ void StateFile::close() {
 }
 
 std::string through_links(const std::string& path) {
+    const Busy looking;
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
     if (char* target = realpath(path.c_str(), nullptr)) {
@@ -251,6 +252,9 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-void remove_file(const std::string& path) { ::unlink(path.c_str()); }
+void remove_file(const std::string& path) {
+    const Busy removing;
+    ::unlink(path.c_str());
+}
 
 }  // namespace iowvirt::fichiers

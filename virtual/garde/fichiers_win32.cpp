@@ -251,6 +251,9 @@ bool exists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-void remove_file(const std::string& path) { DeleteFileW(wide(path).c_str()); }
+void remove_file(const std::string& path) {
+    const Busy removing;
+    DeleteFileW(wide(path).c_str());
+}
 
 }  // namespace iowvirt::fichiers
