@@ -42,6 +42,11 @@ Placed place_whole_file(const std::string& path, const std::string& text, const 
 // Renames `from` to `to` where no file is (`taken` where one is).
 Placed rename_if_free(const std::string& from, const std::string& to);
 
+// The folder of `path`, without its trailing separator ("." for a bare
+// name), and the name in it.
+std::string folder_of(const std::string& path);
+std::string name_of(const std::string& path);
+
 // The names of the regular files in `folder`, sorted.
 std::vector<std::string> file_names(const std::string& folder);
 

@@ -66,12 +66,14 @@ WholeFile read_whole_file(const std::string& path, std::size_t most, bool regula
     return file;
 }
 
-namespace {
-
 std::string folder_of(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
+
+std::string name_of(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+namespace {
 
 // The temporary beside `path`, written whole and flushed; its name, or
 // empty with `why`.
@@ -127,7 +129,7 @@ Placed place_whole_file(const std::string& path, const std::string& text, const 
     if (temporary.empty()) return Placed::failed;
     const Placed placed = rename_if_free(temporary, path);
     if (placed == Placed::failed) why = path + " : " + std::strerror(errno);
-    ::unlink(temporary.c_str());
+    if (placed != Placed::placed) ::unlink(temporary.c_str());
     if (placed == Placed::placed) sync_folder(path);
     return placed;
 }

@@ -126,6 +126,13 @@ Placed rename_if_free(const std::string& from, const std::string& to) {
     return exists_already(GetLastError()) ? Placed::taken : Placed::failed;
 }
 
+std::string folder_of(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string name_of(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
 std::vector<std::string> file_names(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found{};

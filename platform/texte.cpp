@@ -57,7 +57,7 @@ std::size_t ligne_d_alerte(const char* texte, const char* titre, char* sortie, s
 }
 
 void alerte_sur_console(const char* texte, const char* titre) {
-    char ligne[1040];
+    char ligne[kLigneAlerteMax];
     ligne_d_alerte(texte, titre, ligne, sizeof ligne);
     // No printf: in the Windows DLL it would bring in a whole formatter.
     std::fputs(ligne, stderr);

@@ -11,6 +11,10 @@ namespace texte {
 // with a NUL. Returns its length.
 std::size_t cp1252_vers_utf8(const char* texte, char* sortie, std::size_t taille);
 
+// Room for the longest alert line: its caption and text as they are cut
+// in UTF-8, the brackets, the line end and the NUL.
+inline constexpr std::size_t kLigneAlerteMax = 1040;
+
 // An alert as one line, "[caption] text\n", in UTF-8, into a caller's
 // buffer; cut where it would not fit. Returns its length.
 std::size_t ligne_d_alerte(const char* texte, const char* titre, char* sortie, std::size_t taille);

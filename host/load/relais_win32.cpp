@@ -63,7 +63,7 @@ FARPROC checked(HMODULE device, const Expected& e, std::string& error) {
 
 // Shown as the block shows its alerts where there is no message box.
 int WINAPI console_box(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    char line[1040];
+    char line[texte::kLigneAlerteMax];
     texte::ecrire(stderr,
                   std::string_view(line, texte::ligne_d_alerte(text, caption, line, sizeof line)));
     return IDOK;

@@ -1,14 +1,15 @@
 // What each platform's file layer gives the part written once above it
-// (fichiers.cpp): paths, folders, and whether a temporary's program is gone.
+// (fichiers.cpp): folders, and whether a temporary's program is gone.
 #pragma once
 
 #include <string>
 
+#include "platform/fichier.h"
+
 namespace iowvirt::fichiers {
 
-// The folder of `path`, without its trailing separator; "." for a bare name.
-std::string folder_of(const std::string& path);
-std::string name_of(const std::string& path);
+using texte::folder_of;
+using texte::name_of;
 std::string in_folder(const std::string& folder, const std::string& name);
 // Makes `folder` and the folders above it; `why` when it is not there then.
 bool make_folders(const std::string& folder, std::string& why);

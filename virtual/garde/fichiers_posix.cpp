@@ -25,13 +25,6 @@ constexpr const char* kStateFile = "rtc_iow24/horloge-virtuelle.bin";
 
 }  // namespace
 
-std::string folder_of(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string name_of(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
-
 std::string in_folder(const std::string& folder, const std::string& name) {
     return folder == "/" ? "/" + name : folder + "/" + name;
 }

@@ -21,13 +21,6 @@ std::wstring wide(const std::string& path) { return texte::utf16(path); }
 
 }  // namespace
 
-std::string folder_of(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string name_of(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
-
 std::string in_folder(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
