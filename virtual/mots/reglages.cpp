@@ -121,8 +121,10 @@ WordsSource words_source(bool for_teacher) {
     // An empty variable names no file: the PC's own is read, as when unset.
     found.pc = fichiers::pc_words_path();
     std::string named;
-    if (fichiers::variable(kPcVariable, named) && !named.empty()) found.pc = named;
-    if (fichiers::variable(kPcVariable, named) && named.empty())
+    const bool pc_named = fichiers::variable(kPcVariable, named);
+    if (pc_named && !named.empty())
+        found.pc = named;
+    else if (pc_named)
         noted(found.notes)(std::string(kPcVariable) + " est vide : le fichier du PC est lu");
     // What is wrong with the teacher's file is for the teacher's view
     // alone: a student's tools say nothing of it.
