@@ -2,7 +2,8 @@
 // with "RD" high, with "init" high and with neither, and the number of
 // reports each step exchanges with the device; then the virtual IOW24 as
 // it ships, its chip kept in its state file (in a folder of the
-// benchmark's own), with "RD" high and with "init" high.
+// benchmark's own), with "RD" high and with "init" high, and with "RD" high
+// once a setting made the file.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -18,8 +19,9 @@ namespace {
 
 void ignore_alert(const char*, const char*) {}
 
-// The device as a test sets it up, or as it ships.
-enum class Device { controlled, shipped };
+// The device as a test sets it up, or as it ships: with no state file
+// yet, or with the file a setting made.
+enum class Device { controlled, shipped, shipped_and_set };
 
 // A state file in a new folder, for the shipped device; removed after.
 struct StateFolder {
@@ -41,7 +43,7 @@ void step(benchmark::State& state, double rd, double init, std::size_t expected_
           Device device = Device::controlled) {
     alerte::rediriger(ignore_alert);
     std::optional<StateFolder> kept;
-    if (device == Device::shipped) {
+    if (device != Device::controlled) {
         kept.emplace();
         iowvirt::as_shipped();
     } else {
@@ -51,6 +53,10 @@ void step(benchmark::State& state, double rd, double init, std::size_t expected_
     CSimStart(nullptr, nullptr, nullptr);
     double in[8] = {rd, 45, 30, 13, 8, 3, 2011, init};
     double out[6] = {};
+    if (device == Device::shipped_and_set) {
+        double set[8] = {0, 45, 30, 13, 8, 3, 2011, 5};
+        CCalculate(set, out, nullptr);
+    }
     for (auto _ : state) {
         CCalculate(in, out, nullptr);
         benchmark::DoNotOptimize(out);
@@ -71,12 +77,16 @@ void BM_StepSetting(benchmark::State& state) { step(state, 0.0, 5.0, 4); }
 void BM_StepIdle(benchmark::State& state) { step(state, 0.0, 0.0, 0); }
 void BM_ShippedStepReading(benchmark::State& state) { step(state, 5.0, 0.0, 8, Device::shipped); }
 void BM_ShippedStepSetting(benchmark::State& state) { step(state, 0.0, 5.0, 4, Device::shipped); }
+void BM_ShippedStepReadingSet(benchmark::State& state) {
+    step(state, 5.0, 0.0, 8, Device::shipped_and_set);
+}
 
 BENCHMARK(BM_StepReading);
 BENCHMARK(BM_StepSetting);
 BENCHMARK(BM_StepIdle);
 BENCHMARK(BM_ShippedStepReading);
 BENCHMARK(BM_ShippedStepSetting);
+BENCHMARK(BM_ShippedStepReadingSet);
 
 }  // namespace
 

@@ -182,8 +182,11 @@ void Gardien::keep_exercises(Board& board) {
 
 // A program that has the clock open sees a setting another program made,
 // at its next read of the time, as two programs on one board would: the
-// file's stamp tells, in one system call, when there may be one.
+// file's stamp tells, in one system call, when there may be one. Reads in
+// a fast loop look once every few microseconds, and the program that wrote
+// waits that long before it goes on.
 void Gardien::take_newer_setting(Board& board) {
+    if (!regard.look_due()) return;
     if (!keeping.state_file.is_open()) return take_first_setting(board);
     if (!keeping.state_file.changed()) return;
     // Marked before the read: a write after it is seen at the next look. A
@@ -261,9 +264,13 @@ void Gardien::save_state(Board& board, bool shown) {
                      board.exercises, keeping.sequence + 1};
     keeping.shown_until = next_second(state.chip);
     keeping.kept_pc = state.lived.last_pc;
-    if (!keeping.state_file.is_open() && make_state_file(state, why)) return;
+    if (!keeping.state_file.is_open() && make_state_file(state, why)) {
+        regard.record_written();
+        return;
+    }
     const Written written =
         keeping.state_file.is_open() ? write_record(state, shown, why) : Written::failed;
+    if (written == Written::saved) regard.record_written();
     if (written != Written::failed) return;
     if (shown) {
         // A file this program may only read: what it shows is its own.

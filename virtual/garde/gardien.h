@@ -16,6 +16,7 @@
 #include "virtual/carte/carte.h"
 #include "virtual/garde/garde.h"
 #include "virtual/pile/etat.h"
+#include "virtual/pile/regard.h"
 
 namespace iowvirt {
 
@@ -31,6 +32,8 @@ class Gardien {
     void new_clock(Board& board);
     // Tests: nothing kept in any file.
     void keep_in_memory() { keeping.state_path.clear(); }
+    // Tests: the PC's steady clock, one for every program they run.
+    void look_with(Regard::Steady steady) { regard = Regard(std::move(steady)); }
     // At an open with no handle open: this launch's place, the kept chip
     // back from it (or a board as delivered), the exercises laid on it.
     // `planted_by`: where this launch's words were planted.
@@ -48,6 +51,7 @@ class Gardien {
 
   private:
     Keeping keeping;
+    Regard regard;
 
     void choose_state_path(const Board& board);
     TimeSource lived_clock(Board& board);

@@ -79,6 +79,7 @@ void Programs::launch() {
     // clock that moves once it is open.
     ::setenv("IOWVIRT_NOW", std::to_string(pc_() / 1000).c_str(), 1);
     auto running = std::make_unique<Running>();
+    running->device.garde.look_with([this] { return ++steady_us_; });
     {
         std::unique_lock<std::mutex> lock(running->device.mutex);
         running->handle = running->device.open(lock);

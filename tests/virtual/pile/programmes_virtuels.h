@@ -38,6 +38,10 @@ class Programs {
     std::vector<std::unique_ptr<Running>> devices_;
     std::string state_path_;
     std::function<std::int64_t()> pc_;
+    // The PC's steady clock, in microseconds, that every program reads: a
+    // microsecond more at each reading, so that reads come closer together
+    // than one look's time, as a simulation's steps do.
+    std::int64_t steady_us_ = 0;
 };
 
 }  // namespace pile_modele
