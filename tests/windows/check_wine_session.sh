@@ -1,8 +1,8 @@
 #!/bin/bash
 # A Windows program's output ends when the program does, even when it
-# started Wine's session (the server and its services) and another program
-# keeps that session alive: a test that reads a program's output never
-# waits for the last program of the session.
+# started Wine's session (the server, its services and its desktop) and
+# another program keeps that session alive: a test that reads a program's
+# output never waits for the last program of the session.
 # Usage: check_wine_session.sh RUNNER BUILD_PREFIX WORK_FOLDER
 set -eu
 run=$1 build_prefix=$2 work=$3
@@ -24,8 +24,11 @@ mkfifo "$work/a_in" "$work/a_out" "$work/b_in" "$work/b_out"
 exec 3<>"$work/a_in" 4<>"$work/b_in"
 line() { local text; IFS= read -r text <&"$1" || return 1; printf '%s' "${text%$'\r'}"; }
 
-# The session's first program, then a second one while it runs.
-"$run" cmd /c "echo pret-A& set /p x=& echo fin-A" <&3 >"$work/a_out" 2>&1 &
+# The session's first program, then a second one while it runs. The first
+# one also opens the desktop, as a program of the tests with a message box
+# or a window does: Wine then starts its desktop's process too.
+"$run" cmd /c "echo pret-A& set /p x=& rundll32 user32.dll,GetDesktopWindow& echo fin-A" \
+    <&3 >"$work/a_out" 2>&1 &
 exec 5<"$work/a_out"
 [ "$(line 5)" = pret-A ] || fail "the first program did not start"
 "$run" cmd /c "echo pret-B& set /p y=" <&4 >"$work/b_out" 2>&1 &
