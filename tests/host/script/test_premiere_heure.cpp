@@ -235,6 +235,19 @@ TEST(FirstHour, FrenchReadsRightInAnyConsole) {
                               " pas  action      SEC    MIN    HEU    DAT    MOI    ANN"})
         EXPECT_TRUE(shown(words)) << words << " ?\n" << all;
 }
+
+// So does the one line of a shipped program that ends on a C++ exception
+// nothing caught, written at the very end, with no heap.
+TEST(FirstHour, AnUncaughtExceptionIsToldInFrenchInAnyConsole) {
+    const Screen screen = run_on_screen("exception_non_traitee.exe", {});
+    EXPECT_NE(screen.status, 0);
+    std::string all;
+    for (const std::string& line : screen.lines)
+        all += line + "\n";
+    EXPECT_NE(all.find("Erreur interne : exception C++ non traitée, arrêt du programme.\n"),
+              std::string::npos)
+        << all;
+}
 #endif
 
 }  // namespace
