@@ -64,7 +64,6 @@ void Device::power_up() {
     // Every armed fault gone at once, the ones to come included.
     faults = Faults{};
     usb.read_timeout = kDefaultReadTimeout;
-    board.pc_now = system_ms;
     board.tick_ms = 0;
     board.ticking = false;
     board.frozen = board.invalid = board.fresh = false;
