@@ -57,6 +57,7 @@ message(STATUS "32-bit Windows programs: ${wine32_way}")
 
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wine/prefix)
 set(WINE_RUN ${CMAKE_BINARY_DIR}/wine/run.sh)
+set(WINE_RELAY ${wine32_dir}/relais.py)
 configure_file(${wine32_dir}/run.sh.in ${WINE_RUN} @ONLY
   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
                    WORLD_EXECUTE)
