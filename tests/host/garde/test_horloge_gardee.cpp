@@ -354,11 +354,14 @@ TEST(KeptTime, ASetSurvivesAProgramThatNeverClosesTheDevice) {
     const std::string state = scratch_folder("jamais-ferme") + "etat";
     // The IOW24 stops answering after the set: the host gives up and ends
     // without closing the device, as a simulator ended from the Task Manager.
+    // A bound long enough that a loaded machine never cuts the set itself.
     const Finished stuck = host(
         state, kMonday,
-        {"--set", "2011-12-31 13:30:58", "--read", "2", "--period-ms", "0", "--timeout-ms", "100"},
+        {"--set", "2011-12-31 13:30:58", "--read", "2", "--period-ms", "0", "--timeout-ms", "1000"},
         "silent:2");
     ASSERT_EQ(stuck.status, 5) << stuck.err;
+    ASSERT_NE(stuck.err.find("(appel : IowKitRead, dans CCalculate)"), std::string::npos)
+        << stuck.err;
     EXPECT_EQ(last_reading(host(state, kMonday, {"--read", "1"})),
               reading("    58     30     13     31     12     11"));
 }
