@@ -42,19 +42,19 @@ def main():
     # The caller's pipes, and the relay's pipe for each; stdout and stderr on
     # one pipe stay on one, so that their lines keep their order.
     relayed = {}  # read end -> the caller's fd
-    streams = {1: 1, 2: 2}
+    streams = {1: None, 2: None}  # None: the caller's own, as it is
     if is_pipe(1):
         r, w = os.pipe()
         relayed[r] = 1
         streams[1] = w
         if is_pipe(2) and same_file(1, 2):
             streams[2] = w
-    if is_pipe(2) and streams[2] == 2:
+    if is_pipe(2) and streams[2] is None:
         r, w = os.pipe()
         relayed[r] = 2
         streams[2] = w
     child = subprocess.Popen(sys.argv[1:], stdout=streams[1], stderr=streams[2])
-    for fd in set(streams.values()) - {1, 2}:
+    for fd in set(streams.values()) - {None}:
         os.close(fd)
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         signal.signal(sig, lambda number, frame: child.send_signal(number))
