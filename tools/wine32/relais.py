@@ -59,14 +59,14 @@ def main():
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         signal.signal(sig, lambda number, frame: child.send_signal(number))
 
-    def pass_on(waiting):
+    def pass_on(until, timeout):
+        """Passes on what the pipes bring, until they are all closed, `until`
+        is ready, or nothing is after `timeout` seconds (None: no end)."""
         while relayed:
-            ready, _, _ = select.select(list(relayed) + waiting, [], [], 0 if not waiting else None)
-            if not ready or ready == waiting:
+            ready, _, _ = select.select(list(relayed) + until, [], [], timeout)
+            if not ready or ready == until:
                 return
-            for fd in ready:
-                if fd in waiting:
-                    continue
+            for fd in set(ready) - set(until):
                 data = os.read(fd, 65536)
                 if data:
                     write_all(relayed[fd], data)
@@ -75,11 +75,9 @@ def main():
                     del relayed[fd]
 
     # Passed on while the program runs; then what is left in the pipes.
-    ended = os.pidfd_open(child.pid)
-    while relayed and not select.select([ended], [], [], 0)[0]:
-        pass_on([ended])
+    pass_on([os.pidfd_open(child.pid)], None)
     status = child.wait()
-    pass_on([])
+    pass_on([], 0)
     if relayed and os.fork() == 0:
         # What Wine's processes still hold is drained, away from the caller.
         os.setsid()
@@ -91,11 +89,9 @@ def main():
                 os.close(fd)
             except OSError:
                 pass
-        while relayed:
-            for fd in select.select(list(relayed), [], [])[0]:
-                if not os.read(fd, 65536):
-                    os.close(fd)
-                    del relayed[fd]
+        for fd in relayed:
+            relayed[fd] = 1
+        pass_on([], None)
         os._exit(0)
     sys.exit(status if status >= 0 else 128 - status)
 
