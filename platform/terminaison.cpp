@@ -11,11 +11,12 @@
 #include <cstdlib>
 #include <iterator>
 
+#define RTC_LIGNE "Erreur interne : exception C++ non traitée, arrêt du programme.\n"
+
 namespace {
 
-constexpr wchar_t kLineWide[] =
-    L"Erreur interne : exception C++ non traitée, arrêt du programme.\n";
-constexpr char kLine[] = "Erreur interne : exception C++ non traitée, arrêt du programme.\n";
+constexpr char kLine[] = RTC_LIGNE;
+constexpr wchar_t kLineWide[] = L"" RTC_LIGNE;
 
 }  // namespace
 
